@@ -1,0 +1,120 @@
+#include "app/launcher_app.h"
+
+#include <windows.h>
+
+#include "app/command_line.h"
+#include "jvm/java_launch.h"
+#include "jvm/jvm_environment.h"
+#include "runtime/registry_search.h"
+#include "runtime/runtime_folder.h"
+#include "runtime/runtime_selection_dialog.h"
+#include "settings/launcher_settings.h"
+#include "settings/messages.h"
+#include "settings/requirement_text.h"
+#include "settings/settings_paths.h"
+#include "splash/splash_controller.h"
+
+namespace {
+
+bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
+    for (const Text& argument : arguments) {
+        if (argument == wanted) return true;
+    }
+    return false;
+}
+
+void writeJrePath(const Text& file, const Text& home) {
+    WritePrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", home.c_str(), file.c_str());
+}
+
+}  // namespace
+
+LauncherApp::~LauncherApp() {
+    closeSplashWindow(*this);
+    destroyVm(*this);
+    instanceChannel.close();
+    callExitHook();
+}
+
+bool LauncherApp::initialize() {
+    commandArguments = argumentsOfCommandLine(GetCommandLineW());
+    if (!loadLauncherSettings(*this)) return false;
+    if (!instanceChannel.open(false, Text())) return false;
+    if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
+    if (overrideWorkingDir) applyWorkingDirOverride();
+    if (findRuntime()) return true;
+    return askForRuntime();
+}
+
+bool LauncherApp::findRuntime() {
+    Text home;
+    if (!jrePathSetting.empty()) {
+        home = ensureTrailingBackslash(jrePathSetting);
+        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        if (!jvmLibraryPath.empty()) {
+            checkJvmMachine(*this);
+            return true;
+        }
+    }
+    if (findPrivateRuntime(home)) {
+        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        if (!jvmLibraryPath.empty()) return true;
+    }
+    // The other view holds runtimes of the other width; only the paired build can load those.
+    const bool found = searchRegistry(*this, RegistryView::Own, home) ||
+                       (!pairProduct.empty() && searchRegistry(*this, RegistryView::Other, home));
+    if (found) {
+        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        if (!jvmLibraryPath.empty()) return true;
+    }
+    return false;
+}
+
+bool LauncherApp::askForRuntime() {
+    const unsigned promptId = jvmType == JvmType::ServerOnly ? kMsgSelectServerRuntime : kMsgSelectRuntime;
+    const Text prompt = formatMessageId(promptId, {requirementText(*this)});
+    RuntimeChoice choice;
+    const INT_PTR result = showRuntimeSelectionDialog(GetActiveWindow(), prompt, jvmType, choice);
+    if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    if (result != IDOK) return false;
+    jvmLibraryPath = choice.jvmLibraryPath;
+    checkJvmMachine(*this);
+    rememberRuntime(choice.home);
+    return true;
+}
+
+void LauncherApp::rememberRuntime(const Text& home) {
+    Text ownFile;
+    if (!settingsFilePath(ownFile)) return;
+    if (isService) {
+        writeJrePath(ownFile, home);
+        Text pairFile;
+        if (!pairProduct.empty() && pairSettingsFilePath(*this, pairFile)) writeJrePath(pairFile, home);
+        return;
+    }
+    writeJrePath(userSettingsFilePath(*this, true), home);
+    if (!pairProduct.empty()) writeJrePath(pairUserSettingsFilePath(*this), home);
+}
+
+int LauncherApp::run() {
+    if (runPairProduct) return relaunchPairProduct(pairProduct, pairReturnCode);
+    if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
+    prepareJvmEnvironment(*this);
+    const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
+    if (!noSplash && !startSplash(*this)) return 0;
+    if (!loadJvmLibrary(*this)) return -1;
+    assembleVmOptions(*this);  // the Java thread starts even when an option was refused
+    if (startJavaThread(*this) == 0) return 0;
+    callExitHook();
+    return -1;
+}
+
+void LauncherApp::callExitHook() {
+    if (ExitHook hook = exitHook) {
+        exitHook = nullptr;
+        hook();
+    }
+}

@@ -1,0 +1,75 @@
+// The one application object of a launcher process: every setting, the state that several
+// subsystems share, and the three phases of a launch.
+//
+//   LauncherApp app;
+//   int exitCode = app.initialize() ? app.run() : -1;   // the destructor shuts down in order
+#pragma once
+
+#include "instance/instance_channel.h"
+#include "runtime/java_version.h"
+#include "runtime/jvm_type.h"
+#include "support/text.h"
+
+// The runtime splash library's close function, called at most once.
+using ExitHook = void (*)();
+
+class LauncherApp {
+public:
+    LauncherApp() = default;
+    ~LauncherApp();
+    LauncherApp(const LauncherApp&) = delete;
+    LauncherApp& operator=(const LauncherApp&) = delete;
+
+    // Command line, settings, single-instance decision, working folder, runtime. False ends the
+    // launch with -1.
+    bool initialize();
+
+    // Paired build, second-instance reply, or the Java application itself. The exit code.
+    int run();
+
+    // Command line.
+    TextList commandArguments;
+
+    // Settings.
+    Text productName;
+    Text productCode;
+    Text upgradeCode;
+    JavaVersion minimumVersion;
+    JavaVersion maximumVersion;
+    bool isService = false;
+    TextList preferredVersions;
+    Text jrePathSetting;
+    JvmType jvmType = JvmType::ClientFirst;
+    bool favorMode = true;
+    bool jdkWanted = false;
+    bool jreWanted = false;
+    bool acceptSun = true;
+    bool acceptJRockit = false;
+    bool acceptIbm = false;
+    bool favorSun = true;
+    bool favorJRockit = false;
+    bool favorIbm = false;
+    Text mainClass;  // slash form: "com/example/Main"
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    bool pairReturnCode = false;
+    Text systemPathSetting;
+    Text libraryPathSetting;
+    Text pairProduct;
+
+    // Runtime.
+    Text jvmLibraryPath;
+    bool runPairProduct = false;
+
+    // Instance.
+    InstanceChannel instanceChannel;
+
+    // Exit.
+    ExitHook exitHook = nullptr;
+
+private:
+    bool findRuntime();
+    bool askForRuntime();
+    void rememberRuntime(const Text& home);
+    void callExitHook();
+};

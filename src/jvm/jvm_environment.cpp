@@ -1,0 +1,5 @@
+#include "jvm/jvm_environment.h"
+
+#include "app/launcher_app.h"
+
+void prepareJvmEnvironment(LauncherApp&) {}

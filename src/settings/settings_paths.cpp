@@ -1,0 +1,82 @@
+#include "settings/settings_paths.h"
+
+#include <windows.h>
+
+#include "app/launcher_app.h"
+#include "support/filesystem.h"
+#include "support/growing_buffer.h"
+
+namespace {
+
+Text folderNameOf(const Text& productName) {
+    Text name;
+    for (wchar_t c : productName) {
+        if (Text(L"\\?\"|><:/*").find(c) == Text::npos) name += c;
+    }
+    return name;
+}
+
+Text baseNameIni(const Text& sourcePath) {
+    const size_t slash = sourcePath.rfind(L'\\');
+    Text name = slash == Text::npos ? sourcePath : sourcePath.substr(slash + 1);
+    const size_t dot = name.rfind(L'.');
+    if (dot != Text::npos) name.resize(dot);
+    return name + L".ini";
+}
+
+// "APPDATA" read whole however long it is; empty when it is not set.
+Text appDataFolder() {
+    Text value;
+    readGrowing(value, [](wchar_t* buffer, size_t capacity) -> size_t {
+        const DWORD length = GetEnvironmentVariableW(L"APPDATA", buffer, static_cast<DWORD>(capacity));
+        return length == 0 ? kReadFailed : length;
+    });
+    return value;
+}
+
+Text userSettingsPath(const LauncherApp& app, const Text& sourcePath, bool createFolders) {
+    const Text productFolder = appDataFolder() + L"\\" + folderNameOf(app.productName);
+    if (createFolders) CreateDirectoryW(productFolder.c_str(), nullptr);
+    const Text codeFolder = productFolder + L"\\" + app.productCode;
+    if (createFolders) CreateDirectoryW(codeFolder.c_str(), nullptr);
+    return codeFolder + L"\\" + baseNameIni(sourcePath);
+}
+
+}  // namespace
+
+Text userSettingsPathFor(const Text& appData, const Text& productName, const Text& productCode,
+                         const Text& sourcePath) {
+    return appData + L"\\" + folderNameOf(productName) + L"\\" + productCode + L"\\" + baseNameIni(sourcePath);
+}
+
+bool settingsFilePath(Text& path) {
+    if (getExePath(path) && replaceExtension(path, L"ini")) return true;
+    path.clear();
+    return false;
+}
+
+Text userSettingsFilePath(const LauncherApp& app, bool createFolders) {
+    Text exePath;
+    if (!getExePath(exePath)) return Text();
+    return userSettingsPath(app, exePath, createFolders);
+}
+
+bool pairSettingsFilePath(const LauncherApp& app, Text& path) {
+    path = app.pairProduct;
+    if (!path.empty() && replaceExtension(path, L"ini")) return true;
+    path.clear();
+    return false;
+}
+
+Text pairUserSettingsFilePath(const LauncherApp& app) {
+    if (app.pairProduct.empty()) return Text();
+    return userSettingsPath(app, app.pairProduct, true);
+}
+
+void applyWorkingDirOverride() {
+    Text path;
+    if (!getExePath(path)) return;
+    const size_t slash = path.rfind(L'\\');
+    if (slash == Text::npos || slash == 0) return;
+    SetCurrentDirectoryW(path.substr(0, slash).c_str());
+}

@@ -1,0 +1,28 @@
+// Where the settings files lie: beside the executable, per user under "APPDATA", and the same two
+// files of the paired launcher.
+#pragma once
+
+#include "support/text.h"
+
+class LauncherApp;
+
+// The executable's path up to its last "." followed by "ini"; false without a "." or a module path.
+bool settingsFilePath(Text& path);
+
+// (APPDATA)\(product name)\(product code)\(executable base name).ini; empty when the executable's
+// path cannot be had. With `createFolders` the two folders are made (failures ignored).
+Text userSettingsFilePath(const LauncherApp& app, bool createFolders);
+
+// The INI beside the paired launcher; false when "Pair Product" is empty or has no ".".
+bool pairSettingsFilePath(const LauncherApp& app, Text& path);
+
+// The paired launcher's per-user file, with this launcher's product name and code. Always creates
+// the folders; empty when "Pair Product" is empty.
+Text pairUserSettingsFilePath(const LauncherApp& app);
+
+// Makes the executable's folder the current directory.
+void applyWorkingDirOverride();
+
+// The per-user path rule without system calls: exposed for tests.
+Text userSettingsPathFor(const Text& appData, const Text& productName, const Text& productCode,
+                         const Text& sourcePath);

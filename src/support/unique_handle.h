@@ -1,0 +1,97 @@
+// Move-only owners for system handles. Acquire and own on the same line:
+//   UniqueHandle process(OpenProcess(...));
+//   if (!process) return false;
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueResource {
+public:
+    using Value = typename Traits::Value;
+
+    UniqueResource() = default;
+    explicit UniqueResource(Value value) : value_(value) {}
+    ~UniqueResource() { reset(); }
+
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Value get() const { return value_; }
+    explicit operator bool() const { return value_ != Traits::empty(); }
+
+    Value release() { return std::exchange(value_, Traits::empty()); }
+
+    void reset(Value value = Traits::empty()) {
+        const Value old = std::exchange(value_, value);
+        if (old != Traits::empty()) Traits::close(old);
+    }
+
+private:
+    Value value_ = Traits::empty();
+};
+
+struct HandleTraits {
+    using Value = HANDLE;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { CloseHandle(value); }
+};
+
+// CreateFile and friends report failure as INVALID_HANDLE_VALUE, not as null.
+struct FileHandleTraits {
+    using Value = HANDLE;
+    static Value empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Value value) { CloseHandle(value); }
+};
+
+struct FindHandleTraits {
+    using Value = HANDLE;
+    static Value empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Value value) { FindClose(value); }
+};
+
+struct ModuleTraits {
+    using Value = HMODULE;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { FreeLibrary(value); }
+};
+
+struct KeyTraits {
+    using Value = HKEY;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { RegCloseKey(value); }
+};
+
+struct ViewTraits {
+    using Value = void*;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { UnmapViewOfFile(value); }
+};
+
+struct GdiObjectTraits {
+    using Value = HGDIOBJ;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { DeleteObject(value); }
+};
+
+struct WindowTraits {
+    using Value = HWND;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { DestroyWindow(value); }
+};
+
+using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueFile = UniqueResource<FileHandleTraits>;
+using UniqueFind = UniqueResource<FindHandleTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueKey = UniqueResource<KeyTraits>;
+using UniqueView = UniqueResource<ViewTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;

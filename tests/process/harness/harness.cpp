@@ -1,0 +1,244 @@
+#include "harness.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <map>
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, base);
+    WText root(base, length);
+    static std::atomic<unsigned> counter{0};
+    for (;;) {
+        path_ = root + L"vornic-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) + L"\\";
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+}
+
+TempFolder::~TempFolder() { removeTree(path_); }
+
+bool removeTree(const WText& folder) {
+    WText base = folder;
+    if (!base.empty() && base.back() != L'\\') base += L'\\';
+    const WText prefixed = base.size() >= 248 && base.compare(0, 4, L"\\\\?\\") != 0 ? L"\\\\?\\" + base : base;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((prefixed + L"*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const WText name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(prefixed + name);
+            } else {
+                SetFileAttributesW((prefixed + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW((prefixed + name).c_str());
+            }
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(prefixed.c_str()) != 0;
+}
+
+bool writeFileBytes(const WText& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool readFileBytes(const WText& path, std::string& bytes) {
+    bytes.clear();
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return true;
+}
+
+bool writeUtf16File(const WText& path, const WText& text) {
+    std::string bytes("\xFF\xFE", 2);
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return writeFileBytes(path, bytes);
+}
+
+WText thisProgramPath() {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return WText(buffer.data(), length);
+}
+
+WText besideThisProgram(const WText& name) {
+    const WText self = thisProgramPath();
+    return self.substr(0, self.rfind(L'\\') + 1) + name;
+}
+
+bool makeFolders(const WText& path) {
+    for (size_t at = path.find(L'\\', 3); at != WText::npos; at = path.find(L'\\', at + 1)) {
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    }
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+namespace {
+
+// This process's environment with `changes` applied, as a block for CreateProcessW.
+WText environmentBlock(const std::vector<WText>& changes) {
+    std::map<WText, WText> variables;
+    auto keyOf = [](const WText& name) {
+        WText key = name;
+        std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
+        return key;
+    };
+    std::map<WText, WText> names;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            const WText text = entry;
+            const size_t equals = text.find(L'=', 1);
+            if (equals == WText::npos) continue;
+            variables[keyOf(text.substr(0, equals))] = text;
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const WText& change : changes) {
+        const size_t equals = change.find(L'=', 1);
+        if (equals != WText::npos) variables[keyOf(change.substr(0, equals))] = change;
+    }
+    WText result;
+    for (const auto& entry : variables) {
+        result += entry.second;
+        result += L'\0';
+    }
+    result += L'\0';
+    return result;
+}
+
+}  // namespace
+
+ChildProcess ChildProcess::start(const WText& application, const WText& commandLine, const WText& currentFolder,
+                                 const std::vector<WText>& environment) {
+    ChildProcess child;
+    WText line = commandLine;
+    WText block;
+    if (!environment.empty()) block = environmentBlock(environment);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE,
+                       block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info)) {
+        child.process_.reset(info.hProcess);
+        CloseHandle(info.hThread);
+        child.id_ = info.dwProcessId;
+    }
+    return child;
+}
+
+bool ChildProcess::waitForExit(DWORD milliseconds, DWORD& exitCode) {
+    exitCode = 0;
+    if (!process_) return false;
+    if (WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.get(), 0xDEAD);
+        WaitForSingleObject(process_.get(), 5000);
+        return false;
+    }
+    return GetExitCodeProcess(process_.get(), &exitCode) != 0;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> topLevelWindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+WText windowTextOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    WText text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+WText windowClassOf(HWND window) {
+    wchar_t name[256];
+    const int length = GetClassNameW(window, name, 256);
+    return WText(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+WText messageBoxText(HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    return text ? windowTextOf(text) : WText();
+}
+
+void pressButton(HWND dialog, int commandId) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(commandId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
+}
+
+WindowAnswerer::WindowAnswerer(DWORD processId, int answerId)
+    : processId_(processId), answerId_(answerId), thread_([this] { watch(); }) {}
+
+WindowAnswerer::~WindowAnswerer() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<SeenWindow> WindowAnswerer::seen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return seen_;
+}
+
+void WindowAnswerer::watch() {
+    while (!stop_) {
+        for (HWND window : topLevelWindowsOf(processId_)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (std::find(answered_.begin(), answered_.end(), window) != answered_.end()) continue;
+            // Give a box a moment to fill in its controls before reading it.
+            Sleep(50);
+            SeenWindow seen{windowClassOf(window), windowTextOf(window), messageBoxText(window)};
+            if (seen.text.empty()) seen.text = seen.caption;
+            seen_.push_back(seen);
+            answered_.push_back(window);
+            pressButton(window, answerId_);
+        }
+        Sleep(30);
+    }
+}
+
+bool noProcessRuns(const WText& path) {
+    const WText name = path.substr(path.rfind(L'\\') + 1);
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) {
+        snapshot.release();
+        return false;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) return false;
+    }
+    return true;
+}

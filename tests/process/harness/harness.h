@@ -1,0 +1,107 @@
+// Windows-side support for tests that start programs, watch the windows they show and answer them.
+//
+//   ChildProcess child = ChildProcess::start(exe, L"\"" + exe + L"\" a b");
+//   WindowAnswerer answerer(child.id(), IDOK);          // reads and answers every box it shows
+//   DWORD code = 0;
+//   ASSERT_TRUE(child.waitForExit(10000, code));         // a hung program fails the test, then is ended
+//   EXPECT_EQ(answerer.seen().size(), 1u);
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/unique_handle.h"
+
+using WText = std::wstring;
+
+// A folder under the system's temporary folder, removed with everything in it at destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Ends with a backslash.
+    const WText& path() const { return path_; }
+
+private:
+    WText path_;
+};
+
+bool removeTree(const WText& folder);
+bool writeFileBytes(const WText& path, const std::string& bytes);
+bool readFileBytes(const WText& path, std::string& bytes);
+// UTF-16LE with a byte-order mark, as the launcher's INI files are written.
+bool writeUtf16File(const WText& path, const WText& text);
+// The full path of this test program and of a file beside it.
+WText thisProgramPath();
+WText besideThisProgram(const WText& name);
+// Makes a folder and the folders above it.
+bool makeFolders(const WText& path);
+
+class ChildProcess {
+public:
+    // Starts `application` with exactly `commandLine` (its first token is the caller's choice).
+    // `environment` is a list of "NAME=value" entries that replace or add to this process's own.
+    static ChildProcess start(const WText& application, const WText& commandLine, const WText& currentFolder = L"",
+                              const std::vector<WText>& environment = {});
+
+    bool started() const { return static_cast<bool>(process_); }
+    DWORD id() const { return id_; }
+    HANDLE handle() const { return process_.get(); }
+
+    // True with the whole 32-bit exit code when the process ended within the time; otherwise the
+    // process is ended so that no test ever leaves it behind, and the result is false.
+    bool waitForExit(DWORD milliseconds, DWORD& exitCode);
+
+private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+struct SeenWindow {
+    WText className;
+    WText caption;
+    WText text;  // a message box's message, or the window's own text
+};
+
+// The visible top-level windows of process `processId`.
+std::vector<HWND> topLevelWindowsOf(DWORD processId);
+WText windowTextOf(HWND window);
+WText windowClassOf(HWND window);
+// The message of a message box (its static control 0xFFFF); empty for other windows.
+WText messageBoxText(HWND box);
+// Presses the button `commandId` of a dialog or message box.
+void pressButton(HWND dialog, int commandId);
+
+// Watches a process on a thread of its own and answers every visible top-level window it shows by
+// pressing `answerId`, after noting what the window said. Stops at destruction.
+class WindowAnswerer {
+public:
+    WindowAnswerer(DWORD processId, int answerId);
+    ~WindowAnswerer();
+    WindowAnswerer(const WindowAnswerer&) = delete;
+    WindowAnswerer& operator=(const WindowAnswerer&) = delete;
+
+    std::vector<SeenWindow> seen() const;
+
+private:
+    void watch();
+
+    DWORD processId_;
+    int answerId_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<SeenWindow> seen_;
+    std::vector<HWND> answered_;
+    std::thread thread_;
+};
+
+// True when no running process has the image file `path`.
+bool noProcessRuns(const WText& path);

@@ -1,0 +1,56 @@
+// The launcher as its users start it: a whole process under Wine.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+constexpr DWORD kLaunchTimeout = 30000;
+
+struct Launch {
+    bool finished = false;
+    DWORD exitCode = 0;
+    std::vector<SeenWindow> windows;
+};
+
+Launch launch(const WText& exe, const WText& commandLine) {
+    Launch result;
+    ChildProcess child = ChildProcess::start(exe, commandLine);
+    EXPECT_TRUE(child.started()) << "cannot start " << testing::PrintToString(exe);
+    if (!child.started()) return result;
+    WindowAnswerer answerer(child.id(), IDCANCEL);
+    result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
+    result.windows = answerer.seen();
+    return result;
+}
+
+TEST(LauncherProcess, WithoutAnySettingsEndsWithMinusOneAndLeavesNothingRunning) {
+    TempFolder folder;
+    const WText exe = folder.path() + L"bare.exe";
+    ASSERT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
+
+    const Launch result = launch(exe, L"\"" + exe + L"\" first \"second word\"");
+    ASSERT_TRUE(result.finished) << "the launcher hung";
+    EXPECT_EQ(result.exitCode, static_cast<DWORD>(-1));
+    for (const SeenWindow& window : result.windows) {
+        ADD_FAILURE() << "unexpected window " << testing::PrintToString(window.className) << ": "
+                      << testing::PrintToString(window.text);
+    }
+    EXPECT_TRUE(noProcessRuns(exe));
+}
+
+TEST(LauncherProcess, EmptyAndVeryLongCommandLinesGiveTheSameDefinedResult) {
+    TempFolder folder;
+    const WText exe = folder.path() + L"bare.exe";
+    ASSERT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
+
+    WText longLine = L"\"" + exe + L"\"";
+    while (longLine.size() < 30000) longLine += L" \"an argument with spaces\" x";
+    for (const WText& line : {WText(), WText(L"   "), longLine}) {
+        const Launch result = launch(exe, line);
+        ASSERT_TRUE(result.finished) << "the launcher hung on a command line of " << line.size() << " units";
+        EXPECT_EQ(result.exitCode, static_cast<DWORD>(-1));
+    }
+}
+
+}  // namespace

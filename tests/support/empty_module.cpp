@@ -1,0 +1,2 @@
+// A DLL with nothing in it, to be loaded from awkward places.
+int emptyModuleMarker = 1;
