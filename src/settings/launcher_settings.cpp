@@ -1,8 +1,116 @@
 #include "settings/launcher_settings.h"
 
 #include "app/launcher_app.h"
+#include "settings/ini_file_store.h"
+#include "settings/messages.h"
+#include "settings/packaged_settings.h"
+#include "settings/settings_paths.h"
+#include "support/filesystem.h"
 
-bool loadLauncherSettings(LauncherApp&) {
-    // The settings stores are not read yet: every field keeps its construction default.
+namespace {
+
+const Text kProduct = L"Product Information";
+const Text kRuntime = L"Java Runtime Environment";
+const Text kApplication = L"Application";
+
+Text valueOf(const IniStore& store, const Text& section, const Text& key) {
+    Text value;
+    store.getValue(section, key, value);
+    return value;
+}
+
+}  // namespace
+
+void readJvmSource(LauncherApp& app, const Text& value) {
+    if (value.empty()) {
+        app.jdkWanted = true;
+        app.jreWanted = true;
+        return;
+    }
+    // The value names the kind the search leans to, or the only kind it takes.
+    app.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
+    app.jdkWanted = value == L"favor_JDK" || value == L"only_JDK";
+    app.jreWanted = value == L"favor_JRE" || value == L"only_JRE";
+}
+
+void readVmProvider(LauncherApp& app, const Text& value) {
+    struct Row {
+        const wchar_t* word;
+        bool acceptJRockit, favorJRockit, acceptSun, favorSun, acceptIbm, favorIbm;
+    };
+    static const Row kRows[] = {
+        {L"jrockit", true, true, false, false, false, false},
+        {L"ibm", false, false, false, false, true, true},
+        {L"favor_sun", true, false, true, true, true, false},
+        {L"favor_jrockit", true, true, true, false, true, false},
+        {L"favor_ibm", true, false, true, false, true, true},
+        {L"any", true, false, true, false, true, false},
+    };
+    for (const Row& row : kRows) {
+        if (!equalsNoCase(value, row.word)) continue;
+        app.acceptJRockit = row.acceptJRockit;
+        app.favorJRockit = row.favorJRockit;
+        app.acceptSun = row.acceptSun;
+        app.favorSun = row.favorSun;
+        app.acceptIbm = row.acceptIbm;
+        app.favorIbm = row.favorIbm;
+        return;
+    }
+}
+
+bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniStore* userFile) {
+    const Text minimum = valueOf(layered, kRuntime, L"Minimum Version");
+    if (minimum == L"any") app.minimumVersion.set(0, 0, 0, 0);
+    else app.minimumVersion.parse(minimum, 0);
+
+    const Text maximum = valueOf(layered, kRuntime, L"Maximum Version");
+    const std::int32_t unbounded = JavaVersion::kUnbounded;
+    if (maximum == L"any") app.maximumVersion.set(unbounded, unbounded, unbounded, unbounded);
+    else app.maximumVersion.parse(maximum, unbounded);
+
+    app.isService = valueOf(layered, kApplication, L"Application Type") == L"service";
+    app.preferredVersions = splitText(valueOf(layered, kRuntime, L"Preferred versions"), L";");
+
+    // A runtime the user once picked is final for a non-service application, even when empty.
+    const IniStore& jrePathSource = (!app.isService && userFile) ? *userFile : layered;
+    app.jrePathSetting = valueOf(jrePathSource, kRuntime, L"JRE Path");
+
+    const Text jvmType = valueOf(layered, kRuntime, L"JVM Type");
+    app.jvmType = jvmType == L"server"         ? JvmType::ServerOnly
+                  : jvmType == L"favor_server" ? JvmType::ServerFirst
+                                               : JvmType::ClientFirst;
+
+    readJvmSource(app, valueOf(layered, kRuntime, L"JVM Source"));
+    const Text provider = valueOf(layered, kRuntime, L"VM Provider");
+    if (!provider.empty()) readVmProvider(app, provider);
+
+    app.mainClass = valueOf(layered, kRuntime, L"Main Class");
+    if (app.mainClass.empty()) {
+        showMessage(messageOwner(), kMsgMainClassMissing);
+        return false;
+    }
+    app.mainClass = replaceChar(app.mainClass, L'.', L'/');
+
+    app.failureCheck = equalsNoCase(valueOf(layered, kApplication, L"Failure Check"), L"Yes");
+    app.overrideWorkingDir = equalsNoCase(valueOf(layered, kApplication, L"Override WorkingDir"), L"Yes");
+    app.systemPathSetting = valueOf(layered, kRuntime, L"System Path");
+    app.libraryPathSetting = valueOf(layered, kRuntime, L"Library Path");
+    app.pairProduct = valueOf(layered, kApplication, L"Pair Product");
+    app.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
     return true;
+}
+
+bool loadLauncherSettings(LauncherApp& app) {
+    Text iniPath;
+    if (!settingsFilePath(iniPath)) return false;
+    const IniFileStore exeFile(iniPath);
+    app.productCode = valueOf(exeFile, kProduct, L"Product Code");
+    app.upgradeCode = valueOf(exeFile, kProduct, L"Upgrade Code");
+    app.productName = valueOf(exeFile, kProduct, L"Product Name");
+
+    const LayeredIniStore layered = openLayeredStore(iniPath, app.upgradeCode);
+    const bool service = valueOf(layered, kApplication, L"Application Type") == L"service";
+    const IniFileStore userFile(service ? Text() : userSettingsFilePath(app, false));
+    const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
+    return readLayeredSettings(app, layered, useUserFile ? &userFile : nullptr);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -87,6 +88,24 @@ struct WindowTraits {
     static void close(Value value) { DestroyWindow(value); }
 };
 
+struct CryptProviderTraits {
+    using Value = HCRYPTPROV;
+    static Value empty() { return 0; }
+    static void close(Value value) { CryptReleaseContext(value, 0); }
+};
+
+struct CryptHashTraits {
+    using Value = HCRYPTHASH;
+    static Value empty() { return 0; }
+    static void close(Value value) { CryptDestroyHash(value); }
+};
+
+struct CryptKeyTraits {
+    using Value = HCRYPTKEY;
+    static Value empty() { return 0; }
+    static void close(Value value) { CryptDestroyKey(value); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
@@ -95,3 +114,6 @@ using UniqueKey = UniqueResource<KeyTraits>;
 using UniqueView = UniqueResource<ViewTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueCryptProvider = UniqueResource<CryptProviderTraits>;
+using UniqueCryptHash = UniqueResource<CryptHashTraits>;
+using UniqueCryptKey = UniqueResource<CryptKeyTraits>;

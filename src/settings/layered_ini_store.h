@@ -1,0 +1,34 @@
+// The packaged settings overlaid by the INI file beside the executable. A non-empty value in the
+// file replaces the packaged one; a value in the file's section "<name>+" is appended after a space.
+// An empty value in the file never removes a packaged one.
+//
+//   LayeredIniStore store = openLayeredStore(iniPath, app.upgradeCode);   // settings_store.h
+//   store.getValue(L"Java Runtime Environment", L"Virtual Machine Parameters", parameters);
+#pragma once
+
+#include <memory>
+
+#include "settings/ini_document.h"
+
+class LayeredIniStore : public IniStore {
+public:
+    // `file` is the store of the INI file beside the executable (an IniFileStore on Windows).
+    LayeredIniStore(std::unique_ptr<IniStore> file, IniDocument document);
+
+    // The file's operations.
+    std::uint32_t probe(unsigned char (&firstBytes)[4]) override;
+    void getSectionNames(TextList& names) const override;
+    std::uint32_t setValue(const Text& section, const Text& key, const Text& value) override;
+    std::uint32_t removeFile() override;
+
+    // The layered reading: always sets `value` (empty when neither layer has the key).
+    void getValue(const Text& section, const Text& key, Text& value) const override;
+
+    IniStore& file() { return *file_; }
+    IniDocument& document() { return document_; }
+    const IniDocument& document() const { return document_; }
+
+private:
+    std::unique_ptr<IniStore> file_;
+    IniDocument document_;
+};

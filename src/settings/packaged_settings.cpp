@@ -1,0 +1,90 @@
+#include "settings/packaged_settings.h"
+
+#include <wincrypt.h>
+
+#include <vector>
+
+#include "settings/ini_file_store.h"
+#include "support/unique_handle.h"
+
+namespace {
+
+// The user's language first, unless the system only fell back to the neutral resource for it; then
+// the user's primary language with its default sublanguage; then the neutral language.
+HRSRC findPackagedResource(HMODULE module, int id) {
+    const LANGID user = GetUserDefaultLangID();
+    const HRSRC neutral = FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(id), 0);
+    HRSRC found = FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(id), user);
+    if (found && found != neutral) return found;
+    found = FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(id), MAKELANGID(PRIMARYLANGID(user), SUBLANG_DEFAULT));
+    return found ? found : neutral;
+}
+
+// Deciphers in place; the buffer stays as it is when no key can be derived.
+void decipher(std::vector<BYTE>& bytes, const std::string& passPhrase) {
+    HCRYPTPROV rawProvider = 0;
+    if (!CryptAcquireContextW(&rawProvider, nullptr, L"Microsoft Base Cryptographic Provider v1.0", PROV_RSA_FULL,
+                              CRYPT_VERIFYCONTEXT)) {
+        return;
+    }
+    UniqueCryptProvider provider(rawProvider);
+    UniqueCryptKey key;
+    {
+        HCRYPTHASH rawHash = 0;
+        if (!CryptCreateHash(provider.get(), CALG_MD5, 0, 0, &rawHash)) return;
+        UniqueCryptHash hash(rawHash);
+        if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(passPhrase.data()),
+                           static_cast<DWORD>(passPhrase.size()), 0)) {
+            return;
+        }
+        HCRYPTKEY rawKey = 0;
+        // Flags 0: the provider's default key length (40 bits for the Base provider).
+        if (!CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, &rawKey)) return;
+        key.reset(rawKey);
+    }
+    if (bytes.empty()) return;
+    DWORD length = static_cast<DWORD>(bytes.size());
+    if (CryptDecrypt(key.get(), 0, TRUE, 0, bytes.data(), &length) && length <= bytes.size()) bytes.resize(length);
+}
+
+}  // namespace
+
+std::string narrowText(const Text& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE module) {
+    if (!module) module = GetModuleHandleW(nullptr);
+    const HRSRC found = findPackagedResource(module, id);
+    if (!found) return Text();
+    const HGLOBAL loaded = LoadResource(module, found);
+    const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    const DWORD size = SizeofResource(module, found);
+    if (!data || size == 0) return Text();
+    std::vector<BYTE> bytes(data, data + size);
+    decipher(bytes, passPhrase);
+    // UTF-16LE, two bytes a unit; an odd last byte has no partner and is dropped.
+    Text text(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return text;
+}
+
+Text loadPackagedSettings(const Text& upgradeCode, HMODULE module) {
+    const Text passPhrase = loadEncipheredResource(kPassPhraseResource, narrowText(upgradeCode), module);
+    return loadEncipheredResource(kSettingsResource, narrowText(passPhrase), module);
+}
+
+LayeredIniStore openLayeredStore(const Text& iniPath, const Text& upgradeCode) {
+    IniDocument document;
+    document.parseIniText(loadPackagedSettings(upgradeCode));
+    return LayeredIniStore(std::make_unique<IniFileStore>(iniPath), std::move(document));
+}
