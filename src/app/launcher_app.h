@@ -5,7 +5,11 @@
 //   int exitCode = app.initialize() ? app.run() : -1;   // the destructor shuts down in order
 #pragma once
 
+#include <cstdint>
+
 #include "instance/instance_channel.h"
+#include "jvm/jvm_library.h"
+#include "jvm/vm_option_list.h"
 #include "runtime/java_version.h"
 #include "runtime/jvm_type.h"
 #include "support/text.h"
@@ -60,6 +64,15 @@ public:
     // Runtime.
     Text jvmLibraryPath;
     bool runPairProduct = false;
+
+    // JVM hosting.
+    JvmLibrary jvmLibrary;
+    VmOptionList vmOptions;
+    std::uint64_t javaThreadStackSize = 0;  // bytes; 0 asks the runtime for its default
+    Text outputFile;
+    bool outputAppend = false;
+    Text errorFile;
+    bool errorAppend = false;
 
     // Instance.
     InstanceChannel instanceChannel;

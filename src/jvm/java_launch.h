@@ -3,10 +3,12 @@
 
 class LauncherApp;
 
-// Loads jvm.dll from jvmLibraryPath; false after the failure was shown.
+// Loads jvm.dll from jvmLibraryPath into app.jvmLibrary; false after the failure was shown
+// (jvm_library.cpp).
 bool loadJvmLibrary(LauncherApp& app);
 
-// Builds the VM options from the settings; false after a problem was shown (the launch goes on).
+// Builds the VM options from the layered settings; false when the settings file path cannot be
+// formed or the class path is empty (message 209). The launch goes on either way (vm_options.cpp).
 bool assembleVmOptions(LauncherApp& app);
 
 // Runs the Java side on its own thread and waits for it; 0 when main returned.

@@ -1,5 +1,23 @@
 #include "jvm/jvm_environment.h"
 
-#include "app/launcher_app.h"
+#include <windows.h>
 
-void prepareJvmEnvironment(LauncherApp&) {}
+#include "app/launcher_app.h"
+#include "jvm/runtime_paths.h"
+#include "jvm/system_text.h"
+#include "runtime/runtime_folder.h"
+#include "support/filesystem.h"
+
+void prepareJvmEnvironment(LauncherApp& app) {
+    publishJvmEnvironment(app.jvmLibraryPath);
+    if (!app.libraryPathSetting.empty()) {
+        Text exeFolder;
+        getExeFolder(exeFolder);  // a failure was shown; the folder is then left out
+        const Text expanded =
+            expandEnvironment(libraryPathTemplate(app.libraryPathSetting, exeFolder, app.jvmLibraryPath));
+        const Text libraryPath = mapPathList(expanded, [](const Text& folder) { return narrowSafePath(folder); });
+        app.vmOptions.push_back(toAnsiText(L"-Djava.library.path=" + libraryPath));
+    }
+    const Text searchPath = expandEnvironment(searchPathTemplate(app.systemPathSetting, app.jvmLibraryPath));
+    SetEnvironmentVariableW(L"Path", searchPath.c_str());
+}

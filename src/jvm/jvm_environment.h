@@ -3,5 +3,7 @@
 
 class LauncherApp;
 
-// Environment variables, the process "Path" and the library-path option.
+// Publishes the runtime's location (VORNIC_JVM_PATH, VORNIC_JVM_HOME), adds the library-path option
+// when "Library Path" is set, and puts "System Path" before and the runtime's bin folder after the
+// process "Path".
 void prepareJvmEnvironment(LauncherApp& app);

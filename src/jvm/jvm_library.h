@@ -1,0 +1,24 @@
+// The runtime's jvm.dll in this process and the three invocation entry points the launcher uses.
+//
+//   if (!app.jvmLibrary.load(app.jvmLibraryPath)) return -1;   // the failure was shown
+//   app.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+#pragma once
+
+#include <windows.h>
+
+#include "jvm/jni_types.h"
+#include "support/text.h"
+
+class JvmLibrary {
+public:
+    // Loads `path` and resolves the entry points. A failure shows message 222 (the library cannot be
+    // loaded) or 202 with the text of 212 (a required export is missing) and returns false.
+    bool load(const Text& path);
+
+    // Deliberately not owned: a runtime cannot be unloaded, so the module stays for the process's
+    // life, also after a failed look-up.
+    HMODULE module = nullptr;
+    CreateJavaVmFunction createJavaVM = nullptr;
+    GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
+    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;  // optional
+};

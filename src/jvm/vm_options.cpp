@@ -1,0 +1,93 @@
+#include "jvm/vm_options.h"
+
+#include <windows.h>
+
+#include "app/launcher_app.h"
+#include "jvm/java_launch.h"
+#include "jvm/system_text.h"
+#include "jvm/vm_parameters.h"
+#include "settings/ini_store.h"
+#include "settings/messages.h"
+#include "settings/packaged_settings.h"
+#include "settings/settings_paths.h"
+#include "support/filesystem.h"
+
+namespace {
+
+Text readSetting(const IniStore& settings, const wchar_t* section, const wchar_t* key) {
+    Text value;
+    settings.getValue(section, key, value);
+    return value;
+}
+
+void readStreamSetting(const IniStore& settings, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
+                       bool& append) {
+    file = readSetting(settings, L"Application", fileKey);
+    if (!file.empty()) file = expandEnvironment(file);
+    // Only the exact lower-case word counts, unlike the "Yes" of other flags.
+    append = readSetting(settings, L"Application", appendKey) == L"yes";
+}
+
+}  // namespace
+
+Text SystemClassPath::expandEnvironment(const Text& text) const { return ::expandEnvironment(text); }
+
+void SystemClassPath::findMatches(const Text& searchName, TextList& names) const {
+    FileSearch search;
+    if (!search.findFirst(searchName)) return;
+    do {
+        names.push_back(search.entry().cFileName);
+    } while (search.findNext());
+}
+
+Text SystemClassPath::narrowSafePath(const Text& path) const { return ::narrowSafePath(path); }
+
+MemoryFigures currentMemoryFigures() {
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof(status);
+    GlobalMemoryStatus(&status);
+    return MemoryFigures{status.dwTotalPhys, status.dwAvailVirtual};
+}
+
+bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmOptionSources& sources,
+                           const ClassPathSystem& system) {
+    Text classPath =
+        buildClassPath(readSetting(settings, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
+    if (equalsNoCase(readSetting(settings, L"Application", L"Embedded Jar"), L"Yes")) {
+        classPath = system.narrowSafePath(sources.exePath) + L";" + classPath;
+    }
+    if (classPath.empty()) {
+        showMessage(messageOwner(), kMsgVmOptions);
+        return false;
+    }
+
+    TextList options{L"-Djava.class.path=" + classPath};
+    const Text parameters = readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
+    for (const Text& parameter : splitVmParameters(parameters)) {
+        addVmParameter(parameter, sources.memory, sources.arithmetic, options, app.javaThreadStackSize);
+    }
+    for (const Text& option : options) app.vmOptions.push_back(toAnsiText(::expandEnvironment(option)));
+
+    readStreamSetting(settings, L"Output File", L"Output Append", app.outputFile, app.outputAppend);
+    readStreamSetting(settings, L"Error File", L"Error Append", app.errorFile, app.errorAppend);
+
+    const Text cmd = readSetting(settings, L"Application", L"Cmd");
+    if (!cmd.empty()) {
+        TextList words;
+        splitArguments(::expandEnvironment(cmd), words);
+        for (Text& word : words) {
+            if (!word.empty()) app.commandArguments.push_back(std::move(word));
+        }
+    }
+    return true;
+}
+
+bool assembleVmOptions(LauncherApp& app) {
+    Text iniPath;
+    if (!settingsFilePath(iniPath)) return false;
+    VmOptionSources sources;
+    if (!getExePath(sources.exePath)) return false;
+    sources.memory = currentMemoryFigures();
+    const LayeredIniStore settings = openLayeredStore(iniPath, app.upgradeCode);
+    return assembleVmOptionsFrom(app, settings, sources, SystemClassPath());
+}

@@ -1,0 +1,36 @@
+// The VM options from the settings: the class path, the VM parameters, and the output, error and
+// "Cmd" settings that later steps use.
+//
+//   assembleVmOptions(app);   // reads the layered settings; see java_launch.h
+#pragma once
+
+#include "jvm/class_path.h"
+#include "jvm/memory_share.h"
+#include "support/text.h"
+
+class IniStore;
+class LauncherApp;
+
+// The file-system side of class-path assembly: FileSearch, environment expansion, short forms.
+class SystemClassPath : public ClassPathSystem {
+public:
+    Text expandEnvironment(const Text& text) const override;
+    void findMatches(const Text& searchName, TextList& names) const override;
+    Text narrowSafePath(const Text& path) const override;
+};
+
+// The memory status of this process, as its build sees it.
+MemoryFigures currentMemoryFigures();
+
+// What assembly reads besides the settings.
+struct VmOptionSources {
+    Text exePath;  // the executable's full path; its folder anchors relative class-path entries
+    MemoryFigures memory;
+    MemoryArithmetic arithmetic = kBuildArithmetic;
+};
+
+// Appends the class-path option and the VM parameters to app.vmOptions and fills the output, error
+// and stack-size fields and the "Cmd" words. An empty class path shows message 209 and returns false
+// with nothing changed.
+bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmOptionSources& sources,
+                           const ClassPathSystem& system);
