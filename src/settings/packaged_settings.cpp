@@ -20,8 +20,9 @@ HRSRC findPackagedResource(HMODULE module, int id) {
     return found ? found : neutral;
 }
 
-// Deciphers in place; the buffer stays as it is when no key can be derived.
-void decipher(std::vector<BYTE>& bytes, const std::string& passPhrase) {
+}  // namespace
+
+void decipherWithProvider(std::vector<unsigned char>& bytes, const std::string& passPhrase) {
     HCRYPTPROV rawProvider = 0;
     if (!CryptAcquireContextW(&rawProvider, nullptr, L"Microsoft Base Cryptographic Provider v1.0", PROV_RSA_FULL,
                               CRYPT_VERIFYCONTEXT)) {
@@ -47,8 +48,6 @@ void decipher(std::vector<BYTE>& bytes, const std::string& passPhrase) {
     if (CryptDecrypt(key.get(), 0, TRUE, 0, bytes.data(), &length) && length <= bytes.size()) bytes.resize(length);
 }
 
-}  // namespace
-
 std::string narrowText(const Text& text) {
     if (text.empty()) return std::string();
     const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
@@ -69,7 +68,7 @@ Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE modul
     const DWORD size = SizeofResource(module, found);
     if (!data || size == 0) return Text();
     std::vector<BYTE> bytes(data, data + size);
-    decipher(bytes, passPhrase);
+    decipherWithProvider(bytes, passPhrase);
     // UTF-16LE, two bytes a unit; an odd last byte has no partner and is dropped.
     Text text(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i) {

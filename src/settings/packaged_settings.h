@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "settings/layered_ini_store.h"
 
@@ -13,6 +14,10 @@ constexpr int kSettingsResource = 8000;
 
 // Text in the thread's ANSI code page, as pass phrases are hashed.
 std::string narrowText(const Text& text);
+
+// Deciphers `bytes` in place with the RC4 key that the Base provider derives from the MD5 hash of
+// `passPhrase`; the bytes stay as they are when no key can be derived.
+void decipherWithProvider(std::vector<unsigned char>& bytes, const std::string& passPhrase);
 
 // RCDATA `id` of `module` (null: the executable) deciphered with `passPhrase` through the Base
 // cryptographic provider and read as UTF-16LE. Empty when the resource is missing; the bytes as they

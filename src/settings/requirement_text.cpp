@@ -3,7 +3,14 @@
 #include "app/launcher_app.h"
 #include "settings/messages.h"
 
-Text requirementText(const LauncherApp&) {
-    // Version bounds are not read yet, so every runtime version is acceptable.
-    return formatMessageId(kMsgRequireAny, {});
+Text requirementText(const LauncherApp& app) { return requirementText(app.minimumVersion, app.maximumVersion); }
+
+Text requirementText(const JavaVersion& minimum, const JavaVersion& maximum) {
+    const bool hasMinimum = !minimum.isUnset();
+    const bool hasMaximum = !maximum.isUnset();
+    if (!hasMinimum && !hasMaximum) return formatMessageId(kMsgRequireAny, {});
+    if (!hasMinimum) return formatMessageId(kMsgRequireAtMost, {maximum.format()});
+    if (!hasMaximum) return formatMessageId(kMsgRequireAtLeast, {minimum.format()});
+    if (minimum == maximum) return formatMessageId(kMsgRequireExactly, {minimum.format()});
+    return formatMessageId(kMsgRequireRange, {minimum.format(), maximum.format()});
 }
