@@ -1,0 +1,171 @@
+// vornicpack: turns the launcher stub and an application's settings into that application's launcher.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "packager.h"
+#include "platform.h"
+#include "text_codec.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage:\n"
+    "  vornicpack --stub STUB.exe --settings APP.ini --out OUT.exe [options]\n"
+    "  vornicpack --show OUT.exe [--ini OUT.ini]\n"
+    "  vornicpack --help\n"
+    "\n"
+    "Packaging writes OUT.exe (the stub with the application's resources) and OUT.ini beside it.\n"
+    "  --stub FILE           the launcher stub (x64 or x86), or an already packaged copy to repackage\n"
+    "  --settings FILE       the application's settings: one INI text, UTF-8 or UTF-16 with BOM\n"
+    "  --out FILE            the packaged executable to write; its INI file gets the same name with .ini\n"
+    "  --strings FILE        replacement message texts: section [Strings], keys are message ids\n"
+    "  --icon FILE           the application's icon (.ico)\n"
+    "  --version A.B.C.D     the version shown in the file's properties (default: \"Product Version\"\n"
+    "                        of [Product Information], else 1.0.0.0)\n"
+    "  --download-page URL   the link in the runtime selection dialog (default: https://adoptium.net/)\n"
+    "  --company TEXT        the company name in the file's properties\n"
+    "  --copyright TEXT      the copyright notice in the file's properties\n"
+    "\n"
+    "--show prints what a packaged launcher will read: its resources, the INI file beside it\n"
+    "(or --ini FILE), the deciphered settings and its messages.\n";
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "vornicpack: %s\n", message.c_str());
+    return 1;
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "vornicpack: %s (see vornicpack --help)\n", message.c_str());
+    return 2;
+}
+
+bool readTextFile(const std::filesystem::path& path, Text& text, std::string& error) {
+    Bytes bytes;
+    if (!readWholeFile(path, bytes, error)) return false;
+    if (!decodeTextFile(bytes, text)) {
+        error = displayPath(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
+        return false;
+    }
+    return true;
+}
+
+std::filesystem::path besideIniOf(const std::filesystem::path& executable) {
+    std::filesystem::path ini = executable;
+    return ini.replace_extension(".ini");
+}
+
+int show(const std::filesystem::path& executable, const std::filesystem::path& iniOption) {
+    Bytes bytes;
+    std::string error;
+    if (!readWholeFile(executable, bytes, error)) return fail(error);
+    const std::filesystem::path ini = iniOption.empty() ? besideIniOf(executable) : iniOption;
+    Bytes iniBytes;
+    std::error_code code;
+    const bool haveIni = std::filesystem::exists(ini, code);
+    if (haveIni && !readWholeFile(ini, iniBytes, error)) return fail(error);
+    std::string report;
+    if (!describePackage(bytes, haveIni ? &iniBytes : nullptr, report, error))
+        return fail(displayPath(executable) + ": " + error);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    return 0;
+}
+
+int run(const std::vector<Text>& args) {
+    std::filesystem::path stubPath, settingsPath, outPath, stringsPath, iconPath, showPath, iniPath;
+    PackageInputs in;
+    bool help = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Text& option = args[i];
+        if (option == L"--help" || option == L"-h") {
+            help = true;
+            continue;
+        }
+        static const std::vector<Text> withValue = {L"--stub", L"--settings", L"--out", L"--strings", L"--icon",
+                                                    L"--version", L"--download-page", L"--company", L"--copyright",
+                                                    L"--show", L"--ini"};
+        bool known = false;
+        for (const Text& name : withValue) known = known || name == option;
+        if (!known) return usageError("unknown argument \"" + encodeUtf8(option) + "\"");
+        if (i + 1 >= args.size()) return usageError(encodeUtf8(option) + " needs a value");
+        const Text& value = args[++i];
+        if (option == L"--stub") stubPath = pathFromText(value);
+        else if (option == L"--settings") settingsPath = pathFromText(value);
+        else if (option == L"--out") outPath = pathFromText(value);
+        else if (option == L"--strings") stringsPath = pathFromText(value);
+        else if (option == L"--icon") iconPath = pathFromText(value);
+        else if (option == L"--show") showPath = pathFromText(value);
+        else if (option == L"--ini") iniPath = pathFromText(value);
+        else if (option == L"--version") in.version = value;
+        else if (option == L"--download-page") in.downloadPage = value;
+        else if (option == L"--company") in.companyName = value;
+        else if (option == L"--copyright") in.copyright = value;
+    }
+    if (help || args.empty()) {
+        std::fputs(kUsage, stdout);
+        return help ? 0 : 2;
+    }
+    if (!showPath.empty()) return show(showPath, iniPath);
+    if (stubPath.empty() || settingsPath.empty() || outPath.empty())
+        return usageError("packaging needs --stub, --settings and --out");
+    if (outPath.extension().empty()) return usageError("the --out name needs an extension, such as .exe");
+
+    std::string error;
+    if (!readWholeFile(stubPath, in.stub, error) || !readTextFile(settingsPath, in.settingsText, error)) return fail(error);
+    if (!stringsPath.empty()) {
+        if (!readTextFile(stringsPath, in.stringsText, error)) return fail(error);
+        in.hasStrings = true;
+    }
+    if (!iconPath.empty()) {
+        if (!readWholeFile(iconPath, in.icon, error)) return fail(error);
+        in.hasIcon = true;
+    }
+#ifdef _WIN32
+    in.outputFileName = outPath.filename().wstring();
+#else
+    decodeUtf8(outPath.filename().string(), in.outputFileName);
+#endif
+    if (!newPassPhrase(in.passPhrase) || !newGuid(in.generatedUpgradeCode))
+        return fail("the system's random generator failed");
+
+    PackageOutput out;
+    if (!buildPackage(in, out, error)) {
+        // Name the file that the problem is about.
+        const std::pair<const char*, std::filesystem::path> sources[] = {
+            {"stub: ", stubPath}, {"settings: ", settingsPath}, {"strings: ", stringsPath}, {"icon: ", iconPath}};
+        for (const auto& [prefix, path] : sources)
+            if (error.rfind(prefix, 0) == 0) {
+                const std::string rest = error.substr(std::char_traits<char>::length(prefix));
+                error = displayPath(path) + ": " + rest;
+                break;
+            }
+        return fail(error);
+    }
+    const std::filesystem::path iniOut = besideIniOf(outPath);
+    if (!writeFilesReplacing({{outPath, out.executable}, {iniOut, out.besideIni}}, error)) return fail(error);
+    std::printf("vornicpack: wrote %s and %s\n", displayPath(outPath).c_str(), displayPath(iniOut).c_str());
+    if (out.settings.upgradeCodeGenerated)
+        std::printf("vornicpack: generated the Upgrade Code %s; add it to [Product Information] of %s to keep it\n",
+                    encodeUtf8(out.settings.upgradeCode).c_str(), displayPath(settingsPath).c_str());
+    return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    std::vector<Text> args(argv + 1, argv + argc);
+    return run(args);
+}
+#else
+int main(int argc, char** argv) {
+    std::vector<Text> args;
+    for (int i = 1; i < argc; ++i) {
+        Text arg;
+        if (!decodeUtf8(argv[i], arg)) return usageError("argument " + std::to_string(i) + " is not UTF-8");
+        args.push_back(arg);
+    }
+    return run(args);
+}
+#endif

@@ -1,0 +1,246 @@
+#include "packager.h"
+
+#include <cstdio>
+
+#include "dialog_templates.h"
+#include "icon_version.h"
+#include "pe_image.h"
+#include "platform.h"
+#include "settings/settings_cipher.h"
+#include "string_table.h"
+#include "text_codec.h"
+
+namespace {
+
+std::string narrowAscii(const Text& text) {
+    std::string out;
+    for (const wchar_t unit : text) out.push_back(static_cast<char>(unit));
+    return out;
+}
+
+Text widenBytes(const std::string& text) {
+    Text out;
+    for (const char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return out;
+}
+
+Resource rcData(std::uint16_t id, Bytes data) {
+    Resource resource;
+    resource.type = ResourceName::of(kTypeRcData);
+    resource.name = ResourceName::of(id);
+    resource.data = std::move(data);
+    return resource;
+}
+
+const Resource* findResource(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id) {
+    for (const Resource& resource : resources)
+        if (resource.type == ResourceName::of(type) && resource.name == ResourceName::of(id)) return &resource;
+    return nullptr;
+}
+
+std::string hexDigits(const std::uint8_t* bytes, std::size_t size, const char* digits) {
+    std::string out;
+    for (std::size_t i = 0; i < size; ++i) {
+        out += digits[bytes[i] >> 4];
+        out += digits[bytes[i] & 15];
+    }
+    return out;
+}
+
+}  // namespace
+
+bool isPackagedResource(const Resource& resource) {
+    if (!resource.type.isId()) return false;
+    switch (resource.type.id) {
+        case kTypeString:
+        case kTypeDialog:
+        case kTypeIcon:
+        case kTypeGroupIcon:
+        case kTypeVersion:
+            return true;
+        case kTypeRcData:
+            return resource.name == ResourceName::of(kSettingsResource) ||
+                   resource.name == ResourceName::of(kPassPhraseResource);
+        default:
+            return false;
+    }
+}
+
+bool newPassPhrase(std::string& passPhrase) {
+    std::uint8_t random[24];
+    if (!secureRandom(random, sizeof random)) return false;
+    passPhrase = hexDigits(random, sizeof random, "0123456789abcdef");
+    return true;
+}
+
+bool newGuid(Text& guid) {
+    std::uint8_t random[16];
+    if (!secureRandom(random, sizeof random)) return false;
+    random[6] = static_cast<std::uint8_t>((random[6] & 0x0F) | 0x40);  // version 4: random
+    random[8] = static_cast<std::uint8_t>((random[8] & 0x3F) | 0x80);  // RFC 4122 variant
+    const char* digits = "0123456789ABCDEF";
+    const std::string text = "{" + hexDigits(random, 4, digits) + "-" + hexDigits(random + 4, 2, digits) + "-" +
+                             hexDigits(random + 6, 2, digits) + "-" + hexDigits(random + 8, 2, digits) + "-" +
+                             hexDigits(random + 10, 6, digits) + "}";
+    guid = widenBytes(text);
+    return true;
+}
+
+bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
+    out = PackageOutput();
+    if (in.passPhrase.empty() || !isPrintableAscii(widenBytes(in.passPhrase))) {
+        error = "the pass phrase must be printable ASCII";
+        return false;
+    }
+    PeImage stub;
+    std::string problem;
+    if (!stub.parse(in.stub, problem)) {
+        error = "stub: " + problem;
+        return false;
+    }
+    std::vector<Resource> kept;
+    if (!stub.readResources(kept, problem)) {
+        error = "stub: " + problem;
+        return false;
+    }
+    std::vector<Resource> resources;
+    for (Resource& resource : kept)
+        if (!isPackagedResource(resource)) resources.push_back(std::move(resource));
+
+    std::vector<IniSection> sections;
+    SplitSettings split;
+    if (!parseSettingsText(in.settingsText, sections, problem) ||
+        !splitSettings(sections, in.generatedUpgradeCode, split, problem)) {
+        error = "settings: " + problem;
+        return false;
+    }
+
+    std::map<unsigned, Text> texts = defaultMessageTexts();
+    if (in.hasStrings && !applyStringsFile(in.stringsText, texts, problem)) {
+        error = "strings: " + problem;
+        return false;
+    }
+
+    // Two stages, as the launcher deciphers them: the pass phrase under the Upgrade Code, the
+    // settings under the pass phrase; both hashed as narrow (here: ASCII) bytes.
+    putResource(resources, rcData(kSettingsResource, encipherSettings(toUtf16Le(split.packagedText), in.passPhrase)));
+    putResource(resources, rcData(kPassPhraseResource, encipherSettings(toUtf16Le(widenBytes(in.passPhrase)),
+                                                                        narrowAscii(split.upgradeCode))));
+    for (Resource& block : buildStringTables(texts)) putResource(resources, std::move(block));
+    for (Resource& dialog : buildDialogs({split.productName, in.downloadPage})) putResource(resources, std::move(dialog));
+
+    if (in.hasIcon) {
+        std::vector<Resource> icons;
+        if (!buildIconResources(in.icon, icons, problem)) {
+            error = "icon: " + problem;
+            return false;
+        }
+        for (Resource& icon : icons) putResource(resources, std::move(icon));
+    }
+
+    VersionTexts version;
+    const Text versionText = !in.version.empty() ? in.version
+                             : !split.productVersion.empty() ? split.productVersion
+                                                             : Text(L"1.0.0.0");
+    if (!parseFourPartVersion(versionText, version.version)) {
+        error = "version: \"" + encodeUtf8(versionText) + "\" is not a version of up to four numbers 0 to 65535";
+        return false;
+    }
+    version.productName = split.productName;
+    if (version.productName.empty()) {
+        version.productName = in.outputFileName;
+        const std::size_t dot = version.productName.rfind(L'.');
+        if (dot != Text::npos && dot > 0) version.productName.erase(dot);
+    }
+    version.fileDescription = version.productName;
+    version.companyName = in.companyName;
+    version.copyright = in.copyright;
+    version.originalFilename = in.outputFileName;
+    putResource(resources, buildVersionResource(version));
+
+    if (!stub.withResources(resources, out.executable, problem)) {
+        error = "stub: " + problem;
+        return false;
+    }
+    out.besideIni = {0xFF, 0xFE};
+    const Bytes ini = toUtf16Le(split.besideText);
+    out.besideIni.insert(out.besideIni.end(), ini.begin(), ini.end());
+    out.settings = std::move(split);
+    return true;
+}
+
+bool decipherPackagedSettings(const std::vector<Resource>& resources, const std::string& upgradeCode, Text& settings,
+                              std::string& error) {
+    settings.clear();
+    const Resource* passResource = findResource(resources, kTypeRcData, kPassPhraseResource);
+    const Resource* settingsResource = findResource(resources, kTypeRcData, kSettingsResource);
+    if (!passResource || !settingsResource) {
+        error = "it holds no packaged settings (RCDATA 8000 and 9000)";
+        return false;
+    }
+    const Text passPhrase = fromUtf16Le(decipherSettings(passResource->data, upgradeCode));
+    if (!isPrintableAscii(passPhrase)) {
+        error = "the packaged settings do not decipher with this Upgrade Code";
+        return false;
+    }
+    settings = fromUtf16Le(decipherSettings(settingsResource->data, narrowAscii(passPhrase)));
+    return true;
+}
+
+bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error) {
+    report.clear();
+    PeImage image;
+    std::vector<Resource> resources;
+    if (!image.parse(executable, error) || !image.readResources(resources, error)) return false;
+
+    std::string text;
+    char line[160];
+    std::snprintf(line, sizeof line, "%s image, %zu sections, %zu bytes after the last section\n",
+                  image.is64() ? "PE32+ (x64)" : "PE32 (x86)", image.sections().size(),
+                  image.bytes().size() - image.overlayStart());
+    text += line;
+    text += "Resources:\n";
+    for (const Resource& resource : resources) {
+        std::snprintf(line, sizeof line, "  %-10s %-8s language %-5u %7zu bytes\n", describeType(resource.type).c_str(),
+                      resource.name.describe().c_str(), resource.language, resource.data.size());
+        text += line;
+    }
+
+    Text upgradeCode;
+    if (besideIni) {
+        Text iniText;
+        std::vector<IniSection> sections;
+        std::string problem;
+        if (!decodeTextFile(*besideIni, iniText) || !parseSettingsText(iniText, sections, problem)) {
+            error = "the INI file beside it cannot be read" + (problem.empty() ? std::string() : ": " + problem);
+            return false;
+        }
+        text += "\nINI file beside the executable:\n" + encodeUtf8(iniText);
+        for (const IniSection& section : sections)
+            if (upgradeCode.empty() && equalsNoCase(section.name, L"Product Information"))
+                for (const IniPair& pair : section.pairs)
+                    if (upgradeCode.empty() && equalsNoCase(pair.key, L"Upgrade Code")) upgradeCode = profileValue(pair.value);
+    } else {
+        text += "\nNo INI file beside the executable: the launcher deciphers with an empty Upgrade Code.\n";
+    }
+    if (!isPrintableAscii(upgradeCode)) {
+        error = "the Upgrade Code in the INI file beside it is not plain ASCII";
+        return false;
+    }
+
+    Text settings;
+    if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
+    text += "\nPackaged settings:\n" + encodeUtf8(settings);
+
+    const std::map<unsigned, Text> strings = readStringTables(resources);
+    if (!strings.empty()) {
+        text += "\nString table:\n";
+        for (const auto& [id, value] : strings) {
+            Text shown;
+            for (const wchar_t unit : value) shown += unit == L'\n' ? Text(L"\\n") : Text(1, unit);
+            text += "  " + std::to_string(id) + " = " + encodeUtf8(shown) + "\n";
+        }
+    }
+    report = std::move(text);
+    return true;
+}

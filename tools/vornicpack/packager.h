@@ -1,0 +1,59 @@
+// Packaging in memory: the stub's bytes and the user's files in, the packaged executable and the INI
+// file beside it out. The command line (main.cpp) does the file work around it.
+//
+//   PackageInputs in;  in.stub = ...; in.settingsText = ...; in.passPhrase = newPassPhrase();
+//   PackageOutput out;
+//   if (!buildPackage(in, out, error)) ...
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "resource_tree.h"
+#include "settings_split.h"
+#include "support/text.h"
+
+inline constexpr std::uint16_t kSettingsResource = 8000;
+inline constexpr std::uint16_t kPassPhraseResource = 9000;
+inline constexpr const wchar_t* kDefaultDownloadPage = L"https://adoptium.net/";
+
+struct PackageInputs {
+    Bytes stub;
+    Text settingsText;
+    bool hasStrings = false;
+    Text stringsText;
+    bool hasIcon = false;
+    Bytes icon;
+    Text version;  // empty: "Product Version" of the settings, else 1.0.0.0
+    Text downloadPage = kDefaultDownloadPage;
+    Text companyName;
+    Text copyright;
+    Text outputFileName;  // for the version information
+    std::string passPhrase;  // printable ASCII
+    Text generatedUpgradeCode;
+};
+
+struct PackageOutput {
+    Bytes executable;
+    Bytes besideIni;  // UTF-16LE with BOM
+    SplitSettings settings;
+};
+
+// Errors are one line; those about an input file start with what is wrong with it, so that the
+// caller can put the file's name in front.
+bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error);
+
+// True for the resources that packaging writes, which packaging again replaces.
+bool isPackagedResource(const Resource& resource);
+
+// A pass phrase of 48 hexadecimal digits, and an upper-case GUID in braces, from secure random bytes.
+bool newPassPhrase(std::string& passPhrase);
+bool newGuid(Text& guid);
+
+// What a launcher packaged as `executable` will read, as text: its resources, the INI beside it (when
+// given), the deciphered settings and the string table.
+bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error);
+
+// The settings text a launcher deciphers from the packaged resources with `upgradeCode`.
+bool decipherPackagedSettings(const std::vector<Resource>& resources, const std::string& upgradeCode,
+                              Text& settings, std::string& error);

@@ -1,0 +1,212 @@
+#include "settings_split.h"
+
+#include "text_codec.h"
+
+namespace {
+
+const wchar_t* const kProductSection = L"Product Information";
+const wchar_t* const kRuntimeSection = L"Java Runtime Environment";
+
+struct KnownSection {
+    const wchar_t* name;
+    std::vector<const wchar_t*> keys;
+};
+
+// What the launcher reads from the packaged text, where names are matched exactly.
+const std::vector<KnownSection>& knownPackagedSections() {
+    static const std::vector<KnownSection> sections = {
+        {L"Java Runtime Environment",
+         {L"Minimum Version", L"Maximum Version", L"Preferred versions", L"JRE Path", L"JVM Type", L"JVM Source",
+          L"VM Provider", L"Main Class", L"System Path", L"Library Path", L"Virtual Machine Parameters"}},
+        {L"Application",
+         {L"Application Type", L"Failure Check", L"Override WorkingDir", L"Pair Product", L"Pair Return Code",
+          L"Embedded Jar", L"Output File", L"Output Append", L"Error File", L"Error Append", L"Cmd",
+          L"Single Instance"}},
+        {L"Class Path", {L"Class Path"}},
+    };
+    return sections;
+}
+
+std::string quoted(const Text& text) { return "[" + encodeUtf8(text) + "]"; }
+
+std::string atLine(std::size_t line) { return "line " + std::to_string(line) + ": "; }
+
+Text lineEndsToCrLf(const std::vector<Text>& lines) {
+    Text out;
+    for (const Text& line : lines) out += line + L"\r\n";
+    return out;
+}
+
+bool checkNames(const IniSection& section, std::string& error) {
+    for (const KnownSection& known : knownPackagedSections()) {
+        if (section.name != known.name && equalsNoCase(section.name, known.name)) {
+            error = atLine(section.line) + "write the section " + quoted(section.name) + " as " +
+                    quoted(known.name) + ": the launcher matches packaged section names exactly";
+            return false;
+        }
+        if (section.name != known.name) continue;
+        for (const IniPair& pair : section.pairs)
+            for (const wchar_t* key : known.keys)
+                if (pair.key != key && equalsNoCase(pair.key, key)) {
+                    error = atLine(pair.line) + "write the key \"" + encodeUtf8(pair.key) + "\" as \"" +
+                            encodeUtf8(key) + "\": the launcher matches packaged keys exactly";
+                    return false;
+                }
+    }
+    return true;
+}
+
+bool checkDuplicates(const std::vector<IniSection>& sections, std::string& error) {
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j)
+            if (equalsNoCase(sections[i].name, sections[j].name)) {
+                error = atLine(sections[i].line) + "the section " + quoted(sections[i].name) +
+                        " appears again (first on line " + std::to_string(sections[j].line) +
+                        "); the launcher reads only the first: merge them";
+                return false;
+            }
+        const auto& pairs = sections[i].pairs;
+        for (std::size_t k = 0; k < pairs.size(); ++k)
+            for (std::size_t m = 0; m < k; ++m)
+                if (equalsNoCase(pairs[k].key, pairs[m].key)) {
+                    error = atLine(pairs[k].line) + "the key \"" + encodeUtf8(pairs[k].key) + "\" appears again in " +
+                            quoted(sections[i].name) + " (first on line " + std::to_string(pairs[m].line) +
+                            "); the launcher reads only the first";
+                    return false;
+                }
+    }
+    return true;
+}
+
+const IniPair* findPair(const IniSection& section, const wchar_t* key) {
+    for (const IniPair& pair : section.pairs)
+        if (equalsNoCase(pair.key, key)) return &pair;
+    return nullptr;
+}
+
+}  // namespace
+
+bool parseSettingsText(const Text& text, std::vector<IniSection>& sections, std::string& error) {
+    sections.clear();
+    std::vector<IniSection> parsed;
+    std::size_t lineNumber = 0;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find_first_of(L"\r\n", at);
+        if (end == Text::npos) end = text.size();
+        const Text line = trimText(text.substr(at, end - at));
+        ++lineNumber;
+        if (end < text.size() && text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ++end;
+        at = end + 1;
+
+        if (line.empty() || line[0] == L';' || line[0] == L'#') continue;
+        if (line[0] == L'[') {
+            if (line.back() != L']') {
+                error = atLine(lineNumber) + "a section header must end with \"]\"";
+                return false;
+            }
+            IniSection section;
+            section.name = line.substr(1, line.size() - 2);
+            section.line = lineNumber;
+            if (trimText(section.name).empty() || section.name != trimText(section.name)) {
+                error = atLine(lineNumber) + "a section name must not be empty or begin or end with a space";
+                return false;
+            }
+            parsed.push_back(std::move(section));
+            continue;
+        }
+        const std::size_t equals = line.find(L'=');
+        if (equals == Text::npos) {
+            error = atLine(lineNumber) + "expected [Section], Key=Value or a comment starting with \";\"";
+            return false;
+        }
+        if (parsed.empty()) {
+            error = atLine(lineNumber) + "a Key=Value line must follow a [Section] header";
+            return false;
+        }
+        IniPair pair{trimText(line.substr(0, equals)), trimText(line.substr(equals + 1)), lineNumber};
+        if (pair.key.empty()) {
+            error = atLine(lineNumber) + "the key before \"=\" is empty";
+            return false;
+        }
+        parsed.back().pairs.push_back(std::move(pair));
+    }
+    sections = std::move(parsed);
+    return true;
+}
+
+bool isBesideSection(const Text& name) {
+    return equalsNoCase(name, kProductSection) || equalsNoCase(name, L"Display") ||
+           (!name.empty() && name.back() == L'+');
+}
+
+Text profileValue(const Text& value) {
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
+                   std::string& error) {
+    out = SplitSettings();
+    if (!checkDuplicates(sections, error)) return false;
+    for (const IniSection& section : sections)
+        if (!checkNames(section, error)) return false;
+
+    bool hasMainClass = false;
+    for (const IniSection& section : sections)
+        if (section.name == kRuntimeSection)
+            for (const IniPair& pair : section.pairs)
+                if (pair.key == L"Main Class" && !pair.value.empty()) hasMainClass = true;
+    if (!hasMainClass) {
+        error = "the settings give no \"Main Class\" in [Java Runtime Environment]; the launcher cannot start without it";
+        return false;
+    }
+
+    SplitSettings split;
+    std::vector<Text> packaged;
+    std::vector<Text> beside;
+    bool productSeen = false;
+    for (const IniSection& section : sections) {
+        if (!isBesideSection(section.name)) {
+            if (!packaged.empty()) packaged.push_back(Text());
+            packaged.push_back(L"[" + section.name + L"]");
+            for (const IniPair& pair : section.pairs) packaged.push_back(pair.key + L"=" + pair.value);
+            continue;
+        }
+        if (!beside.empty()) beside.push_back(Text());
+        beside.push_back(L"[" + section.name + L"]");
+        const bool isProduct = equalsNoCase(section.name, kProductSection);
+        for (const IniPair& pair : section.pairs) {
+            if (isProduct && equalsNoCase(pair.key, L"Upgrade Code") && profileValue(pair.value).empty()) continue;
+            beside.push_back(pair.key + L"=" + pair.value);
+        }
+        if (!isProduct) continue;
+        productSeen = true;
+        if (const IniPair* code = findPair(section, L"Upgrade Code")) split.upgradeCode = profileValue(code->value);
+        if (const IniPair* name = findPair(section, L"Product Name")) split.productName = profileValue(name->value);
+        if (const IniPair* version = findPair(section, L"Product Version"))
+            split.productVersion = profileValue(version->value);
+        if (split.upgradeCode.empty()) {
+            split.upgradeCode = generatedUpgradeCode;
+            split.upgradeCodeGenerated = true;
+            beside.push_back(L"Upgrade Code=" + generatedUpgradeCode);
+        }
+    }
+    if (!productSeen) {
+        split.upgradeCode = generatedUpgradeCode;
+        split.upgradeCodeGenerated = true;
+        std::vector<Text> product = {L"[Product Information]", L"Upgrade Code=" + generatedUpgradeCode};
+        if (!beside.empty()) product.push_back(Text());
+        beside.insert(beside.begin(), product.begin(), product.end());
+    }
+    if (!isPrintableAscii(split.upgradeCode)) {
+        error = "the Upgrade Code must be plain ASCII text (a GUID such as {6F9619FF-8B86-D011-B42D-00C04FC964FF}): "
+                "the launcher hashes its bytes in the code page of the machine it runs on";
+        return false;
+    }
+    split.packagedText = lineEndsToCrLf(packaged);
+    split.besideText = lineEndsToCrLf(beside);
+    out = std::move(split);
+    return true;
+}

@@ -1,0 +1,47 @@
+// The launcher's messages: every id it uses, the arguments it passes to each, and a default English
+// text, built into string-table blocks. Replacement texts are checked against the arguments, because
+// the launcher formats them printf-style and a conversion without its argument would read memory it
+// was never given.
+//
+//   std::map<unsigned, Text> texts = defaultMessageTexts();
+//   if (!applyStringsFile(stringsText, texts, error)) ...
+//   for (Resource& block : buildStringTables(texts)) putResource(resources, std::move(block));
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "resource_tree.h"
+#include "support/text.h"
+
+enum class ArgKind { Text, Number };
+
+struct MessageDefinition {
+    unsigned id;
+    // False for texts that are shown or passed on as they stand: "%" means nothing in them.
+    bool formatted;
+    std::vector<ArgKind> args;
+    const wchar_t* text;
+};
+
+const std::vector<MessageDefinition>& messageDefinitions();
+const MessageDefinition* findMessage(unsigned id);
+std::map<unsigned, Text> defaultMessageTexts();
+
+// The argument kinds the conversions of `format` consume, in order. False for a conversion the
+// launcher's formatter does not read the same way everywhere ("%hs", "%*d", "%n", "%f", a lone "%").
+bool formatArguments(const Text& format, std::vector<ArgKind>& kinds, std::string& error);
+
+// True when `text` takes no more arguments than `message` passes, each of the kind passed.
+bool checkMessageText(const MessageDefinition& message, const Text& text, std::string& error);
+
+// Reads the [Strings] section of a strings file (keys: decimal ids; "\n" in a value is a line
+// break) and replaces the texts, refusing unknown ids and mismatched formats.
+bool applyStringsFile(const Text& fileText, std::map<unsigned, Text>& texts, std::string& error);
+
+// One RT_STRING resource per block of 16 ids (block id / 16 + 1), in the neutral language.
+std::vector<Resource> buildStringTables(const std::map<unsigned, Text>& texts);
+
+// The texts of string-table blocks, by id (for showing a packaged copy).
+std::map<unsigned, Text> readStringTables(const std::vector<Resource>& resources);

@@ -1,0 +1,27 @@
+// Conversions between the packer's text (Text, UTF-16 or UTF-32 units) and the byte encodings it
+// reads and writes: UTF-8 for the terminal and files, UTF-16 for the launcher's resources and INI files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/settings_cipher.h"
+#include "support/text.h"
+
+// False (and `text` empty) on malformed UTF-8.
+bool decodeUtf8(const std::string& bytes, Text& text);
+std::string encodeUtf8(const Text& text);
+
+// A settings or strings file: UTF-8 (with or without BOM) or UTF-16 LE/BE with BOM. The BOM is not
+// part of the result. False on malformed UTF-8 or an odd UTF-16 length.
+bool decodeTextFile(const Bytes& bytes, Text& text);
+
+std::filesystem::path pathFromText(const Text& text);
+std::string displayPath(const std::filesystem::path& path);
+
+// Code points above U+FFFF count twice, as they do in UTF-16.
+std::size_t utf16Length(const Text& text);
+
+bool isPrintableAscii(const Text& text);
