@@ -1,0 +1,195 @@
+// The exports of jvm.dll, the invocation interface and the machine's state.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "jni_table.h"
+#include "objects.h"
+#include "record.h"
+#include "vm_state.h"
+
+namespace standin {
+
+namespace {
+
+using ExitHook = void(JNICALL*)(jint code);
+using AbortHook = void(JNICALL*)(void);
+
+ExitHook exitHook = nullptr;
+AbortHook abortHook = nullptr;
+bool created = false;
+
+std::mutex threadsMutex;
+std::vector<HANDLE> nonDaemonThreads;
+
+JNIEnv_ envValue;
+JavaVM_ vmValue;
+
+// The JDK 1.1 init arguments up to the field the launcher reads, declared here from the published
+// layout rather than shared with the launcher, so that a wrong layout on either side shows.
+struct InitArgs11Prefix {
+    jint version;
+    char** properties;
+    jint checkSource;
+    jint nativeStackSize;
+    jint javaStackSize;
+};
+
+std::string hex(jint value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof(buffer), "0x%lx", static_cast<unsigned long>(value));
+    return buffer;
+}
+
+bool environmentNumber(const wchar_t* name, long& value) {
+    wchar_t buffer[64];
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 64);
+    if (length == 0 || length >= 64) return false;
+    value = std::wcstol(buffer, nullptr, 10);
+    return true;
+}
+
+DWORD WINAPI threadStart(void* parameter) {
+    auto* work = static_cast<std::function<void()>*>(parameter);
+    (*work)();
+    delete work;
+    return 0;
+}
+
+jint JNICALL destroyJavaVm(JavaVM*) {
+    record("destroy-vm");
+    for (;;) {
+        HANDLE next = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(threadsMutex);
+            if (nonDaemonThreads.empty()) break;
+            next = nonDaemonThreads.back();
+            nonDaemonThreads.pop_back();
+        }
+        WaitForSingleObject(next, INFINITE);
+        CloseHandle(next);
+    }
+    record("destroy-vm-done");
+    return JNI_OK;
+}
+
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
+    record("attach");
+    *env = theEnv();
+    return JNI_OK;
+}
+
+jint JNICALL detachCurrentThread(JavaVM*) {
+    record("detach");
+    return JNI_OK;
+}
+
+jint JNICALL getEnv(JavaVM*, void** env, jint) {
+    *env = theEnv();
+    return JNI_OK;
+}
+
+const JNIInvokeInterface_* invokeInterface() {
+    static const JNIInvokeInterface_ table = {nullptr,        nullptr,        nullptr, destroyJavaVm,
+                                              attachCurrentThread, detachCurrentThread, getEnv,
+                                              attachCurrentThread};
+    return &table;
+}
+
+}  // namespace
+
+JNIEnv* theEnv() {
+    envValue.functions = nativeInterface();
+    return &envValue;
+}
+
+JavaVM* theVm() {
+    vmValue.functions = invokeInterface();
+    return &vmValue;
+}
+
+void systemExit(jint code) {
+    record("exit", std::to_string(code));
+    if (exitHook) exitHook(code);
+    ExitProcess(static_cast<UINT>(code));
+}
+
+void systemAbort() {
+    record("abort");
+    if (abortHook) abortHook();
+    std::abort();
+}
+
+void startNonDaemonThread(std::function<void()> work) {
+    auto* copy = new std::function<void()>(std::move(work));
+    const HANDLE thread = CreateThread(nullptr, 0, threadStart, copy, 0, nullptr);
+    if (!thread) failLoudly("thread-failed", std::to_string(GetLastError()));
+    std::lock_guard<std::mutex> lock(threadsMutex);
+    nonDaemonThreads.push_back(thread);
+}
+
+}  // namespace standin
+
+using namespace standin;
+
+extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments) {
+    const auto* init = static_cast<const JavaVMInitArgs*>(arguments);
+    record("create-vm", "version=" + hex(init->version) + " options=" + std::to_string(init->nOptions) +
+                            " ignore-unrecognized=" + std::to_string(init->ignoreUnrecognized));
+    for (jint i = 0; i < init->nOptions; ++i) {
+        const JavaVMOption& option = init->options[i];
+        const std::string text = option.optionString ? option.optionString : "<null>";
+        if (text == "exit" && option.extraInfo) {
+            exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
+            record("option-hook", "exit");
+        } else if (text == "abort" && option.extraInfo) {
+            abortHook = reinterpret_cast<AbortHook>(option.extraInfo);
+            record("option-hook", "abort");
+        } else {
+            record("option", text);
+        }
+    }
+    record("env VORNIC_JVM_PATH", environmentValue(L"VORNIC_JVM_PATH"));
+    record("env VORNIC_JVM_HOME", environmentValue(L"VORNIC_JVM_HOME"));
+    record("env Path", environmentValue(L"Path"));
+
+    long forced = 0;
+#ifdef STANDIN_CREATE_RESULT
+    forced = STANDIN_CREATE_RESULT;
+#endif
+    environmentNumber(L"VORNIC_STANDIN_CREATE_RESULT", forced);
+    if (forced != 0) {
+        record("create-vm-result", std::to_string(forced));
+        return static_cast<jint>(forced);
+    }
+    if (created) {
+        record("create-vm-result", std::to_string(JNI_EEXIST));
+        return JNI_EEXIST;
+    }
+    created = true;
+    *vm = theVm();
+    *env = theEnv();
+    record("create-vm-result", "0");
+    return JNI_OK;
+}
+
+extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* arguments) {
+    auto* init = static_cast<InitArgs11Prefix*>(arguments);
+    record("get-default-init-args", "version=" + hex(init->version));
+    if (init->version != JNI_VERSION_1_1) return JNI_OK;
+    long stackSize = 1048576;
+    environmentNumber(L"VORNIC_STANDIN_STACK_SIZE", stackSize);
+    init->javaStackSize = static_cast<jint>(stackSize);
+    return JNI_OK;
+}
+
+#ifndef STANDIN_WITHOUT_BOOT_LOADER
+extern "C" JNIEXPORT jclass JNICALL JVM_FindClassFromBootLoader(JNIEnv*, const char* name) {
+    record("find-class-from-boot-loader", name ? name : "<null>");
+    ClassInfo* info = name ? findBootClassInfo(name) : nullptr;
+    return info ? reinterpret_cast<jclass>(info->classObject) : nullptr;
+}
+#endif

@@ -1,0 +1,135 @@
+#include "script.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "record.h"
+#include "vm_state.h"
+
+namespace standin {
+
+namespace {
+
+std::wstring scriptPath() {
+    wchar_t buffer[32768];
+    const DWORD length = GetEnvironmentVariableW(L"VORNIC_STANDIN_SCRIPT", buffer, 32768);
+    if (length > 0 && length < 32768) return std::wstring(buffer, length);
+    return besideModule(L"standin-script.txt");
+}
+
+std::string trim(const std::string& text) {
+    const size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) return std::string();
+    const size_t end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+Script readScript() {
+    Script parsed;
+    const HANDLE file = CreateFileW(scriptPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return parsed;
+    std::string content;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) content.append(chunk, read);
+    CloseHandle(file);
+
+    std::istringstream lines(content);
+    std::string line;
+    while (std::getline(lines, line)) {
+        line = trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) failLoudly("bad-script-line", line);
+        const std::string method = trim(line.substr(0, colon));
+        const std::string action = trim(line.substr(colon + 1));
+        if (method == "main") {
+            parsed.mainActions.push_back(action);
+        } else if (method == "secondaryMain" && action.rfind("returns ", 0) == 0) {
+            parsed.secondarySignature =
+                action.substr(8) == "int" ? "([Ljava/lang/String;)I" : "([Ljava/lang/String;)V";
+        } else if (method == "secondaryMain") {
+            parsed.secondaryActions.push_back(action);
+        } else if (method == "class") {
+            parsed.classes.push_back(action);
+        } else if (method == "no-main") {
+            parsed.classesWithoutMain.push_back(action);
+        } else {
+            failLoudly("bad-script-line", line);
+        }
+    }
+    return parsed;
+}
+
+std::string dotted(std::string name) {
+    std::replace(name.begin(), name.end(), '/', '.');
+    return name;
+}
+
+void println(Object* stream, const std::string& text) { writeTo(stream, text + "\r\n"); }
+
+}  // namespace
+
+const Script& script() {
+    static const Script parsed = readScript();
+    return parsed;
+}
+
+jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call) {
+    jvalue result{};
+    const Object* arguments = call.args.empty() ? nullptr : reinterpret_cast<Object*>(call.args[0].l);
+    record(method == "main" ? "main-class" : "secondary-class", owner.name);
+    record("call", method);
+    if (arguments) {
+        for (const Object* argument : arguments->elements) record("arg", utf8Of(argument));
+    }
+    const std::vector<std::string>& actions = method == "main" ? script().mainActions : script().secondaryActions;
+    for (const std::string& action : actions) {
+        const size_t space = action.find(' ');
+        const std::string verb = action.substr(0, space);
+        const std::string rest = space == std::string::npos ? std::string() : action.substr(space + 1);
+        if (verb == "out") {
+            println(systemOut(), rest);
+        } else if (verb == "err") {
+            println(systemErr(), rest);
+        } else if (verb == "args") {
+            if (arguments) {
+                for (const Object* argument : arguments->elements) println(systemOut(), utf8Of(argument));
+            }
+        } else if (verb == "env") {
+            const std::wstring name(rest.begin(), rest.end());
+            println(systemOut(), rest + "=" + environmentValue(name.c_str()));
+        } else if (verb == "sleep") {
+            Sleep(static_cast<DWORD>(std::atol(rest.c_str())));
+        } else if (verb == "thread") {
+            const size_t cut = rest.find(' ');
+            const DWORD milliseconds = static_cast<DWORD>(std::atol(rest.substr(0, cut).c_str()));
+            const std::string text = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
+            startNonDaemonThread([milliseconds, text] {
+                Sleep(milliseconds);
+                if (!text.empty()) println(systemOut(), text);
+            });
+        } else if (verb == "throw") {
+            const size_t cut = rest.find(' ');
+            const std::string where = dotted(owner.name) + "." + method + "(" + owner.name.substr(owner.name.rfind('/') + 1) + ".java)";
+            throwNew(rest.substr(0, cut), cut == std::string::npos ? std::string() : rest.substr(cut + 1), where);
+            return result;
+        } else if (verb == "exit") {
+            systemExit(static_cast<jint>(std::atol(rest.c_str())));
+        } else if (verb == "abort") {
+            systemAbort();
+        } else if (verb == "return") {
+            result.i = static_cast<jint>(std::atol(rest.c_str()));
+        } else {
+            failLoudly("bad-script-action", action);
+        }
+    }
+    return result;
+}
+
+}  // namespace standin

@@ -1,0 +1,25 @@
+// The test's script: what "main" and "secondaryMain" do (format in standin.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "objects.h"
+
+namespace standin {
+
+struct Script {
+    std::vector<std::string> mainActions;
+    std::vector<std::string> secondaryActions;
+    std::string secondarySignature;  // "", "([Ljava/lang/String;)V" or "([Ljava/lang/String;)I"
+    std::vector<std::string> classes;
+    std::vector<std::string> classesWithoutMain;
+};
+
+// Read once, on first use.
+const Script& script();
+
+// Runs the actions of "main" or "secondaryMain" for the application class `owner`.
+jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call);
+
+}  // namespace standin
