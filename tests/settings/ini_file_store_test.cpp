@@ -1,0 +1,106 @@
+// INI files through the system's private-profile functions, alone and under the packaged settings.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "settings/ini_file_store.h"
+#include "settings/packaged_settings.h"
+
+namespace {
+
+Text read(const IniStore& store, const Text& section, const Text& key) {
+    Text value = L"stale";
+    store.getValue(section, key, value);
+    return value;
+}
+
+TEST(IniFileStore, ReadsLongValuesWholeAndMatchesNamesWithoutCase) {
+    TempFolder folder;
+    const WText path = folder.path() + L"demo.ini";
+    const Text sizes[] = {Text(254, L'a'), Text(255, L'b'), Text(256, L'c'), Text(511, L'd'), Text(3000, L'e')};
+    WText content = L"[Application]\r\nMain Class=a.Main\r\n";
+    for (size_t i = 0; i < std::size(sizes); ++i) content += L"v" + std::to_wstring(i) + L"=" + sizes[i] + L"\r\n";
+    content += L"[Java Runtime Environment]\r\nJRE Path=C:\\Java\\\x00C5\r\n";
+    ASSERT_TRUE(writeUtf16File(path, content));
+
+    const IniFileStore store(path);
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        EXPECT_EQ(read(store, L"Application", L"v" + std::to_wstring(i)), sizes[i]) << "value " << i;
+    }
+    EXPECT_EQ(read(store, L"application", L"MAIN CLASS"), L"a.Main");
+    EXPECT_EQ(read(store, L"JAVA runtime environment", L"JRE Path"), L"C:\\Java\\\x00C5");
+    EXPECT_EQ(read(store, L"Application", L"missing"), L"");
+    EXPECT_EQ(read(store, L"Missing", L"Main Class"), L"");
+
+    TextList names = {L"stale"};
+    store.getSectionNames(names);
+    EXPECT_EQ(names, (TextList{L"Application", L"Java Runtime Environment"}));
+}
+
+TEST(IniFileStore, ManySectionNamesAreReadWhole) {
+    TempFolder folder;
+    const WText path = folder.path() + L"many.ini";
+    WText content;
+    TextList expected;
+    for (int i = 0; i < 120; ++i) {
+        expected.push_back(L"Section number " + std::to_wstring(i));
+        content += L"[" + expected.back() + L"]\r\nk=v\r\n";
+    }
+    ASSERT_TRUE(writeUtf16File(path, content));
+    TextList names;
+    IniFileStore(path).getSectionNames(names);
+    EXPECT_EQ(names, expected);
+}
+
+TEST(IniFileStore, AMissingFileReadsEmptyAndIsCreatedByAWrite) {
+    TempFolder folder;
+    const WText path = folder.path() + L"absent.ini";
+    IniFileStore store(path);
+    EXPECT_EQ(read(store, L"Java Runtime Environment", L"JRE Path"), L"");
+    TextList names = {L"stale"};
+    store.getSectionNames(names);
+    EXPECT_TRUE(names.empty());
+    unsigned char bytes[4] = {};
+    EXPECT_EQ(store.probe(bytes), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+
+    const Text home = L"D:\\Runtimes\\" + Text(400, L'j');
+    EXPECT_NE(store.setValue(L"Java Runtime Environment", L"JRE Path", home), 0u);
+    EXPECT_EQ(read(store, L"java runtime environment", L"jre path"), home);
+    EXPECT_EQ(store.probe(bytes), 0u);
+
+    EXPECT_NE(store.removeFile(), 0u);
+    EXPECT_EQ(read(store, L"Java Runtime Environment", L"JRE Path"), L"");
+    EXPECT_EQ(store.removeFile(), 0u);
+
+    // A file in a folder that does not exist cannot be written; the failure is only reported.
+    IniFileStore nowhere(folder.path() + L"no\\such\\folder\\x.ini");
+    EXPECT_EQ(nowhere.setValue(L"s", L"k", L"v"), 0u);
+}
+
+TEST(IniFileStore, ProbeReadsTheFirstBytesOfAnUnsharedFile) {
+    TempFolder folder;
+    const WText path = folder.path() + L"probe.ini";
+    ASSERT_TRUE(writeFileBytes(path, "[ab]\r\n"));
+    unsigned char bytes[4] = {};
+    EXPECT_EQ(IniFileStore(path).probe(bytes), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 4), "[ab]");
+
+    UniqueFile held(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(IniFileStore(path).probe(bytes), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+}
+
+// This program carries no packaged settings, so the layered store is the file with its "+" sections.
+TEST(LayeredIniStoreOnFiles, TheFileAloneWithItsPlusSections) {
+    TempFolder folder;
+    const WText path = folder.path() + L"layered.ini";
+    ASSERT_TRUE(writeUtf16File(path, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\nEmpty=\r\n"
+                                     L"[java runtime environment+]\r\nVirtual Machine Parameters=-Xmx1g\r\n"
+                                     L"Main Class=ignored\r\n"));
+    const LayeredIniStore store = openLayeredStore(path, L"{any}");
+    EXPECT_EQ(read(store, L"Java Runtime Environment", L"Main Class"), L"a.Main");
+    EXPECT_EQ(read(store, L"Java Runtime Environment", L"Virtual Machine Parameters"), L" -Xmx1g");
+    EXPECT_EQ(read(store, L"Java Runtime Environment", L"Empty"), L"");
+    EXPECT_TRUE(store.document().sections().empty());
+}
+
+}  // namespace
