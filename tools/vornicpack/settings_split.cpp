@@ -90,7 +90,7 @@ bool parseSettingsText(const Text& text, std::vector<IniSection>& sections, std:
     sections.clear();
     std::vector<IniSection> parsed;
     std::size_t lineNumber = 0;
-    std::size_t at = 0;
+    std::size_t at = !text.empty() && text[0] == L'\xFEFF' ? 1 : 0;
     while (at <= text.size()) {
         std::size_t end = text.find_first_of(L"\r\n", at);
         if (end == Text::npos) end = text.size();

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include "settings_split.h"
+#include "string_table.h"
+#include "text_codec.h"
+
+namespace {
+
+const Text kGenerated = L"{00000000-0000-4000-8000-000000000000}";
+
+bool split(const Text& text, SplitSettings& out, std::string& error) {
+    std::vector<IniSection> sections;
+    return parseSettingsText(text, sections, error) && splitSettings(sections, kGenerated, out, error);
+}
+
+TEST(SettingsSplit, SendsEachSectionWhereTheLauncherReadsIt) {
+    SplitSettings out;
+    std::string error;
+    ASSERT_TRUE(split(L"; comment\r[Java Runtime Environment]\r\nMain Class=a.B\n[Java Runtime Environment+]\n"
+                      L"Virtual Machine Parameters=-Xmx1g\n# another comment\n[display]\nSplash Screen=x.png\n"
+                      L"[Class Path]\nClass Path=lib\\*.jar\n",
+                      out, error))
+        << error;
+    EXPECT_EQ(out.packagedText, L"[Java Runtime Environment]\r\nMain Class=a.B\r\n\r\n[Class Path]\r\nClass Path=lib\\*.jar\r\n");
+    EXPECT_EQ(out.besideText, L"[Product Information]\r\nUpgrade Code=" + kGenerated +
+                                  L"\r\n\r\n[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Xmx1g\r\n\r\n"
+                                  L"[display]\r\nSplash Screen=x.png\r\n");
+    EXPECT_TRUE(out.upgradeCodeGenerated);
+}
+
+TEST(SettingsSplit, KeepsAGivenUpgradeCodeAndFillsAnEmptyOne) {
+    const struct {
+        Text productSection;
+        Text code;
+        bool generated;
+    } cases[] = {
+        {L"Upgrade Code=\"{A}\"\n", L"{A}", false},
+        {L"upgrade code = {B}\n", L"{B}", false},
+        {L"Upgrade Code=\n", kGenerated, true},
+        {L"Product Name=X\n", kGenerated, true},
+    };
+    for (const auto& c : cases) {
+        SplitSettings out;
+        std::string error;
+        ASSERT_TRUE(split(L"[Product Information]\n" + c.productSection + L"[Java Runtime Environment]\nMain Class=M\n",
+                          out, error))
+            << error;
+        EXPECT_EQ(out.upgradeCode, c.code) << encodeUtf8(c.productSection);
+        EXPECT_EQ(out.upgradeCodeGenerated, c.generated);
+        // The beside file, read back, has exactly one Upgrade Code: the one used.
+        std::vector<IniSection> beside;
+        ASSERT_TRUE(parseSettingsText(out.besideText, beside, error)) << error;
+        std::vector<Text> codes;
+        for (const IniSection& section : beside)
+            for (const IniPair& pair : section.pairs)
+                if (equalsNoCase(pair.key, L"Upgrade Code")) codes.push_back(profileValue(pair.value));
+        EXPECT_EQ(codes, std::vector<Text>{c.code});
+    }
+}
+
+TEST(SettingsSplit, RefusesWhatTheLauncherWouldReadDifferently) {
+    const struct {
+        Text text;
+        const char* message;
+    } cases[] = {
+        {L"[Application]\nCmd=x\n", "Main Class"},
+        {L"[Java Runtime Environment]\nMain Class=\n", "Main Class"},
+        {L"Main Class=M\n", "must follow a [Section]"},
+        {L"[Java Runtime Environment\nMain Class=M\n", "must end with"},
+        {L"[Java Runtime Environment]\nMain Class\n", "expected [Section]"},
+        {L"[Java Runtime Environment]\n=M\n", "key before"},
+        {L"[Java Runtime Environment]\nMain Class=M\n[Java Runtime Environment]\nJRE Path=x\n", "appears again"},
+        {L"[Java Runtime Environment]\nMain Class=M\nmain class=N\n", "appears again"},
+        {L"[java runtime environment]\nMain Class=M\n", "write the section"},
+        {L"[Java Runtime Environment]\nMain Class=M\n[Application]\nsingle instance=yes\n", "write the key"},
+        {L"[Product Information]\nUpgrade Code={\u00e9}\n[Java Runtime Environment]\nMain Class=M\n", "plain ASCII"},
+    };
+    for (const auto& c : cases) {
+        SplitSettings out;
+        std::string error;
+        EXPECT_FALSE(split(c.text, out, error)) << encodeUtf8(c.text);
+        EXPECT_NE(error.find(c.message), std::string::npos) << encodeUtf8(c.text) << " -> " << error;
+    }
+}
+
+TEST(SettingsSplit, ErrorsNameTheLine) {
+    std::vector<IniSection> sections;
+    std::string error;
+    EXPECT_FALSE(parseSettingsText(L"[A]\r\nx=1\r\n\r\nbroken\r\n", sections, error));
+    EXPECT_EQ(error.rfind("line 4:", 0), 0u) << error;
+}
+
+TEST(TextFiles, DecodesEveryAcceptedEncoding) {
+    const struct {
+        Bytes bytes;
+        Text text;
+        bool ok;
+    } cases[] = {
+        {{'a', 0xC3, 0xA9}, L"a\u00e9", true},
+        {{0xEF, 0xBB, 0xBF, 'a'}, L"a", true},
+        {{0xFF, 0xFE, 'a', 0, 0xE9, 0}, L"a\u00e9", true},
+        {{0xFE, 0xFF, 0, 'a', 0x4E, 0x2D}, L"a\u4e2d", true},
+        {{'a', 0xE9, 'b'}, L"", false},          // Latin-1, not UTF-8
+        {{0xC0, 0x80}, L"", false},              // overlong
+        {{0xED, 0xA0, 0x80}, L"", false},        // a surrogate
+        {{0xFF, 0xFE, 'a'}, L"", false},         // odd UTF-16
+    };
+    for (const auto& c : cases) {
+        Text text;
+        EXPECT_EQ(decodeTextFile(c.bytes, text), c.ok) << encodeUtf8(c.text);
+        EXPECT_EQ(text, c.text);
+    }
+    EXPECT_EQ(encodeUtf8(L"a\u00e9\u4e2d"), "a\xC3\xA9\xE4\xB8\xAD");
+}
+
+TEST(MessageFormats, ConversionsAreReadAsTheLauncherFormatsThem) {
+    using K = ArgKind;
+    const struct {
+        Text format;
+        bool ok;
+        std::vector<ArgKind> kinds;
+    } cases[] = {
+        {L"plain", true, {}},
+        {L"100%% sure", true, {}},
+        {L"%s and %d", true, {K::Text, K::Number}},
+        {L"%-20ls|%5.2d|%#x|%S|%c", true, {K::Text, K::Number, K::Number, K::Text, K::Number}},
+        {L"%ws", true, {K::Text}},
+        {L"100% sure", false, {}},  // "% s" is a conversion with the space flag
+        {L"%hs", false, {}},        // narrow text
+        {L"%*d", false, {}},
+        {L"%n", false, {}},
+        {L"%f", false, {}},
+        {L"%lld", false, {}},
+        {L"%1$s", false, {}},
+        {L"ends with %", false, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<ArgKind> kinds;
+        std::string error;
+        const bool ok = formatArguments(c.format, kinds, error) && (c.format != L"100% sure");
+        // "100% sure" parses (as a text conversion) but consumes an argument: checked below.
+        if (c.format == L"100% sure") {
+            EXPECT_EQ(kinds, std::vector<ArgKind>{K::Text});
+            continue;
+        }
+        EXPECT_EQ(ok, c.ok) << encodeUtf8(c.format);
+        EXPECT_EQ(kinds, c.kinds) << encodeUtf8(c.format);
+    }
+}
+
+TEST(MessageFormats, ReplacementsMustFitTheArgumentsOfTheirId) {
+    const struct {
+        Text file;
+        const char* message;  // empty when accepted
+    } cases[] = {
+        {L"[Strings]\n211=Class %s is missing.\n", ""},
+        {L"[Strings]\n202=Failed: %s\n", ""},               // fewer arguments are read safely
+        {L"[Strings]\n202=%s (%d)\n", ""},
+        {L"[Strings]\n208=100% sure\n", ""},                // shown as it stands, never formatted
+        {L"[Strings]\n211=%d\n", "takes a number"},
+        {L"[Strings]\n211=%s %s\n", "passes only 1 argument"},
+        {L"[Strings]\n217=any %s\n", "passes only 0 arguments"},
+        {L"[Strings]\n202=%d %s\n", "takes a number (%d) as argument 1"},
+        {L"[Strings]\n221=from %s to %hs\n", "does not format"},
+        {L"[Strings]\n999=x\n", "not a message id"},
+        {L"[Strings]\nabc=x\n", "not a message id"},
+        {L"[Other]\n211=x\n", "unknown section"},
+        {L"", "no [Strings] section"},
+    };
+    for (const auto& c : cases) {
+        std::map<unsigned, Text> texts = defaultMessageTexts();
+        std::string error;
+        const bool ok = applyStringsFile(c.file, texts, error);
+        EXPECT_EQ(ok, std::string(c.message).empty()) << encodeUtf8(c.file) << " -> " << error;
+        if (!ok) {
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+            EXPECT_EQ(texts, defaultMessageTexts());
+        }
+    }
+    std::map<unsigned, Text> texts = defaultMessageTexts();
+    std::string error;
+    ASSERT_TRUE(applyStringsFile(L"[Strings]\n213=First line\\nsecond line\n", texts, error)) << error;
+    EXPECT_EQ(texts[213], L"First line\nsecond line");
+}
+
+TEST(MessageFormats, EveryDefaultTextFitsItsArguments) {
+    for (const MessageDefinition& message : messageDefinitions()) {
+        std::string error;
+        EXPECT_TRUE(checkMessageText(message, message.text, error)) << message.id << ": " << error;
+        std::vector<ArgKind> kinds;
+        if (message.formatted && formatArguments(message.text, kinds, error)) {
+            EXPECT_EQ(kinds, message.args) << message.id;  // the defaults use every argument
+        }
+    }
+}
+
+TEST(StringTables, BlocksReadBackById) {
+    const std::map<unsigned, Text> texts = {{202, L"a"}, {207, L"\u00e9"}, {231, L"c"}, {16, L"first of block 2"}};
+    const std::vector<Resource> blocks = buildStringTables(texts);
+    ASSERT_EQ(blocks.size(), 3u);  // blocks 2, 13, 15
+    EXPECT_EQ(blocks[0].name.id, 2);
+    EXPECT_EQ(readStringTables(blocks), texts);
+}
+
+}  // namespace
