@@ -1,0 +1,79 @@
+#include "jvm/exception_text.h"
+
+#include "jvm/java_strings.h"
+
+namespace {
+
+void describePending(JNIEnv* env) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (!pending) return;
+    env->DeleteLocalRef(pending);
+    env->ExceptionDescribe();
+}
+
+// Local references die together at the end of the call.
+class LocalRefs {
+public:
+    explicit LocalRefs(JNIEnv* env) : env_(env) {}
+    ~LocalRefs() {
+        for (int i = 0; i < count_; ++i) env_->DeleteLocalRef(refs_[i]);
+    }
+    LocalRefs(const LocalRefs&) = delete;
+    LocalRefs& operator=(const LocalRefs&) = delete;
+
+    template <typename T>
+    T keep(T ref) {
+        if (ref && count_ < kCapacity) refs_[count_++] = ref;
+        return ref;
+    }
+
+private:
+    static constexpr int kCapacity = 8;
+    JNIEnv* env_;
+    jobject refs_[kCapacity] = {};
+    int count_ = 0;
+};
+
+}  // namespace
+
+Text exceptionText(JNIEnv* env, jthrowable throwable) {
+    if (!throwable) return Text();
+    LocalRefs refs(env);
+
+    jclass bytesClass = refs.keep(env->FindClass("java/io/ByteArrayOutputStream"));
+    jmethodID bytesInit = bytesClass ? env->GetMethodID(bytesClass, "<init>", "()V") : nullptr;
+    jobject bytes = bytesInit ? refs.keep(env->NewObject(bytesClass, bytesInit)) : nullptr;
+    jclass printClass = bytes ? refs.keep(env->FindClass("java/io/PrintStream")) : nullptr;
+    jmethodID printInit = printClass ? env->GetMethodID(printClass, "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
+    jobject printer = printInit ? refs.keep(env->NewObject(printClass, printInit, bytes)) : nullptr;
+    jclass throwableClass = printer ? refs.keep(env->GetObjectClass(throwable)) : nullptr;
+    jmethodID printStackTrace =
+        throwableClass ? env->GetMethodID(throwableClass, "printStackTrace", "(Ljava/io/PrintStream;)V") : nullptr;
+    if (!printStackTrace) {
+        describePending(env);
+        return Text();
+    }
+
+    env->CallVoidMethod(throwable, printStackTrace, printer);
+    // A printStackTrace that throws still leaves what it printed so far in the buffer.
+    describePending(env);
+
+    jclass bufferClass = refs.keep(env->GetObjectClass(bytes));
+    jmethodID toString = bufferClass ? env->GetMethodID(bufferClass, "toString", "()Ljava/lang/String;") : nullptr;
+    if (!toString) {
+        describePending(env);
+        return Text();
+    }
+    auto printed = static_cast<jstring>(refs.keep(env->CallObjectMethod(bytes, toString)));
+    describePending(env);
+    if (!printed) return Text();
+
+    const char* chars = env->GetStringUTFChars(printed, nullptr);
+    if (!chars) {
+        describePending(env);
+        return Text();
+    }
+    Text text = fromModifiedUtf8(chars);
+    env->ReleaseStringUTFChars(printed, chars);
+    return text;
+}

@@ -1,0 +1,142 @@
+#include "jvm/java_invocation.h"
+
+#include <string>
+
+#include "jvm/java_strings.h"
+#include "settings/message_ids.h"
+
+namespace {
+
+// True (and the exception cleared) when one was pending.
+bool clearPending(JNIEnv* env) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (!pending) return false;
+    env->ExceptionClear();
+    env->DeleteLocalRef(pending);
+    return true;
+}
+
+bool describePending(JNIEnv* env) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (!pending) return false;
+    env->DeleteLocalRef(pending);
+    env->ExceptionDescribe();  // prints and clears
+    return true;
+}
+
+// LauncherHelper reports a missing or broken main class itself and checks the module system; null
+// when this runtime lacks it or it gave no class.
+jclass loadThroughLauncherHelper(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass) {
+    if (!bootFinder) return nullptr;
+    jclass helper = bootFinder(env, "sun/launcher/LauncherHelper");
+    if (!helper) return nullptr;
+    jclass result = nullptr;
+    jmethodID checkAndLoad =
+        env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    if (checkAndLoad) {
+        jstring dotted = newJavaString(env, replaceChar(mainClass, L'/', L'.'));
+        if (dotted) {
+            // true: report problems on the error stream; 1: the name is a class name.
+            result = static_cast<jclass>(
+                env->CallStaticObjectMethod(helper, checkAndLoad, static_cast<jboolean>(JNI_TRUE), jint{1}, dotted));
+            env->DeleteLocalRef(dotted);
+        }
+    }
+    env->DeleteLocalRef(helper);
+    return result;
+}
+
+}  // namespace
+
+jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host) {
+    if (jclass found = loadThroughLauncherHelper(env, bootFinder, mainClass)) return found;
+    clearPending(env);
+
+    jstring name = newJavaString(env, mainClass);
+    if (!name) {
+        host.showMessage(kMsgMainClassNotFound, mainClass);
+        return nullptr;
+    }
+    const char* chars = env->GetStringUTFChars(name, nullptr);
+    if (!chars) {
+        describePending(env);
+        env->DeleteLocalRef(name);
+        return nullptr;
+    }
+    jclass found = env->FindClass(chars);
+    if (!found) {
+        describePending(env);
+        host.showMessage(kMsgMainInvocation, fromModifiedUtf8(chars));
+    }
+    env->ReleaseStringUTFChars(name, chars);
+    env->DeleteLocalRef(name);
+    return found;
+}
+
+bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, const TextList& arguments,
+             InvocationHost& host) {
+    jclass mainType = findMainClass(env, bootFinder, mainClass, host);
+    if (!mainType) return false;
+
+    jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
+    if (!mainMethod) {
+        // The runtime's own NoSuchMethodError says more than our message could.
+        if (!describePending(env)) host.showMessage(kMsgMainInvocationFailed, Text());
+        env->DeleteLocalRef(mainType);
+        return false;
+    }
+    jobjectArray javaArguments = newJavaStringArray(env, arguments);
+    if (!javaArguments) {
+        describePending(env);
+        env->DeleteLocalRef(mainType);
+        return false;
+    }
+    host.beforeMain();
+    env->CallStaticVoidMethod(mainType, mainMethod, javaArguments);
+    env->DeleteLocalRef(javaArguments);
+    env->DeleteLocalRef(mainType);
+    return true;
+}
+
+bool requestSystemExit(JNIEnv* env) {
+    jclass system = env->FindClass("java/lang/System");
+    if (!system) return false;
+    jmethodID exitMethod = env->GetStaticMethodID(system, "exit", "(I)V");
+    if (!exitMethod) {
+        env->DeleteLocalRef(system);
+        return false;
+    }
+    env->CallStaticVoidMethod(system, exitMethod, jint{-1});
+    env->DeleteLocalRef(system);
+    return !describePending(env);
+}
+
+SecondaryMain findSecondaryMain(JNIEnv* env, jclass mainClass) {
+    SecondaryMain found;
+    found.method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
+    clearPending(env);
+    if (found.method) {
+        found.kind = SecondaryMain::Kind::Void;
+        return found;
+    }
+    found.method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
+    if (found.method) {
+        found.kind = SecondaryMain::Kind::Int;
+    } else {
+        describePending(env);
+    }
+    return found;
+}
+
+jint callSecondaryMain(JNIEnv* env, jclass mainClass, const SecondaryMain& secondary, jobjectArray arguments) {
+    switch (secondary.kind) {
+    case SecondaryMain::Kind::Void:
+        env->CallStaticVoidMethod(mainClass, secondary.method, arguments);
+        return 0;
+    case SecondaryMain::Kind::Int:
+        return env->CallStaticIntMethod(mainClass, secondary.method, arguments);
+    case SecondaryMain::Kind::Missing:
+        break;
+    }
+    return 0;
+}

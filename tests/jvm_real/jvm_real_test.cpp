@@ -1,0 +1,245 @@
+// The launcher's JNI logic against the machine's OpenJDK: one probe process per scenario.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProbeRun {
+    int exitStatus = -1000;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+class JvmReal : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vornic_jvm_real_XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        folder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    ProbeRun probe(const std::string& scenario, const std::vector<std::string>& arguments) {
+        std::vector<std::string> words = {VORNIC_JVM_PROBE, VORNIC_PROBE_CLASSES, scenario};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+
+        const fs::path outPath = folder_ / "probe.out";
+        const fs::path errPath = folder_ / "probe.err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t child = 0;
+        ProbeRun run;
+        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return run;
+        int status = 0;
+        waitpid(child, &status, 0);
+        run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+        run.out = readAll(outPath);
+        run.err = readAll(errPath);
+        return run;
+    }
+
+    fs::path folder_;
+};
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// What EchoArgs prints for one argument: its UTF-16 code units in hex.
+std::string echoLine(const std::u16string& units) {
+    std::string line = "arg";
+    char hex[8];
+    for (char16_t unit : units) {
+        std::snprintf(hex, sizeof(hex), " %x", static_cast<unsigned>(unit));
+        line += hex;
+    }
+    return line + "\n";
+}
+
+TEST_F(JvmReal, MainClassIsLoadedThroughLauncherHelperWhenTheRuntimeOffersIt) {
+    const ProbeRun run = probe("main-boot", {"probe.EchoArgs", "x"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "count 1\n")) << run.out;
+    EXPECT_FALSE(contains(run.out, "FindClass probe/EchoArgs")) << run.out;
+    EXPECT_FALSE(contains(run.out, "no boot finder"));
+    EXPECT_TRUE(contains(run.out, "before main\ncount 1")) << run.out;
+}
+
+TEST_F(JvmReal, MainClassFallsBackToFindClassWithTheSlashName) {
+    const ProbeRun run = probe("main-findclass", {"probe.EchoArgs", "x"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "FindClass probe/EchoArgs\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, "count 1\n")) << run.out;
+}
+
+TEST_F(JvmReal, ArgumentsArriveUnchangedEitherWay) {
+    const std::vector<std::pair<std::string, std::u16string>> arguments = {
+        {"plain", u"plain"},
+        {"with two  spaces", u"with two  spaces"},
+        {"", u""},
+        {"\xc3\xbcnic\xc3\xb8" "de \xe2\x82\xac", u"\u00fcnic\u00f8de \u20ac"},
+        {"\xe6\x97\xa5\xe6\x9c\xac", u"\u65e5\u672c"},
+        {"\"quoted\"", u"\"quoted\""},
+    };
+    for (const char* scenario : {"main-boot", "main-findclass"}) {
+        std::vector<std::string> words = {"probe.EchoArgs"};
+        std::string expected = "count " + std::to_string(arguments.size()) + "\n";
+        for (const auto& [word, units] : arguments) {
+            words.push_back(word);
+            expected += echoLine(units);
+        }
+        const ProbeRun run = probe(scenario, words);
+        EXPECT_EQ(run.exitStatus, 0) << scenario << run.err;
+        EXPECT_TRUE(contains(run.out, expected)) << scenario << "\n" << run.out;
+    }
+}
+
+TEST_F(JvmReal, ClassWithoutMainLeavesTheRuntimesErrorAndNoMessage) {
+    const ProbeRun run = probe("main-findclass", {"probe.NoMain"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(contains(run.err, "java.lang.NoSuchMethodError")) << run.err;
+    EXPECT_FALSE(contains(run.out, "message 216")) << run.out;
+    EXPECT_FALSE(contains(run.out, "before main"));
+    EXPECT_TRUE(contains(run.out, "not ran\n")) << run.out;  // nothing left pending
+}
+
+TEST_F(JvmReal, MissingClassThroughFindClassShowsMessage215) {
+    const ProbeRun run = probe("main-findclass", {"probe.Missing"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(contains(run.err, "java.lang.NoClassDefFoundError: probe/Missing")) << run.err;
+    EXPECT_TRUE(contains(run.out, "message 215 [probe/Missing]\n")) << run.out;
+}
+
+TEST_F(JvmReal, MissingClassThroughLauncherHelperIsReportedAndEndedByTheRuntime) {
+    // The runtime's LauncherHelper prints its own error and calls System.exit(1).
+    const ProbeRun run = probe("main-boot", {"probe.Missing"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(contains(run.err, "probe.Missing")) << run.err;
+    EXPECT_FALSE(contains(run.out, "message")) << run.out;
+}
+
+TEST_F(JvmReal, RequestSystemExitEndsTheProcessWithMinusOne) {
+    const ProbeRun run = probe("exit-after-main", {"probe/EchoArgs"});
+    EXPECT_EQ(run.exitStatus, 255);  // -1 in the 8 bits a Linux status keeps
+    EXPECT_TRUE(contains(run.out, "count 0\n")) << run.out;
+    EXPECT_FALSE(contains(run.out, "exit returned")) << run.out;
+}
+
+TEST_F(JvmReal, StreamsGoToFilesWithTruncateAndAppend) {
+    const fs::path out = folder_ / "out.txt";
+    const fs::path err = folder_ / "err.txt";
+    std::ofstream(out) << "old output\n";
+    std::ofstream(err) << "old error\n";
+
+    ProbeRun run = probe("redirect", {out.string(), "0", err.string(), "1", "probe/Printer", "one"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readAll(out), "out one\n");
+    EXPECT_EQ(readAll(err), "old error\nerr one\n");
+    EXPECT_FALSE(contains(run.out, "out one")) << run.out;
+    EXPECT_FALSE(contains(run.err, "err one")) << run.err;
+
+    run = probe("redirect", {out.string(), "1", err.string(), "0", "probe/Printer", "two"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readAll(out), "out one\nout two\n");
+    EXPECT_EQ(readAll(err), "err two\n");
+}
+
+TEST_F(JvmReal, BothStreamsCanAppendToOneFile) {
+    const fs::path both = folder_ / "both.txt";
+    const ProbeRun run = probe("redirect", {both.string(), "1", both.string(), "1", "probe/Printer", "x"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readAll(both), "out x\nerr x\n");
+}
+
+TEST_F(JvmReal, DatePatternsUseOneInstantAndDatedFoldersAreCreated) {
+    const std::string out = (folder_ / "logs" / "%yyyy-MM-dd%" / "out.txt").string();
+    const std::string err = (folder_ / "err_%HHmmss_L%.txt").string();
+    const ProbeRun run = probe("redirect", {out, "0", err, "0", "probe/Printer", "dated"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const fs::path expectedOut = folder_ / "logs" / "2024-03-05" / "out.txt";
+    const fs::path expectedErr = folder_ / "err_140709_45.txt";
+    EXPECT_TRUE(contains(run.out, "names [" + expectedOut.string() + "] [" + expectedErr.string() + "] time read 1\n"))
+        << run.out;
+    EXPECT_EQ(readAll(expectedOut), "out dated\n");
+    EXPECT_EQ(readAll(expectedErr), "err dated\n");
+}
+
+TEST_F(JvmReal, UnopenableFileIsDescribedAndTheStreamStays) {
+    const fs::path blocker = folder_ / "plain-file";
+    std::ofstream(blocker) << "x";
+    const std::string out = (blocker / "out.txt").string();  // a folder that is a file
+    const ProbeRun run = probe("redirect", {out, "0", "", "0", "probe/Printer", "still"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(contains(run.err, "java.io.FileNotFoundException")) << run.err;
+    EXPECT_TRUE(contains(run.out, "out still\n")) << run.out;
+}
+
+TEST_F(JvmReal, ExceptionTextHoldsTheTraceAndItsCause) {
+    const ProbeRun run = probe("exception-text", {"probe/Thrower"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const size_t begin = run.out.find("text-begin\n");
+    const size_t end = run.out.find("text-end");
+    ASSERT_NE(begin, std::string::npos) << run.out;
+    ASSERT_NE(end, std::string::npos) << run.out;
+    const std::string text = run.out.substr(begin, end - begin);
+    EXPECT_TRUE(contains(text, "java.lang.IllegalStateException: settings unusable \xc3\xa9t\xc3\xa9\n")) << text;
+    EXPECT_TRUE(contains(text, "\tat probe.Thrower.main(Thrower.java:")) << text;
+    EXPECT_TRUE(contains(text, "Caused by: java.io.IOException: disk gone\n")) << text;
+    EXPECT_TRUE(contains(text, "\tat probe.Thrower.readSettings(Thrower.java:")) << text;
+    EXPECT_TRUE(contains(run.out, "ran\n")) << run.out;  // the cleared exception stays cleared
+}
+
+TEST_F(JvmReal, SecondaryMainVariantsAreFound) {
+    struct Case {
+        const char* mainClass;
+        const char* kind;
+        const char* result;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"probe/SecondaryVoid", "void", "secondary result 0\n", "secondary void a|b c\n"},
+        {"probe/SecondaryInt", "int", "secondary result -7\n", "secondary int a|b c\n"},
+        {"probe/EchoArgs", "missing", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const ProbeRun run = probe("secondary", {c.mainClass, "a", "b c"});
+        EXPECT_EQ(run.exitStatus, 0) << c.mainClass << run.err;
+        EXPECT_TRUE(contains(run.out, std::string("secondary kind ") + c.kind + "\n")) << run.out;
+        if (c.result) {
+            EXPECT_TRUE(contains(run.out, c.printed)) << run.out;
+            EXPECT_TRUE(contains(run.out, c.result)) << run.out;
+        } else {
+            EXPECT_TRUE(contains(run.err, "java.lang.NoSuchMethodError")) << run.err;
+        }
+    }
+}
+
+}  // namespace
