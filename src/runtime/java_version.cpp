@@ -71,7 +71,9 @@ Text JavaVersion::format() const {
     int last = 3;
     while (last >= 0 && (parts[last] == 0 || parts[last] == kUnbounded)) --last;
     if (last < 0) return L"0.0.0.0";
-    if (last < 1) last = 1;
+    // Two numbers at the least ("11.0"), except that a forced second number that only stands for
+    // "any" is left out: "at most 11" must not read as "at most 11.65535".
+    if (last < 1 && parts[1] != kUnbounded) last = 1;
     Text out;
     for (int i = 0; i <= last; ++i) {
         if (i > 0) out += L'.';

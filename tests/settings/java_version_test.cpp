@@ -110,6 +110,9 @@ TEST(JavaVersionFormat, PrintsAtLeastTwoNumbersWithoutUnboundedTail) {
         {version(0, 0, 0, 5), L"0.0.0.5"},
         {version(1, 65535, 3, 0), L"1.65535.3"},
         {version(2147483647, 0, 0, 0), L"2147483647.0"},
+        // A maximum of "11" is read as 11.65535.65535.65535: it prints as the user wrote it.
+        {version(11, 65535, 65535, 65535), L"11"},
+        {version(11, 65535, 0, 0), L"11"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.value.format(), c.text);
 }
