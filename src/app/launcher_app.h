@@ -69,6 +69,8 @@ public:
     JvmLibrary jvmLibrary;
     VmOptionList vmOptions;
     std::uint64_t javaThreadStackSize = 0;  // bytes; 0 asks the runtime for its default
+    JavaVM* vm = nullptr;    // null before creation and after destroyVm
+    JNIEnv* env = nullptr;   // the Java thread's, valid on that thread only
     Text outputFile;
     bool outputAppend = false;
     Text errorFile;

@@ -2,6 +2,3 @@
 
 #include "app/launcher_app.h"
 
-int startJavaThread(LauncherApp&) { return -1; }
-
-void destroyVm(LauncherApp&) {}

@@ -1,0 +1,192 @@
+#include "jvm/java_thread.h"
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "app/launcher_app.h"
+#include "controls/exception_dialog.h"
+#include "jvm/exception_text.h"
+#include "jvm/java_invocation.h"
+#include "jvm/java_launch.h"
+#include "settings/messages.h"
+#include "splash/splash_controller.h"
+#include "support/filesystem.h"
+
+namespace {
+
+constexpr int kFormatCapacity = 260;
+
+SYSTEMTIME systemTimeOf(const LocalTime& time) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(time.year);
+    st.wMonth = static_cast<WORD>(time.month);
+    st.wDayOfWeek = static_cast<WORD>(time.dayOfWeek);
+    st.wDay = static_cast<WORD>(time.day);
+    st.wHour = static_cast<WORD>(time.hour);
+    st.wMinute = static_cast<WORD>(time.minute);
+    st.wSecond = static_cast<WORD>(time.second);
+    st.wMilliseconds = static_cast<WORD>(time.milliseconds);
+    return st;
+}
+
+// The texts of message 203: what failed (213) and the JNI error (225 for -1 ... 230 for -6).
+void showCreationFailure(jint result) {
+    Text what;
+    loadStringId(kMsgVmCreationText, what);
+    Text code;
+    if (result <= -1 && result >= -6) loadStringId(kMsgJniErrorFirst + static_cast<unsigned>(-1 - result), code);
+    Text format;
+    loadStringId(kMsgVmCreationFailed, format);
+    showFormattedMessage(messageOwner(), format, {what, code});
+}
+
+class LaunchHost : public InvocationHost {
+public:
+    void showMessage(unsigned id, const Text& argument) override {
+        Text format;
+        loadStringId(id, format);
+        showFormattedMessage(messageOwner(), format, {argument});
+    }
+    // The single-instance ready signal belongs here once the instance channel offers it.
+    void beforeMain() override {}
+};
+
+DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMain(*static_cast<LauncherApp*>(app))); }
+
+}  // namespace
+
+void JNICALL vmExitHook(jint) {}
+void JNICALL vmAbortHook() {}
+
+LocalTime SystemRedirectionPlatform::localTime() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    LocalTime time;
+    time.year = st.wYear;
+    time.month = st.wMonth;
+    time.dayOfWeek = st.wDayOfWeek;
+    time.day = st.wDay;
+    time.hour = st.wHour;
+    time.minute = st.wMinute;
+    time.second = st.wSecond;
+    time.milliseconds = st.wMilliseconds;
+    return time;
+}
+
+bool SystemRedirectionPlatform::formatTime(const Text& picture, const LocalTime& time, Text& out) {
+    const SYSTEMTIME st = systemTimeOf(time);
+    wchar_t buffer[kFormatCapacity] = {};
+    if (!GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), buffer, kFormatCapacity)) return false;
+    out = buffer;
+    return true;
+}
+
+bool SystemRedirectionPlatform::formatDate(const Text& picture, const LocalTime& time, Text& out) {
+    const SYSTEMTIME st = systemTimeOf(time);
+    wchar_t buffer[kFormatCapacity] = {};
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), buffer, kFormatCapacity)) return false;
+    out = buffer;
+    return true;
+}
+
+void SystemRedirectionPlatform::createParentFolders(const Text& file) { ::createParentFolders(file); }
+
+unsigned long long defaultStackSize(LauncherApp& app) {
+    if (!app.jvmLibrary.getDefaultInitArgs) return 0;
+    JDK1_1InitArgs args{};
+    args.version = JNI_VERSION_1_1;
+    app.jvmLibrary.getDefaultInitArgs(&args);  // the result code says nothing the size does not
+    return args.javaStackSize > 0 ? static_cast<unsigned long long>(args.javaStackSize) : 0;
+}
+
+int startJavaThread(LauncherApp& app) {
+    if (app.javaThreadStackSize == 0) app.javaThreadStackSize = defaultStackSize(app);
+    // A size the address space cannot hold would be cut silently; the thread creation refuses it instead.
+    const SIZE_T stackSize = app.javaThreadStackSize > SIZE_MAX ? SIZE_MAX : static_cast<SIZE_T>(app.javaThreadStackSize);
+    UniqueHandle thread(CreateThread(nullptr, stackSize, javaThreadEntry, &app, 0, nullptr));
+    if (!thread) return javaThreadMain(app);
+    WaitForSingleObject(thread.get(), INFINITE);
+    DWORD code = 1;
+    GetExitCodeThread(thread.get(), &code);
+    return static_cast<int>(code);
+}
+
+int javaThreadMain(LauncherApp& app) {
+    if (!createVm(app)) return 1;
+    if (!invokeMain(app)) return 1;
+    destroyVm(app);
+    return 0;
+}
+
+bool createVm(LauncherApp& app) {
+    std::vector<JavaVMOption> options;
+    options.reserve(app.vmOptions.size() + 2);
+    for (const std::string& option : app.vmOptions) {
+        options.push_back({const_cast<char*>(option.c_str()), nullptr});
+    }
+    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
+    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});
+
+    JavaVMInitArgs initArgs{};
+    initArgs.version = JNI_VERSION_1_2;
+    initArgs.nOptions = static_cast<jint>(options.size());
+    initArgs.options = options.data();
+    initArgs.ignoreUnrecognized = JNI_FALSE;
+
+    JavaVM* vm = nullptr;
+    JNIEnv* env = nullptr;
+    const jint result = app.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    if (result != JNI_OK) {
+        showCreationFailure(result);
+        return false;
+    }
+    app.vm = vm;
+    app.env = env;
+
+    SystemRedirectionPlatform platform;
+    redirectOutput(env, app.outputFile, app.outputAppend, app.errorFile, app.errorAppend, platform);
+    return true;
+}
+
+bool invokeMain(LauncherApp& app) {
+    JNIEnv* env = app.env;
+    LaunchHost host;
+    if (!runMain(env, app.jvmLibrary.findClassFromBootLoader, app.mainClass, app.commandArguments, host)) {
+        // Detached, so that destroying the machine later does not wait for this thread.
+        app.vm->DetachCurrentThread();
+        app.env = nullptr;
+        return false;
+    }
+
+    if (jthrowable thrown = env->ExceptionOccurred()) {
+        closeSplashWindow(app);
+        if (app.failureCheck) {
+            env->ExceptionClear();
+            if (showExceptionDialog(env, thrown)) requestSystemExit(env);
+        }
+        env->DeleteLocalRef(thrown);
+    }
+
+    // IBM runtimes end the process only through the program itself; this thread stays attached.
+    if (app.acceptIbm || app.favorIbm) {
+        for (;;) Sleep(INFINITE);
+    }
+
+    const bool detached = app.vm->DetachCurrentThread() == JNI_OK;
+    app.env = nullptr;
+    return detached;
+}
+
+void destroyVm(LauncherApp& app) {
+    if (JavaVM* vm = app.vm) {
+        app.vm = nullptr;
+        vm->DestroyJavaVM();
+    }
+}
+
+bool showExceptionDialog(JNIEnv* env, jthrowable throwable) {
+    const Text text = exceptionText(env, throwable);
+    if (text.empty()) return false;
+    return ExceptionDialog::show(GetActiveWindow(), text) != IDOK;
+}

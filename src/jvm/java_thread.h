@@ -1,0 +1,42 @@
+// The Java thread: creates the virtual machine, points its streams at files, runs main, shows an
+// escaped exception, and takes the machine down. startJavaThread and destroyVm are declared in
+// java_launch.h for the run sequence.
+#pragma once
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include "jvm/output_redirection.h"
+
+class LauncherApp;
+
+// The body of the Java thread: 0 when main ran and the machine was destroyed, 1 on failure.
+int javaThreadMain(LauncherApp& app);
+
+// JNI_CreateJavaVM with the assembled options and the two hooks; message 203 on failure. Then the
+// stream redirection, whose failures do not count.
+bool createVm(LauncherApp& app);
+
+// The main class, main(String[]) and what follows it; false after a failure was shown or described.
+bool invokeMain(LauncherApp& app);
+
+// The runtime's default Java stack size (JNI_GetDefaultJavaVMInitArgs), 0 when it names none.
+unsigned long long defaultStackSize(LauncherApp& app);
+
+// The stack trace in ExceptionDialog; true when the user asked to end the program (also when the
+// dialog cannot be shown), false to go on or when there is no text to show.
+bool showExceptionDialog(JNIEnv* env, jthrowable throwable);
+
+// Hooks handed to the runtime as the options "exit" and "abort". They touch no launcher state.
+void JNICALL vmExitHook(jint code);
+void JNICALL vmAbortHook();
+
+// Local time, the user's locale formatters and folder creation for the stream redirection.
+class SystemRedirectionPlatform : public RedirectionPlatform {
+public:
+    LocalTime localTime() override;
+    bool formatTime(const Text& picture, const LocalTime& time, Text& out) override;
+    bool formatDate(const Text& picture, const LocalTime& time, Text& out) override;
+    void createParentFolders(const Text& file) override;
+};
