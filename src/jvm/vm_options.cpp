@@ -11,6 +11,8 @@
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
+#include "support/path.h"
+#include "support/unique_handle.h"
 
 namespace {
 
@@ -33,11 +35,15 @@ void readStreamSetting(const IniStore& settings, const wchar_t* fileKey, const w
 Text SystemClassPath::expandEnvironment(const Text& text) const { return ::expandEnvironment(text); }
 
 void SystemClassPath::findMatches(const Text& searchName, TextList& names) const {
-    FileSearch search;
-    if (!search.findFirst(searchName)) return;
+    // The basic information leaves out the short names, which a class path never uses and which
+    // cost the most to produce in a folder of thousands of jars.
+    WIN32_FIND_DATAW entry;
+    UniqueFind search(FindFirstFileExW(withLongPathPrefix(searchName).c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) return;
     do {
-        names.push_back(search.entry().cFileName);
-    } while (search.findNext());
+        names.push_back(entry.cFileName);
+    } while (FindNextFileW(search.get(), &entry));
 }
 
 Text SystemClassPath::narrowSafePath(const Text& path) const { return ::narrowSafePath(path); }

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/launcher_app.h"
+#include "harness.h"
+#include "jvm/jvm_environment.h"
+#include "jvm/system_text.h"
+#include "jvm/vm_options.h"
+#include "settings/ini_document.h"
+#include "support/filesystem.h"
+
+namespace {
+
+void touch(const WText& path) {
+    ASSERT_TRUE(makeFolders(path.substr(0, path.rfind(L'\\'))));
+    ASSERT_TRUE(writeFileBytes(path, "x"));
+}
+
+TextList sortedEntries(const Text& classPath) {
+    TextList entries = splitText(classPath, L";");
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+IniDocument settingsOf(const Text& text) {
+    IniDocument document;
+    document.parseIniText(text);
+    return document;
+}
+
+Text environment(const wchar_t* name) {
+    wchar_t buffer[32768];
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
+    return Text(buffer, length);
+}
+
+// Whether this Wine's ANSI code page lacks the CJK test character (it does in a Western locale).
+bool codePageLacksCjk() { return !ansiCanCarry(L"\u5E93"); }
+
+TEST(ClassPathOnDisk, PatternsRelativeAndAbsoluteEntries) {
+    TempFolder temp;
+    touch(temp.path() + L"lib\\a.jar");
+    touch(temp.path() + L"lib\\b.jar");
+    touch(temp.path() + L"lib\\notes.txt");
+    touch(temp.path() + L"main.jar");
+    touch(temp.path() + L"other\\c.zip");
+    const Text setting = L"lib\\*.jar;main.jar;missing.jar;" + temp.path() + L"absent.jar;" + temp.path() +
+                         L"other\\*.zip";
+    const Text classPath = buildClassPath(setting, temp.path(), SystemClassPath());
+    ASSERT_FALSE(classPath.empty());
+    EXPECT_EQ(classPath.back(), L';');
+    EXPECT_EQ(sortedEntries(classPath),
+              (TextList{temp.path() + L"absent.jar", temp.path() + L"lib\\a.jar", temp.path() + L"lib\\b.jar",
+                        temp.path() + L"main.jar", temp.path() + L"other\\c.zip"}));
+}
+
+TEST(ClassPathOnDisk, AStarMatchesFoldersAndTheDotEntries) {
+    TempFolder temp;
+    touch(temp.path() + L"lib\\a.jar");
+    touch(temp.path() + L"lib\\inner\\x.jar");
+    const Text classPath = buildClassPath(L"lib\\*", temp.path(), SystemClassPath());
+    const Text lib = temp.path() + L"lib\\";
+    EXPECT_EQ(sortedEntries(classPath), (TextList{lib + L".", lib + L"..", lib + L"a.jar", lib + L"inner"}));
+}
+
+TEST(NarrowText, NoBestFitLookAlikes) {
+    if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 code page carries every character";
+    // A full-width quote must not turn into a real quote that ends a quoted stretch.
+    EXPECT_EQ(toAnsiText(L"-Dx=\uFF02a\uFF02"), "-Dx=?a?");
+    EXPECT_EQ(toAnsiText(L"plain"), "plain");
+    EXPECT_FALSE(ansiCanCarry(L"\uFF02"));
+}
+
+TEST(NarrowText, AnEntryTheCodePageLacksIsGivenInItsShortForm) {
+    if (!codePageLacksCjk()) GTEST_SKIP() << "the code page carries CJK text";
+    TempFolder temp;
+    const Text folder = temp.path() + L"\u5E93\u6587\u4EF6";
+    touch(folder + L"\\app.jar");
+    const Text safe = narrowSafePath(folder + L"\\app.jar");
+    EXPECT_NE(safe, folder + L"\\app.jar");
+    EXPECT_TRUE(ansiCanCarry(safe)) << testing::PrintToString(safe);
+    EXPECT_TRUE(fileExists(safe));
+
+    // Through the whole assembly: the narrow option names a file the runtime can open.
+    LauncherApp app;
+    const IniDocument settings = settingsOf(L"[Class Path]\r\nClass Path=" + folder + L"\\app.jar;lib\\*.jar\r\n");
+    touch(folder + L"\\lib\\b.jar");
+    VmOptionSources sources{folder + L"\\run.exe", MemoryFigures{}, kBuildArithmetic};
+    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+    ASSERT_EQ(app.vmOptions.size(), 1u);
+    const std::string& option = app.vmOptions[0];
+    EXPECT_EQ(option.find('?'), std::string::npos) << option;
+    const std::string prefix = "-Djava.class.path=";
+    ASSERT_EQ(option.rfind(prefix, 0), 0u);
+    const TextList entries = splitText(widenAscii(option.substr(prefix.size()).c_str()), L";");
+    ASSERT_EQ(entries.size(), 2u);
+    for (const Text& entry : entries) EXPECT_TRUE(fileExists(entry)) << testing::PrintToString(entry);
+}
+
+TEST(NarrowText, WithoutAShortFormThePathStaysAsItIs) {
+    if (!codePageLacksCjk()) GTEST_SKIP() << "the code page carries CJK text";
+    const Text missing = L"C:\\\u5E93\\missing.jar";
+    EXPECT_EQ(narrowSafePath(missing), missing);
+    EXPECT_EQ(toAnsiText(missing), "C:\\?\\missing.jar");
+}
+
+// A packaged application: the whole option list and every field, exactly.
+TEST(AssembleVmOptions, PackagedApplication) {
+    TempFolder temp;
+    touch(temp.path() + L"lib\\app.jar");
+    touch(temp.path() + L"rt\\bin\\server\\jvm.dll");
+    SetEnvironmentVariableW(L"VORNIC_TEST_LOGS", L"C:\\logs");
+
+    LauncherApp app;
+    app.commandArguments = {L"first", L"second arg"};
+    app.jvmLibraryPath = temp.path() + L"rt\\bin\\server\\jvm.dll";
+    app.libraryPathSetting = L"C:\\native";
+    app.systemPathSetting = L"C:\\tools";
+    const Text pathBefore = environment(L"Path");
+    Text exeFolder;
+    ASSERT_TRUE(getExeFolder(exeFolder));
+
+    prepareJvmEnvironment(app);
+    EXPECT_EQ(environment(L"VORNIC_JVM_PATH"), app.jvmLibraryPath);
+    EXPECT_EQ(environment(L"VORNIC_JVM_HOME"), temp.path() + L"rt");
+    EXPECT_EQ(environment(L"Path"), L"C:\\tools;" + pathBefore + L";" + temp.path() + L"rt\\bin");
+
+    const IniDocument settings = settingsOf(
+        L"[Application]\r\nMain Class=com/example/Main\r\nEmbedded Jar=YES\r\n"
+        L"Output File=%VORNIC_TEST_LOGS%\\out.txt\r\nOutput Append=yes\r\n"
+        L"Error File=err.txt\r\nError Append=Yes\r\nCmd=x \"y z\"  %VORNIC_TEST_LOGS%\r\n"
+        L"[Class Path]\r\nClass Path=lib\\*.jar;missing.jar;D:\\ext\\e.jar\r\n"
+        L"[Java Runtime Environment]\r\n"
+        L"Virtual Machine Parameters= -Xmx50P   \"-Dp=a b\" -Dlogs=%VORNIC_TEST_LOGS% -Xss512k -Xms0:128T\r\n");
+    const Text exePath = temp.path() + L"run.exe";
+    VmOptionSources sources{exePath, MemoryFigures{8ull << 30, 2ull << 30}, MemoryArithmetic::Bits64};
+    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+
+    const std::string tempNarrow = toAnsiText(temp.path());
+    const VmOptionList expected{
+        toAnsiText(L"-Djava.library.path=C:\\native;" + exeFolder + L";.;" + pathBefore + L";" + temp.path() +
+                   L"rt\\lib"),
+        "-Djava.class.path=" + tempNarrow + "run.exe;" + tempNarrow + "lib\\app.jar;D:\\ext\\e.jar;",
+        "-Xmx4194304K",
+        "-Dp=a b",
+        "-Dlogs=C:\\logs",
+        "-Xss512k",
+        "-Xms131072K",
+    };
+    EXPECT_EQ(app.vmOptions, expected);
+    EXPECT_EQ(app.javaThreadStackSize, 524288u);
+    EXPECT_EQ(app.outputFile, L"C:\\logs\\out.txt");
+    EXPECT_TRUE(app.outputAppend);
+    EXPECT_EQ(app.errorFile, L"err.txt");
+    EXPECT_FALSE(app.errorAppend);  // only the lower-case "yes" counts
+    EXPECT_EQ(app.commandArguments, (TextList{L"first", L"second arg", L"x", L"y z", L"C:\\logs"}));
+    SetEnvironmentVariableW(L"Path", pathBefore.c_str());
+}
+
+TEST(AssembleVmOptions, AnEmptyClassPathShowsMessage209AndAddsNothing) {
+    TempFolder temp;
+    ASSERT_TRUE(makeFolders(temp.path() + L"lib"));
+    LauncherApp app;
+    app.vmOptions = {"-Djava.library.path=x"};
+    const IniDocument settings = settingsOf(
+        L"[Class Path]\r\nClass Path=lib\\*.jar\r\n[Application]\r\nOutput File=out.txt\r\nCmd=a\r\n"
+        L"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Xss1m\r\n");
+    WindowAnswerer answerer(GetCurrentProcessId(), IDOK);
+    VmOptionSources sources{temp.path() + L"run.exe", MemoryFigures{}, kBuildArithmetic};
+    EXPECT_FALSE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+    const std::vector<SeenWindow> seen = answerer.seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, L"The class path is empty.");
+    EXPECT_EQ(app.vmOptions, VmOptionList{"-Djava.library.path=x"});
+    EXPECT_TRUE(app.outputFile.empty());
+    EXPECT_TRUE(app.commandArguments.empty());
+    EXPECT_EQ(app.javaThreadStackSize, 0u);
+}
+
+TEST(AssembleVmOptions, EmbeddedJarAloneIsAClassPath) {
+    TempFolder temp;
+    LauncherApp app;
+    const IniDocument settings = settingsOf(L"[Application]\r\nEmbedded Jar=yes\r\n");
+    VmOptionSources sources{temp.path() + L"run.exe", MemoryFigures{}, kBuildArithmetic};
+    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+    EXPECT_EQ(app.vmOptions, VmOptionList{"-Djava.class.path=" + toAnsiText(temp.path()) + "run.exe;"});
+}
+
+TEST(PrepareJvmEnvironment, WithoutALibraryPathOnlyTheSearchPathChanges) {
+    LauncherApp app;
+    app.jvmLibraryPath = L"C:\\rt\\bin\\client\\jvm.dll";
+    const Text pathBefore = environment(L"Path");
+    prepareJvmEnvironment(app);
+    EXPECT_TRUE(app.vmOptions.empty());
+    EXPECT_EQ(environment(L"Path"), pathBefore + L";C:\\rt\\bin");
+    EXPECT_EQ(environment(L"VORNIC_JVM_HOME"), L"C:\\rt");
+    SetEnvironmentVariableW(L"Path", pathBefore.c_str());
+}
+
+}  // namespace
