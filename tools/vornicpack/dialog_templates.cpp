@@ -95,7 +95,7 @@ DialogTemplate exceptionDialog(const DialogTexts& texts) {
          L"Choose Continue to keep the application running, or End Program to close it. Unsaved work may be lost "
          L"either way."},
         {212, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 172, 326, 9,
-         L"To report the problem, select the details, copy them (Ctrl+C) and send them to the application's maker."},
+         L"To report the problem, select the details and copy them with Ctrl+C."},
         {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 221, 189, 54, 14, L"&Continue"},
         {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 279, 189, 54, 14, L"&End Program"},
     };
