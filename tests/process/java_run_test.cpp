@@ -1,0 +1,272 @@
+// Whole launches of a packaged copy with the stand-in runtime as its private runtime: the Java
+// thread, main's arguments, exit codes, messages, the exception dialog and stream redirection.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "harness.h"
+#include "package_resources.h"
+
+namespace {
+
+constexpr DWORD kLaunchTimeout = 30000;
+constexpr DWORD kMinusOne = 0xFFFFFFFF;
+const Text kUpgradeCode = L"{5A0C3E91-7B44-4C1D-8E2F-6D9A1B3C5E70}";
+
+// The string table a packaging run would add; each text names its id so tests can tell them apart.
+const std::map<unsigned, Text> kStrings = {
+    {203, L"[203] %s | %s"},          {211, L"[211] cannot name %s"},  {213, L"[213] creation"},
+    {215, L"[215] no class %s"},      {216, L"[216] no main"},         {225, L"[225] error"},
+    {226, L"[226] detached"},         {227, L"[227] version"},         {228, L"[228] memory"},
+    {229, L"[229] exists"},           {230, L"[230] invalid"},
+};
+
+std::string readText(const WText& path) {
+    std::string bytes;
+    readFileBytes(path, bytes);
+    return bytes;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Dialog 231 from this test program's own resources, as the packaging writes it.
+bool copyExceptionTemplate(const WText& exe) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!found) return false;
+    void* bytes = LockResource(LoadResource(nullptr, found));
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    if (!update) return false;
+    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
+                                    SizeofResource(nullptr, found));
+    return EndUpdateResourceW(update, !ok) && ok;
+}
+
+struct Launch {
+    bool finished = false;
+    DWORD exitCode = 0;
+    DWORD milliseconds = 0;
+    std::vector<SeenWindow> windows;
+};
+
+// A packaged copy "app.exe" with the stand-in runtime in its private runtime folder.
+class JavaApp {
+public:
+    JavaApp(const Text& applicationSection, const std::string& script, bool withTemplate = true) {
+        exe_ = folder_.path() + L"app.exe";
+        EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe_.c_str(), FALSE));
+        PackagedResources resources;
+        resources.settings(kUpgradeCode, L"second", L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n"
+                                                    L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" +
+                                                        applicationSection);
+        resources.strings = kStrings;
+        EXPECT_TRUE(resources.writeInto(exe_));
+        if (withTemplate) {
+            EXPECT_TRUE(copyExceptionTemplate(exe_));
+        }
+        EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini",
+                                   L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        EXPECT_TRUE(writeFileBytes(folder_.path() + L"app.jar", "PK"));
+        const WText runtime = folder_.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
+                              (runtime + L"bin\\server\\jvm.dll").c_str(), FALSE));
+        EXPECT_TRUE(writeFileBytes(folder_.path() + L"script.txt", script));
+    }
+
+    const WText& folder() const { return folder_.path(); }
+    std::string record() const { return readText(folder_.path() + L"record.txt"); }
+
+    ChildProcess start(const WText& arguments, const std::vector<WText>& environment = {}) const {
+        std::vector<WText> all = {L"APPDATA=" + folder_.path() + L"appdata",
+                                  L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
+                                  L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
+        all.insert(all.end(), environment.begin(), environment.end());
+        return ChildProcess::start(exe_, L"\"" + exe_ + L"\" " + arguments, folder_.path(), all);
+    }
+
+    // Runs to the end, answering every window it shows with OK.
+    Launch run(const WText& arguments, const std::vector<WText>& environment = {}) const {
+        Launch result;
+        const DWORD started = GetTickCount();
+        ChildProcess child = start(arguments, environment);
+        EXPECT_TRUE(child.started());
+        if (!child.started()) return result;
+        WindowAnswerer answerer(child.id(), IDOK);
+        result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
+        result.milliseconds = GetTickCount() - started;
+        result.windows = answerer.seen();
+        return result;
+    }
+
+private:
+    static inline const WText kStandin = WIDE_STANDIN_RUNTIME;
+    TempFolder folder_;
+    WText exe_;
+};
+
+// The exception dialog of `process` (a dialog with control 208), or null after the time.
+HWND waitForExceptionDialog(DWORD process, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        for (HWND window : topLevelWindowsOf(process)) {
+            if (GetDlgItem(window, 208)) return window;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// GetWindowText does not ask a control of another process for its text; WM_GETTEXT does.
+WText controlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    const auto length = static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
+    WText text(length + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(control, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+TEST(JavaRun, CommandLineAndCmdWordsReachMainInOrder) {
+    const JavaApp app(L"Cmd=x \"y z\"\r\n", "main: args\n");
+    const Launch launch = app.run(L"a \"b c\"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, 0u);
+    EXPECT_TRUE(launch.windows.empty());
+    EXPECT_TRUE(contains(app.record(), "call: main\narg: a\narg: b c\narg: x\narg: y z\n")) << app.record();
+    EXPECT_TRUE(contains(app.record(), "option-hook: abort\noption-hook: exit\n")) << app.record();
+    EXPECT_TRUE(contains(app.record(), "create-vm: version=0x10002")) << app.record();
+    EXPECT_TRUE(contains(app.record(), "check-and-load-main: app.Main")) << app.record();
+    EXPECT_TRUE(contains(app.record(), "detach\ndestroy-vm")) << app.record();
+}
+
+TEST(JavaRun, ExitCodesFollowTheJavaSide) {
+    struct Case {
+        const char* script;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"main: out done\n", 0},
+        {"main: exit 7\n", 7},
+        {"main: exit -3\n", static_cast<DWORD>(-3)},
+        {"main: throw java/lang/IllegalStateException broken\n", 0},  // no "Failure Check": goes on
+    };
+    for (const Case& c : cases) {
+        const JavaApp app(L"", c.script);
+        const Launch launch = app.run(L"");
+        ASSERT_TRUE(launch.finished) << c.script;
+        EXPECT_EQ(launch.exitCode, c.expected) << c.script;
+        EXPECT_TRUE(launch.windows.empty()) << c.script;
+    }
+}
+
+TEST(JavaRun, FailedMachineCreationShowsMessage203WithTheErrorText) {
+    struct Case {
+        const wchar_t* result;
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {L"-1", L"[203] [213] creation | [225] error"},
+        {L"-6", L"[203] [213] creation | [230] invalid"},
+        {L"-7", L"[203] [213] creation | "},
+    };
+    for (const Case& c : cases) {
+        const JavaApp app(L"", "");
+        const Launch launch = app.run(L"", {WText(L"VORNIC_STANDIN_CREATE_RESULT=") + c.result});
+        ASSERT_TRUE(launch.finished) << c.result;
+        EXPECT_EQ(launch.exitCode, kMinusOne) << c.result;
+        ASSERT_EQ(launch.windows.size(), 1u) << c.result;
+        EXPECT_EQ(launch.windows[0].text, c.message);
+        EXPECT_FALSE(contains(app.record(), "call: main"));
+    }
+}
+
+TEST(JavaRun, MissingMainClassShowsMessage215) {
+    const JavaApp app(L"", "class: app/Other\n");
+    const Launch launch = app.run(L"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, kMinusOne);
+    ASSERT_EQ(launch.windows.size(), 1u);
+    EXPECT_EQ(launch.windows[0].text, L"[215] no class app/Main");
+    EXPECT_TRUE(contains(app.record(), "detach")) << app.record();
+}
+
+TEST(JavaRun, MainClassWithoutMainDescribesTheErrorWithoutMessage216) {
+    const JavaApp app(L"", "no-main: app/Main\n");
+    const Launch launch = app.run(L"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, kMinusOne);
+    EXPECT_TRUE(launch.windows.empty());
+    EXPECT_TRUE(contains(app.record(), "exception-describe: java.lang.NoSuchMethodError")) << app.record();
+}
+
+TEST(JavaRun, ExceptionDialogShowsTheTraceAndItsAnswerDecides) {
+    struct Case {
+        const char* how;
+        DWORD expected;
+    };
+    const Case cases[] = {{"ok", 0}, {"cancel", kMinusOne}, {"close", kMinusOne}};
+    for (const Case& c : cases) {
+        const JavaApp app(L"Failure Check=Yes\r\n", "main: throw java/lang/IllegalStateException broken state\n");
+        ChildProcess child = app.start(L"");
+        ASSERT_TRUE(child.started());
+        HWND dialog = waitForExceptionDialog(child.id(), 10000);
+        ASSERT_TRUE(dialog) << c.how;
+        const WText trace = controlText(dialog, 208);
+        EXPECT_NE(trace.find(L"java.lang.IllegalStateException: broken state"), WText::npos)
+            << c.how << " [" << std::string(trace.begin(), trace.end()) << "]";
+        if (std::string(c.how) == "ok") pressButton(dialog, IDOK);
+        if (std::string(c.how) == "cancel") pressButton(dialog, IDCANCEL);
+        if (std::string(c.how) == "close") PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD code = 0;
+        ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code)) << c.how;
+        EXPECT_EQ(code, c.expected) << c.how;
+        EXPECT_EQ(contains(app.record(), "exit: -1"), c.expected == kMinusOne) << c.how << app.record();
+    }
+}
+
+TEST(JavaRun, MissingExceptionTemplateEndsTheProgram) {
+    const JavaApp app(L"Failure Check=Yes\r\n", "main: throw java/lang/IllegalStateException broken\n", false);
+    const Launch launch = app.run(L"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, kMinusOne);
+    EXPECT_TRUE(launch.windows.empty());
+}
+
+TEST(JavaRun, NonDaemonThreadKeepsTheProcessAlive) {
+    const JavaApp app(L"Output File=out.txt\r\n", "main: thread 1500 late\nmain: out early\n");
+    const Launch launch = app.run(L"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, 0u);
+    EXPECT_GE(launch.milliseconds, 1500u);
+    const std::string written = readText(app.folder() + L"out.txt");
+    EXPECT_TRUE(contains(written, "early")) << written;
+    EXPECT_TRUE(contains(written, "late")) << written;
+}
+
+TEST(JavaRun, OutputAndErrorFilesWithDatePatternsHoldWhatMainPrinted) {
+    const JavaApp probe(L"", "");
+    const WText base = probe.folder();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t year[8];
+    wchar_t day[16];
+    swprintf(year, 8, L"%04u", now.wYear);
+    swprintf(day, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+
+    const JavaApp app(L"Output File=" + base + L"logs\\%yyyy%\\out.txt\r\nError File=" + base +
+                          L"err_%yyyyMMdd%.txt\r\nError Append=yes\r\n",
+                      "main: out to the output file\nmain: err to the error file\n");
+    ASSERT_TRUE(writeFileBytes(base + L"err_" + day + L".txt", "earlier\n"));
+    const Launch launch = app.run(L"");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, 0u);
+    const std::string out = readText(base + L"logs\\" + year + L"\\out.txt");
+    const std::string err = readText(base + L"err_" + day + L".txt");
+    EXPECT_TRUE(contains(out, "to the output file")) << out;
+    EXPECT_FALSE(contains(out, "error file")) << out;
+    EXPECT_EQ(err.rfind("earlier\n", 0), 0u) << err;  // appended
+    EXPECT_TRUE(contains(err, "to the error file")) << err;
+}
+
+}  // namespace
