@@ -52,12 +52,14 @@ struct Launch {
 // A packaged copy "app.exe" with the stand-in runtime in its private runtime folder.
 class JavaApp {
 public:
-    JavaApp(const Text& applicationSection, const std::string& script, bool withTemplate = true) {
+    JavaApp(const Text& applicationSection, const std::string& script, bool withTemplate = true,
+            const Text& runtimeSection = Text()) {
         exe_ = folder_.path() + L"app.exe";
         EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe_.c_str(), FALSE));
         PackagedResources resources;
-        resources.settings(kUpgradeCode, L"second", L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n"
-                                                    L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" +
+        resources.settings(kUpgradeCode, L"second", L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" +
+                                                        runtimeSection +
+                                                        L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" +
                                                         applicationSection);
         resources.strings = kStrings;
         EXPECT_TRUE(resources.writeInto(exe_));
@@ -267,6 +269,29 @@ TEST(JavaRun, OutputAndErrorFilesWithDatePatternsHoldWhatMainPrinted) {
     EXPECT_FALSE(contains(out, "error file")) << out;
     EXPECT_EQ(err.rfind("earlier\n", 0), 0u) << err;  // appended
     EXPECT_TRUE(contains(err, "to the error file")) << err;
+}
+
+TEST(JavaRun, StackSizeComesFromXssOrFromTheRuntime) {
+    // The runtime is asked for its default only when no "-Xss" gave the size.
+    const JavaApp withXss(L"", "", true, L"Virtual Machine Parameters=-Xss4m\r\n");
+    ASSERT_TRUE(withXss.run(L"").finished);
+    EXPECT_TRUE(contains(withXss.record(), "option: -Xss4m\n")) << withXss.record();
+    EXPECT_FALSE(contains(withXss.record(), "get-default-init-args")) << withXss.record();
+
+    const JavaApp plain(L"", "");
+    ASSERT_TRUE(plain.run(L"").finished);
+    EXPECT_TRUE(contains(plain.record(), "get-default-init-args: version=0x10001\n")) << plain.record();
+}
+
+TEST(JavaRun, IbmRuntimesKeepTheJavaThreadAfterMain) {
+    // Only the program itself ends the process: main returning is not the end.
+    const JavaApp app(L"", "main: out returned\n", true, L"VM Provider=ibm\r\n");
+    ChildProcess child = app.start(L"");
+    ASSERT_TRUE(child.started());
+    DWORD code = 0;
+    EXPECT_FALSE(child.waitForExit(3000, code));  // ended by the harness after the time
+    EXPECT_TRUE(contains(app.record(), "call: main")) << app.record();
+    EXPECT_FALSE(contains(app.record(), "detach")) << app.record();
 }
 
 }  // namespace
