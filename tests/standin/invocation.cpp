@@ -52,6 +52,21 @@ bool environmentNumber(const wchar_t* name, long& value) {
     return true;
 }
 
+// The stack the calling thread reserved: the regions of the one reservation that holds this frame.
+// (The thread block's StackLimit covers only the committed part.)
+size_t reservedStackOfThisThread() {
+    MEMORY_BASIC_INFORMATION region{};
+    if (!VirtualQuery(&region, &region, sizeof region)) return 0;
+    const void* const reservation = region.AllocationBase;
+    size_t size = 0;
+    const char* next = static_cast<const char*>(reservation);
+    while (VirtualQuery(next, &region, sizeof region) && region.AllocationBase == reservation) {
+        size += region.RegionSize;
+        next += region.RegionSize;
+    }
+    return size;
+}
+
 DWORD WINAPI threadStart(void* parameter) {
     auto* work = static_cast<std::function<void()>*>(parameter);
     (*work)();
@@ -155,6 +170,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env VORNIC_JVM_PATH", environmentValue(L"VORNIC_JVM_PATH"));
     record("env VORNIC_JVM_HOME", environmentValue(L"VORNIC_JVM_HOME"));
     record("env Path", environmentValue(L"Path"));
+    record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
 
     long forced = 0;
 #ifdef STANDIN_CREATE_RESULT

@@ -13,6 +13,7 @@
 //   create-vm: version=0x10008 options=<n> ignore-unrecognized=<0|1>
 //   option: <text>            every option string, in order; "option-hook: exit" / "abort" for hooks
 //   env VORNIC_JVM_PATH: ...  env VORNIC_JVM_HOME: ...  env Path: ...   (as the VM saw them; "<unset>")
+//   thread-stack: reserved=<bytes>   the stack reserved for the thread that creates the VM
 //   find-class: <name>        FindClass; "find-class-from-boot-loader: <name>"; "check-and-load-main: <name>"
 //   main-class: <name>        the class whose "main" runs, slash form
 //   call: main                then "arg: <text>" per argument; likewise "call: secondaryMain"

@@ -1,0 +1,214 @@
+// Whole launches that show which runtime the launcher took and how it set up the Java thread:
+// "JRE Path" from the per-user INI over the packaged one, and the thread's stack from "-Xss" or from
+// the runtime's default.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "harness.h"
+#include "package_resources.h"
+
+namespace {
+
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
+const Text kUpgradeCode = L"{0B7E4F22-91C3-4A58-B6D0-3E5F8A1C7D94}";
+const Text kProductName = L"Runtime: Choice";  // the ":" is left out of the per-user folder's name
+const Text kProductCode = L"{C41D9E03-5B7A-4E26-8F13-A9C2D6E8B051}";
+const WText kStandin = WIDE_STANDIN_RUNTIME;
+constexpr unsigned long long kMiB = 1024 * 1024;
+
+std::string readText(const WText& path) {
+    std::string bytes;
+    readFileBytes(path, bytes);
+    return bytes;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string narrow(const WText& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The stand-in runtime in `home` (ending with a backslash), as a runtime's folder holds it.
+bool placeStandin(const WText& home) {
+    return makeFolders(home + L"bin\\server") &&
+           CopyFileW((kStandin + L"bin\\java.dll").c_str(), (home + L"bin\\java.dll").c_str(), FALSE) &&
+           CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(), (home + L"bin\\server\\jvm.dll").c_str(), FALSE);
+}
+
+struct Launch {
+    bool finished = false;
+    DWORD exitCode = 0;
+    std::vector<SeenWindow> windows;
+};
+
+// A packaged copy "app.exe" whose packaged [Java Runtime Environment] section ends with
+// `runtimeSettings`, with its own APPDATA folder.
+class PackagedCopy {
+public:
+    explicit PackagedCopy(const Text& runtimeSettings) {
+        EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe().c_str(), FALSE));
+        PackagedResources resources;
+        resources.settings(kUpgradeCode, L"second",
+                           L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSettings +
+                               L"[Class Path]\r\nClass Path=app.jar\r\n");
+        EXPECT_TRUE(resources.writeInto(exe()));
+        EXPECT_TRUE(writeUtf16File(folder() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode +
+                                                              L"\r\nProduct Name=" + kProductName +
+                                                              L"\r\nProduct Code=" + kProductCode + L"\r\n"));
+        EXPECT_TRUE(writeFileBytes(folder() + L"app.jar", "PK"));
+    }
+
+    const WText& folder() const { return folder_.path(); }
+    WText exe() const { return folder() + L"app.exe"; }
+    WText userSettingsFile() const { return folder() + L"appdata\\Runtime Choice\\" + kProductCode + L"\\app.ini"; }
+
+    // Runs to the end, answering every window with OK. The stand-in writes its record beside the
+    // jvm.dll that was loaded unless `environment` names a record file.
+    Launch run(const std::vector<WText>& environment = {}) const {
+        std::vector<WText> all = {L"APPDATA=" + folder() + L"appdata", L"VORNIC_STANDIN_RECORD=",
+                                  L"VORNIC_STANDIN_SCRIPT=", L"VORNIC_STANDIN_STACK_SIZE="};
+        all.insert(all.end(), environment.begin(), environment.end());
+        Launch result;
+        ChildProcess child = ChildProcess::start(exe(), L"\"" + exe() + L"\"", folder(), all);
+        EXPECT_TRUE(child.started());
+        if (!child.started()) return result;
+        WindowAnswerer answerer(child.id(), IDOK);
+        result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
+        result.windows = answerer.seen();
+        return result;
+    }
+
+private:
+    TempFolder folder_;
+};
+
+// Which of the runtime homes wrote a record (the record lies beside the jvm.dll that ran), and
+// that record. Empty when none or more than one did.
+WText runtimeThatRan(const std::vector<WText>& homes, std::string& record) {
+    WText found;
+    for (const WText& home : homes) {
+        const WText file = home + L"bin\\server\\standin-record.txt";
+        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (!found.empty()) return WText();
+        found = home;
+        record = readText(file);
+        DeleteFileW(file.c_str());
+    }
+    return found;
+}
+
+TEST(RuntimeChoice, PerUserJrePathWinsOverThePackagedOneUntilItsFileIsGone) {
+    // The packaged settings name A; the user once chose B; a private runtime lies beside the copy too.
+    const TempFolder runtimes;
+    const WText a = runtimes.path() + L"A\\";
+    const WText b = runtimes.path() + L"B\\";
+    ASSERT_TRUE(placeStandin(a));
+    ASSERT_TRUE(placeStandin(b));
+    const PackagedCopy copy(L"JRE Path=" + a + L"\r\n");
+    const WText privateHome = copy.folder() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+    ASSERT_TRUE(placeStandin(privateHome));
+    const std::vector<WText> homes = {a, b, privateHome};
+    ASSERT_TRUE(makeFolders(copy.userSettingsFile().substr(0, copy.userSettingsFile().rfind(L'\\'))));
+
+    struct Step {
+        const char* what;
+        bool userFile;
+        WText userText;
+        WText expected;
+    };
+    const Step steps[] = {
+        {"user INI names B", true, L"[Java Runtime Environment]\r\nJRE Path=" + b + L"\r\n", b},
+        {"user INI names B without the last backslash", true,
+         L"[java runtime environment]\r\njre path=" + b.substr(0, b.size() - 1) + L"\r\n", b},
+        {"user INI deleted", false, L"", a},
+        // A user file without the key is final: neither the packaged A nor any INI beside is read.
+        {"user INI without JRE Path", true, L"[Java Runtime Environment]\r\nJVM Type=server\r\n", privateHome},
+        {"user INI deleted again", false, L"", a},
+    };
+    for (const Step& step : steps) {
+        if (step.userFile) {
+            ASSERT_TRUE(writeUtf16File(copy.userSettingsFile(), step.userText)) << step.what;
+        } else {
+            DeleteFileW(copy.userSettingsFile().c_str());
+        }
+        const Launch launch = copy.run();
+        ASSERT_TRUE(launch.finished) << step.what;
+        EXPECT_EQ(launch.exitCode, 0u) << step.what;
+        EXPECT_TRUE(launch.windows.empty()) << step.what;
+        std::string record;
+        const WText ran = runtimeThatRan(homes, record);
+        EXPECT_EQ(narrow(ran), narrow(step.expected)) << step.what;
+        // The machine was told the home it came from (without the trailing backslash).
+        EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(step.expected.substr(0, step.expected.size() - 1)) +
+                                         "\n"))
+            << step.what << "\n"
+            << record;
+        EXPECT_TRUE(contains(record, "call: main")) << step.what << "\n" << record;
+    }
+}
+
+// SizeOfStackReserve of the launcher's image: the system's default reservation for its threads.
+// The launcher has this program's width, so the headers have this program's layout.
+unsigned long long imageStackReserve(const WText& exe) {
+    std::string bytes;
+    if (!readFileBytes(exe, bytes) || bytes.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
+    IMAGE_DOS_HEADER dos{};
+    memcpy(&dos, bytes.data(), sizeof dos);
+    IMAGE_NT_HEADERS nt{};
+    if (dos.e_lfanew <= 0 || static_cast<size_t>(dos.e_lfanew) + sizeof nt > bytes.size()) return 0;
+    memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
+    return nt.OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR_MAGIC ? nt.OptionalHeader.SizeOfStackReserve : 0;
+}
+
+TEST(JavaThreadStack, ReservedSizeFollowsXssOrTheRuntimesDefault) {
+    // The thread is created with the size and no flags, so the size is what the thread commits: the
+    // system reserves the image's default, or the size rounded up to whole MiB when that is larger.
+    // Sizes here are whole MiB, where Windows and Wine round alike.
+    const PackagedCopy probe(L"");
+    const unsigned long long imageReserve = imageStackReserve(probe.exe());
+    ASSERT_GT(imageReserve, 0u);
+    ASSERT_LE(imageReserve, 2 * kMiB);  // else the cases below say nothing about the size given
+
+    struct Case {
+        const wchar_t* parameters;   // "Virtual Machine Parameters"
+        const wchar_t* runtimeSize;  // the javaStackSize the runtime reports as its default
+        unsigned long long size;     // the size the Java thread must be given
+    };
+    const Case cases[] = {
+        {L"-Xss2m", L"", 2 * kMiB},
+        {L"-Xss5m", L"", 5 * kMiB},
+        {L"-Xss6144k", L"", 6 * kMiB},
+        {L"-Xss3m", L"7340032", 3 * kMiB},  // -Xss wins over the runtime's default
+        {L"-Xss1m -Xss4m", L"", 4 * kMiB},  // the last one counts
+        {L"", L"3145728", 3 * kMiB},        // no -Xss: the runtime's default
+        {L"-Xss", L"4194304", 4 * kMiB},    // -Xss without a size: the runtime's default
+        {L"", L"", 1 * kMiB},               // the stand-in's own default
+        {L"-Xss512k", L"", 512 * 1024},
+    };
+    for (const Case& c : cases) {
+        const WText what = WText(L"[") + c.parameters + L"] default [" + c.runtimeSize + L"]";
+        const PackagedCopy copy(WText(L"Virtual Machine Parameters=") + c.parameters + L"\r\n");
+        const WText home = copy.folder() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        ASSERT_TRUE(placeStandin(home));
+        std::vector<WText> environment;
+        if (*c.runtimeSize) environment.push_back(WText(L"VORNIC_STANDIN_STACK_SIZE=") + c.runtimeSize);
+        const Launch launch = copy.run(environment);
+        ASSERT_TRUE(launch.finished) << narrow(what);
+        EXPECT_EQ(launch.exitCode, 0u) << narrow(what);
+        const std::string record = readText(home + L"bin\\server\\standin-record.txt");
+
+        const unsigned long long roundedUp = (c.size + kMiB - 1) / kMiB * kMiB;
+        const unsigned long long expected = std::max(imageReserve, roundedUp);
+        EXPECT_TRUE(contains(record, "thread-stack: reserved=" + std::to_string(expected) + "\n"))
+            << narrow(what) << " expects " << expected << "\n"
+            << record;
+    }
+}
+
+}  // namespace
