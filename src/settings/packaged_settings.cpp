@@ -2,6 +2,7 @@
 
 #include <wincrypt.h>
 
+#include <mutex>
 #include <vector>
 
 #include "settings/ini_file_store.h"
@@ -20,19 +21,27 @@ HRSRC findPackagedResource(HMODULE module, int id) {
     return found ? found : neutral;
 }
 
+// Acquiring the provider loads and starts its library, which costs more than the deciphering itself;
+// one verify-only context serves the whole process.
+HCRYPTPROV baseProvider() {
+    static const UniqueCryptProvider provider = [] {
+        HCRYPTPROV raw = 0;
+        const bool acquired = CryptAcquireContextW(&raw, nullptr, L"Microsoft Base Cryptographic Provider v1.0",
+                                                   PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
+        return acquired ? UniqueCryptProvider(raw) : UniqueCryptProvider();
+    }();
+    return provider.get();
+}
+
 }  // namespace
 
 void decipherWithProvider(std::vector<unsigned char>& bytes, const std::string& passPhrase) {
-    HCRYPTPROV rawProvider = 0;
-    if (!CryptAcquireContextW(&rawProvider, nullptr, L"Microsoft Base Cryptographic Provider v1.0", PROV_RSA_FULL,
-                              CRYPT_VERIFYCONTEXT)) {
-        return;
-    }
-    UniqueCryptProvider provider(rawProvider);
+    const HCRYPTPROV provider = baseProvider();
+    if (!provider) return;
     UniqueCryptKey key;
     {
         HCRYPTHASH rawHash = 0;
-        if (!CryptCreateHash(provider.get(), CALG_MD5, 0, 0, &rawHash)) return;
+        if (!CryptCreateHash(provider, CALG_MD5, 0, 0, &rawHash)) return;
         UniqueCryptHash hash(rawHash);
         if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(passPhrase.data()),
                            static_cast<DWORD>(passPhrase.size()), 0)) {
@@ -40,7 +49,7 @@ void decipherWithProvider(std::vector<unsigned char>& bytes, const std::string& 
         }
         HCRYPTKEY rawKey = 0;
         // Flags 0: the provider's default key length (40 bits for the Base provider).
-        if (!CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, &rawKey)) return;
+        if (!CryptDeriveKey(provider, CALG_RC4, hash.get(), 0, &rawKey)) return;
         key.reset(rawKey);
     }
     if (bytes.empty()) return;
@@ -82,8 +91,25 @@ Text loadPackagedSettings(const Text& upgradeCode, HMODULE module) {
     return loadEncipheredResource(kSettingsResource, narrowText(passPhrase), module);
 }
 
+Text executablePackagedSettings(const Text& upgradeCode) {
+    // The executable's resources cannot change while it runs, so every reader after the first gets
+    // the text deciphered once. Other modules are not remembered: a test may load another file at
+    // the same address.
+    static std::mutex mutex;
+    static bool known = false;
+    static Text knownCode;
+    static Text knownSettings;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!known || knownCode != upgradeCode) {
+        knownSettings = loadPackagedSettings(upgradeCode);
+        knownCode = upgradeCode;
+        known = true;
+    }
+    return knownSettings;
+}
+
 LayeredIniStore openLayeredStore(const Text& iniPath, const Text& upgradeCode) {
     IniDocument document;
-    document.parseIniText(loadPackagedSettings(upgradeCode));
+    document.parseIniText(executablePackagedSettings(upgradeCode));
     return LayeredIniStore(std::make_unique<IniFileStore>(iniPath), std::move(document));
 }

@@ -27,6 +27,9 @@ Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE modul
 // Both stages: 9000 deciphered with `upgradeCode`, then 8000 with that text. Empty when missing.
 Text loadPackagedSettings(const Text& upgradeCode, HMODULE module = nullptr);
 
-// The INI file `iniPath` (the one beside the executable) over the packaged settings deciphered with
-// `upgradeCode`. Every reader builds its own; nothing is cached.
+// loadPackagedSettings of the executable, deciphered once per process.
+Text executablePackagedSettings(const Text& upgradeCode);
+
+// The INI file `iniPath` (the one beside the executable) over the executable's packaged settings
+// deciphered with `upgradeCode`. Every reader builds its own store; only the deciphered text is shared.
 LayeredIniStore openLayeredStore(const Text& iniPath, const Text& upgradeCode);
