@@ -251,7 +251,7 @@ TEST(RequirementText, PicksTheMessageByBounds) {
         const wchar_t* text;
     } const cases[] = {
         {L"any", L"any", L"any version"},      {L"", L"", L"any version"},
-        {L"1.6", L"any", L"at least 1.6"},     {L"any", L"11", L"at most 11.65535"},
+        {L"1.6", L"any", L"at least 1.6"},     {L"any", L"11", L"at most 11"},
         {L"1.8", L"1.8", L"from 1.8 to 1.8"},  {L"1.8.0.0", L"1.8.0.0", L"exactly 1.8"},
         {L"1.8.0_151", L"17.0.1", L"from 1.8.0.151 to 17.0.1"},
     };
