@@ -124,7 +124,7 @@ TEST_F(HelloExample, AnUncaughtExceptionShowsThePackagedDialog) {
     ASSERT_TRUE(launch("main: throw java/lang/IllegalStateException no display\n", code, windows));
     EXPECT_EQ(code, 0u);  // OK lets the program go on
     ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(narrow(windows[0].className), "#32770");
+    EXPECT_EQ(narrow(windows[0].caption), "Hello - Unexpected Error");
 }
 
 }  // namespace
