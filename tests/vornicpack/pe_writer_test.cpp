@@ -189,6 +189,9 @@ TEST(PeReader, RejectsDamagedImages) {
         {"bad alignment", modified([](Bytes& b) { testpe::put32(b, 0x80 + 24 + 36, 0x300); }), "alignment"},
         {"overlapping sections", modified([](Bytes& b) { testpe::put32(b, 0x80 + 24 + 240 + 40 + 12, 0x1100); }),
          "overlap"},
+        // Rewriting copies the headers up to the first section's data; data inside them would be lost.
+        {"section data inside the headers", modified([](Bytes& b) { testpe::put32(b, 0x80 + 24 + 240 + 20, 0); }),
+         "overlaps the headers"},
     };
     for (const auto& c : cases) {
         PeImage image;

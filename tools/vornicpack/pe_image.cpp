@@ -87,6 +87,9 @@ bool PeImage::parse(Bytes bytes, std::string& error) {
         section.characteristics = getLe32(bytes.data(), at + 36);
         section.headerAt = at;
         if (section.rawSize == 0) section.rawPointer = 0;
+        // Data inside the headers would be cut off or overwritten when the image is rewritten.
+        if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_)
+            return fail("has a section whose data overlaps the headers");
         if (std::size_t{section.rawPointer} + section.rawSize > bytes.size())
             return fail("is truncated: a section's data lies beyond the end of the file");
         if (std::uint64_t{section.virtualAddress} + std::max(section.virtualSize, section.rawSize) > 0xFFFFFFFFu)
@@ -177,6 +180,12 @@ bool PeImage::withResources(const std::vector<Resource>& resources, Bytes& out, 
     bool inPlace = found >= 0 && sections[static_cast<std::size_t>(found)].rawSize != 0 &&
                    sections[static_cast<std::size_t>(found)].virtualAddress == resourceDir.rva;
     const std::size_t r = inPlace ? static_cast<std::size_t>(found) : 0;
+    // Everything before the resource section is copied as it lies: no earlier section's data may
+    // reach past the point where the new resources begin.
+    for (std::size_t s = 0; inPlace && s < r; ++s) {
+        if (sections[s].rawSize && sections[s].rawPointer + sections[s].rawSize > sections[r].rawPointer)
+            inPlace = false;
+    }
     for (std::uint32_t d = 0; inPlace && d < directoryCount_; ++d) {
         const DataDirectory dir = directory(static_cast<int>(d));
         if (dir.rva == 0 || d == kDirResource) continue;
