@@ -11,21 +11,6 @@ namespace {
 constexpr DWORD kTimeout = 60000 * VORNIC_TIME_FACTOR;
 const WText kStandin = WIDE_STANDIN_RUNTIME;
 
-std::string readText(const WText& path) {
-    std::string bytes;
-    readFileBytes(path, bytes);
-    return bytes;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string narrow(const WText& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 bool exists(const WText& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -66,16 +51,14 @@ protected:
     bool launch(const std::string& script, DWORD& exitCode, std::vector<SeenWindow>& windows) {
         if (!writeFileBytes(folder_.path() + L"script.txt", script)) return false;
         const WText exe = app() + L"Hello.exe";
-        ChildProcess child = ChildProcess::start(exe, L"\"" + exe + L"\" first \"second word\"", folder_.path(),
-                                                 {L"APPDATA=" + folder_.path() + L"appdata",
-                                                  L"VORNIC_STANDIN_RECORD=" + record(),
-                                                  L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt",
-                                                  L"VORNIC_STANDIN_STACK_SIZE=", L"VORNIC_STANDIN_CREATE_RESULT="});
-        if (!child.started()) return false;
-        WindowAnswerer answerer(child.id(), IDOK);
-        const bool finished = child.waitForExit(kTimeout, exitCode);
-        windows = answerer.seen();
-        return finished;
+        const Launch launch = runAnswering(exe, L"\"" + exe + L"\" first \"second word\"", IDOK, kTimeout,
+                                           folder_.path(),
+                                           {L"APPDATA=" + folder_.path() + L"appdata", L"VORNIC_STANDIN_RECORD=" + record(),
+                                            L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt",
+                                            L"VORNIC_STANDIN_STACK_SIZE=", L"VORNIC_STANDIN_CREATE_RESULT="});
+        exitCode = launch.exitCode;
+        windows = launch.windows;
+        return launch.finished;
     }
 
     TempFolder folder_;
@@ -92,9 +75,9 @@ TEST_F(HelloExample, RunsWithItsPrivateRuntimeAndWritesItsLogs) {
     const std::string record = readText(this->record());
     EXPECT_TRUE(contains(record, "main-class: hello/Hello\n")) << record;
     EXPECT_TRUE(contains(record, "call: main\narg: first\narg: second word\n")) << record;
-    EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(app()) + (sizeof(void*) == 8 ? "jre64" : "jre") + "\n"))
+    EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + utf8Of(app()) + (sizeof(void*) == 8 ? "jre64" : "jre") + "\n"))
         << record;
-    EXPECT_TRUE(contains(record, "option: -Djava.class.path=" + narrow(app()) + "lib\\hello.jar")) << record;
+    EXPECT_TRUE(contains(record, "option: -Djava.class.path=" + utf8Of(app()) + "lib\\hello.jar")) << record;
     EXPECT_TRUE(contains(record, "option: -Dhello.packaged=true\n")) << record;
 
     // A quarter of the physical memory, as an absolute size in KiB.
@@ -114,7 +97,7 @@ TEST_F(HelloExample, RunsWithItsPrivateRuntimeAndWritesItsLogs) {
     const std::string err = readText(logs + L"hello-error.log");
     EXPECT_TRUE(contains(out, "first\r\nsecond word\r\n")) << out;
     EXPECT_TRUE(contains(err, "nothing wrong\r\n")) << err;
-    EXPECT_TRUE(contains(record, "set-out: " + narrow(logs) + "hello.log\n")) << record;
+    EXPECT_TRUE(contains(record, "set-out: " + utf8Of(logs) + "hello.log\n")) << record;
 }
 
 TEST_F(HelloExample, AnUncaughtExceptionShowsThePackagedDialog) {
@@ -124,7 +107,7 @@ TEST_F(HelloExample, AnUncaughtExceptionShowsThePackagedDialog) {
     ASSERT_TRUE(launch("main: throw java/lang/IllegalStateException no display\n", code, windows));
     EXPECT_EQ(code, 0u);  // OK lets the program go on
     ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(narrow(windows[0].caption), "Hello - Unexpected Error");
+    EXPECT_EQ(utf8Of(windows[0].caption), "Hello - Unexpected Error");
 }
 
 }  // namespace

@@ -22,14 +22,6 @@ const std::map<unsigned, Text> kStrings = {
     {229, L"[229] exists"},           {230, L"[230] invalid"},
 };
 
-std::string readText(const WText& path) {
-    std::string bytes;
-    readFileBytes(path, bytes);
-    return bytes;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // Dialog 231 from this test program's own resources, as the packaging writes it.
 bool copyExceptionTemplate(const WText& exe) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
@@ -41,13 +33,6 @@ bool copyExceptionTemplate(const WText& exe) {
                                     SizeofResource(nullptr, found));
     return EndUpdateResourceW(update, !ok) && ok;
 }
-
-struct Launch {
-    bool finished = false;
-    DWORD exitCode = 0;
-    DWORD milliseconds = 0;
-    std::vector<SeenWindow> windows;
-};
 
 // A packaged copy "app.exe" with the stand-in runtime in its private runtime folder.
 class JavaApp {
@@ -81,25 +66,23 @@ public:
     std::string record() const { return readText(folder_.path() + L"record.txt"); }
 
     ChildProcess start(const WText& arguments, const std::vector<WText>& environment = {}) const {
+        return ChildProcess::start(exe_, L"\"" + exe_ + L"\" " + arguments, folder_.path(),
+                                   environmentWith(environment));
+    }
+
+    // The copy's own APPDATA, record and script, then `environment`.
+    std::vector<WText> environmentWith(const std::vector<WText>& environment) const {
         std::vector<WText> all = {L"APPDATA=" + folder_.path() + L"appdata",
                                   L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
                                   L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
         all.insert(all.end(), environment.begin(), environment.end());
-        return ChildProcess::start(exe_, L"\"" + exe_ + L"\" " + arguments, folder_.path(), all);
+        return all;
     }
 
     // Runs to the end, answering every window it shows with OK.
     Launch run(const WText& arguments, const std::vector<WText>& environment = {}) const {
-        Launch result;
-        const DWORD started = GetTickCount();
-        ChildProcess child = start(arguments, environment);
-        EXPECT_TRUE(child.started());
-        if (!child.started()) return result;
-        WindowAnswerer answerer(child.id(), IDOK);
-        result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
-        result.milliseconds = GetTickCount() - started;
-        result.windows = answerer.seen();
-        return result;
+        return runAnswering(exe_, L"\"" + exe_ + L"\" " + arguments, IDOK, kLaunchTimeout, folder_.path(),
+                            environmentWith(environment));
     }
 
 private:

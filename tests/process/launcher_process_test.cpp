@@ -5,31 +5,14 @@
 
 namespace {
 
-constexpr DWORD kLaunchTimeout = 30000;
-
-struct Launch {
-    bool finished = false;
-    DWORD exitCode = 0;
-    std::vector<SeenWindow> windows;
-};
-
-Launch launch(const WText& exe, const WText& commandLine) {
-    Launch result;
-    ChildProcess child = ChildProcess::start(exe, commandLine);
-    EXPECT_TRUE(child.started()) << "cannot start " << testing::PrintToString(exe);
-    if (!child.started()) return result;
-    WindowAnswerer answerer(child.id(), IDCANCEL);
-    result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
-    result.windows = answerer.seen();
-    return result;
-}
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
 
 TEST(LauncherProcess, WithoutAnySettingsEndsWithMinusOneAndLeavesNothingRunning) {
     TempFolder folder;
     const WText exe = folder.path() + L"bare.exe";
     ASSERT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
 
-    const Launch result = launch(exe, L"\"" + exe + L"\" first \"second word\"");
+    const Launch result = runAnswering(exe, L"\"" + exe + L"\" first \"second word\"", IDCANCEL, kLaunchTimeout);
     ASSERT_TRUE(result.finished) << "the launcher hung";
     EXPECT_EQ(result.exitCode, static_cast<DWORD>(-1));
     // The missing main class is reported as message 210; the bare stub has no string table for its text.
@@ -46,7 +29,7 @@ TEST(LauncherProcess, EmptyAndVeryLongCommandLinesGiveTheSameDefinedResult) {
     WText longLine = L"\"" + exe + L"\"";
     while (longLine.size() < 30000) longLine += L" \"an argument with spaces\" x";
     for (const WText& line : {WText(), WText(L"   "), longLine}) {
-        const Launch result = launch(exe, line);
+        const Launch result = runAnswering(exe, line, IDCANCEL, kLaunchTimeout);
         ASSERT_TRUE(result.finished) << "the launcher hung on a command line of " << line.size() << " units";
         EXPECT_EQ(result.exitCode, static_cast<DWORD>(-1));
     }

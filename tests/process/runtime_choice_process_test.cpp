@@ -18,21 +18,6 @@ const Text kProductCode = L"{C41D9E03-5B7A-4E26-8F13-A9C2D6E8B051}";
 const WText kStandin = WIDE_STANDIN_RUNTIME;
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-std::string readText(const WText& path) {
-    std::string bytes;
-    readFileBytes(path, bytes);
-    return bytes;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string narrow(const WText& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 // The stand-in runtime in `home` (ending with a backslash), as a runtime's folder holds it.
 bool placeStandin(const WText& home) {
@@ -40,12 +25,6 @@ bool placeStandin(const WText& home) {
            CopyFileW((kStandin + L"bin\\java.dll").c_str(), (home + L"bin\\java.dll").c_str(), FALSE) &&
            CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(), (home + L"bin\\server\\jvm.dll").c_str(), FALSE);
 }
-
-struct Launch {
-    bool finished = false;
-    DWORD exitCode = 0;
-    std::vector<SeenWindow> windows;
-};
 
 // A packaged copy "app.exe" whose packaged [Java Runtime Environment] section ends with
 // `runtimeSettings`, with its own APPDATA folder.
@@ -74,14 +53,7 @@ public:
         std::vector<WText> all = {L"APPDATA=" + folder() + L"appdata", L"VORNIC_STANDIN_RECORD=",
                                   L"VORNIC_STANDIN_SCRIPT=", L"VORNIC_STANDIN_STACK_SIZE="};
         all.insert(all.end(), environment.begin(), environment.end());
-        Launch result;
-        ChildProcess child = ChildProcess::start(exe(), L"\"" + exe() + L"\"", folder(), all);
-        EXPECT_TRUE(child.started());
-        if (!child.started()) return result;
-        WindowAnswerer answerer(child.id(), IDOK);
-        result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
-        result.windows = answerer.seen();
-        return result;
+        return runAnswering(exe(), L"\"" + exe() + L"\"", IDOK, kLaunchTimeout, folder(), all);
     }
 
 private:
@@ -143,9 +115,9 @@ TEST(RuntimeChoice, PerUserJrePathWinsOverThePackagedOneUntilItsFileIsGone) {
         EXPECT_TRUE(launch.windows.empty()) << step.what;
         std::string record;
         const WText ran = runtimeThatRan(homes, record);
-        EXPECT_EQ(narrow(ran), narrow(step.expected)) << step.what;
+        EXPECT_EQ(utf8Of(ran), utf8Of(step.expected)) << step.what;
         // The machine was told the home it came from (without the trailing backslash).
-        EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(step.expected.substr(0, step.expected.size() - 1)) +
+        EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + utf8Of(step.expected.substr(0, step.expected.size() - 1)) +
                                          "\n"))
             << step.what << "\n"
             << record;
@@ -199,14 +171,14 @@ TEST(JavaThreadStack, ReservedSizeFollowsXssOrTheRuntimesDefault) {
         std::vector<WText> environment;
         if (*c.runtimeSize) environment.push_back(WText(L"VORNIC_STANDIN_STACK_SIZE=") + c.runtimeSize);
         const Launch launch = copy.run(environment);
-        ASSERT_TRUE(launch.finished) << narrow(what);
-        EXPECT_EQ(launch.exitCode, 0u) << narrow(what);
+        ASSERT_TRUE(launch.finished) << utf8Of(what);
+        EXPECT_EQ(launch.exitCode, 0u) << utf8Of(what);
         const std::string record = readText(home + L"bin\\server\\standin-record.txt");
 
         const unsigned long long roundedUp = (c.size + kMiB - 1) / kMiB * kMiB;
         const unsigned long long expected = std::max(imageReserve, roundedUp);
         EXPECT_TRUE(contains(record, "thread-stack: reserved=" + std::to_string(expected) + "\n"))
-            << narrow(what) << " expects " << expected << "\n"
+            << utf8Of(what) << " expects " << expected << "\n"
             << record;
     }
 }

@@ -11,12 +11,6 @@ constexpr DWORD kLaunchTimeout = 30000;
 const Text kUpgradeCode = L"{0D7E5F8A-1B2C-4D3E-9F40-A1B2C3D4E5F6}";
 const Text kMissingMainClass = L"Packaged text 210: no main class.";
 
-struct Launch {
-    bool finished = false;
-    DWORD exitCode = 0;
-    std::vector<SeenWindow> windows;
-};
-
 // A copy of the launcher with packaged settings `ini` and string 210, and `besideIni` next to it.
 class PackagedCopy {
 public:
@@ -31,15 +25,8 @@ public:
     }
 
     Launch run() const {
-        Launch result;
-        ChildProcess child = ChildProcess::start(exe_, L"\"" + exe_ + L"\" -nosplash", folder_.path(),
-                                                 {L"APPDATA=" + folder_.path() + L"appdata"});
-        EXPECT_TRUE(child.started());
-        if (!child.started()) return result;
-        WindowAnswerer answerer(child.id(), IDCANCEL);
-        result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
-        result.windows = answerer.seen();
-        return result;
+        return runAnswering(exe_, L"\"" + exe_ + L"\" -nosplash", IDCANCEL, kLaunchTimeout, folder_.path(),
+                            {L"APPDATA=" + folder_.path() + L"appdata"});
     }
 
 private:

@@ -242,3 +242,33 @@ bool noProcessRuns(const WText& path) {
     }
     return true;
 }
+
+Launch runAnswering(const WText& application, const WText& commandLine, int answerId, DWORD timeout,
+                    const WText& currentFolder, const std::vector<WText>& environment) {
+    Launch result;
+    const DWORD started = GetTickCount();
+    ChildProcess child = ChildProcess::start(application, commandLine, currentFolder, environment);
+    if (!child.started()) return result;
+    WindowAnswerer answerer(child.id(), answerId);
+    result.finished = child.waitForExit(timeout, result.exitCode);
+    result.milliseconds = GetTickCount() - started;
+    result.windows = answerer.seen();
+    return result;
+}
+
+std::string readText(const WText& path) {
+    std::string bytes;
+    readFileBytes(path, bytes);
+    return bytes;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string utf8Of(const WText& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}

@@ -105,3 +105,22 @@ private:
 
 // True when no running process has the image file `path`.
 bool noProcessRuns(const WText& path);
+
+// What a whole run of a program showed and how it ended.
+struct Launch {
+    bool finished = false;  // false: it hung and was ended
+    DWORD exitCode = 0;
+    DWORD milliseconds = 0;
+    std::vector<SeenWindow> windows;
+};
+
+// Starts `application` with exactly `commandLine`, answers every window it shows with `answerId`,
+// and waits up to `timeout` for its end.
+Launch runAnswering(const WText& application, const WText& commandLine, int answerId, DWORD timeout,
+                    const WText& currentFolder = L"", const std::vector<WText>& environment = {});
+
+// A file's bytes, empty when it cannot be read (records and logs are read this way).
+std::string readText(const WText& path);
+bool contains(const std::string& text, const std::string& part);
+// UTF-8, to compare wide texts with what records and logs hold.
+std::string utf8Of(const WText& text);
