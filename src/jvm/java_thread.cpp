@@ -9,26 +9,12 @@
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
+#include "jvm/system_redirection_platform.h"
 #include "settings/messages.h"
 #include "splash/splash_controller.h"
 #include "support/filesystem.h"
 
 namespace {
-
-constexpr int kFormatCapacity = 260;
-
-SYSTEMTIME systemTimeOf(const LocalTime& time) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(time.year);
-    st.wMonth = static_cast<WORD>(time.month);
-    st.wDayOfWeek = static_cast<WORD>(time.dayOfWeek);
-    st.wDay = static_cast<WORD>(time.day);
-    st.wHour = static_cast<WORD>(time.hour);
-    st.wMinute = static_cast<WORD>(time.minute);
-    st.wSecond = static_cast<WORD>(time.second);
-    st.wMilliseconds = static_cast<WORD>(time.milliseconds);
-    return st;
-}
 
 // The texts of message 203: what failed (213) and the JNI error (225 for -1 ... 230 for -6).
 void showCreationFailure(jint result) {
@@ -58,39 +44,6 @@ DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMa
 
 void JNICALL vmExitHook(jint) {}
 void JNICALL vmAbortHook() {}
-
-LocalTime SystemRedirectionPlatform::localTime() {
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
-    LocalTime time;
-    time.year = st.wYear;
-    time.month = st.wMonth;
-    time.dayOfWeek = st.wDayOfWeek;
-    time.day = st.wDay;
-    time.hour = st.wHour;
-    time.minute = st.wMinute;
-    time.second = st.wSecond;
-    time.milliseconds = st.wMilliseconds;
-    return time;
-}
-
-bool SystemRedirectionPlatform::formatTime(const Text& picture, const LocalTime& time, Text& out) {
-    const SYSTEMTIME st = systemTimeOf(time);
-    wchar_t buffer[kFormatCapacity] = {};
-    if (!GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), buffer, kFormatCapacity)) return false;
-    out = buffer;
-    return true;
-}
-
-bool SystemRedirectionPlatform::formatDate(const Text& picture, const LocalTime& time, Text& out) {
-    const SYSTEMTIME st = systemTimeOf(time);
-    wchar_t buffer[kFormatCapacity] = {};
-    if (!GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), buffer, kFormatCapacity)) return false;
-    out = buffer;
-    return true;
-}
-
-void SystemRedirectionPlatform::createParentFolders(const Text& file) { ::createParentFolders(file); }
 
 unsigned long long defaultStackSize(LauncherApp& app) {
     if (!app.jvmLibrary.getDefaultInitArgs) return 0;

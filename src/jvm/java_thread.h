@@ -31,12 +31,3 @@ bool showExceptionDialog(JNIEnv* env, jthrowable throwable);
 // Hooks handed to the runtime as the options "exit" and "abort". They touch no launcher state.
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();
-
-// Local time, the user's locale formatters and folder creation for the stream redirection.
-class SystemRedirectionPlatform : public RedirectionPlatform {
-public:
-    LocalTime localTime() override;
-    bool formatTime(const Text& picture, const LocalTime& time, Text& out) override;
-    bool formatDate(const Text& picture, const LocalTime& time, Text& out) override;
-    void createParentFolders(const Text& file) override;
-};

@@ -1,7 +1,7 @@
 // Date patterns through the user's locale formatters, as the launcher expands output file names.
 #include <gtest/gtest.h>
 
-#include "jvm/java_thread.h"
+#include "jvm/system_redirection_platform.h"
 
 namespace {
 
