@@ -18,7 +18,7 @@ Product Name=Demo Suite
 Main Class=com.example.app.Main
 Minimum Version=1.8
 INI
-packer=$root/build/pack-host/tools/vornicpack/vornicpack
+packer=$root/dist/vornicpack
 [ -x "$packer" ] || packer=$root/build/host/tools/vornicpack/vornicpack
 "$packer" --stub "$build/src/vornicw.exe" --settings "$work/app.ini" --out "$work/Demo.exe" >/dev/null
 
