@@ -18,21 +18,15 @@ namespace {
 
 // The texts of message 203: what failed (213) and the JNI error (225 for -1 ... 230 for -6).
 void showCreationFailure(jint result) {
-    Text what;
-    loadStringId(kMsgVmCreationText, what);
     Text code;
-    if (result <= -1 && result >= -6) loadStringId(kMsgJniErrorFirst + static_cast<unsigned>(-1 - result), code);
-    Text format;
-    loadStringId(kMsgVmCreationFailed, format);
-    showFormattedMessage(messageOwner(), format, {what, code});
+    if (result <= -1 && result >= -6) code = stringOf(kMsgJniErrorFirst + static_cast<unsigned>(-1 - result));
+    showMessageId(kMsgVmCreationFailed, {stringOf(kMsgVmCreationText), code});
 }
 
 class LaunchHost : public InvocationHost {
 public:
     void showMessage(unsigned id, const Text& argument) override {
-        Text format;
-        loadStringId(id, format);
-        showFormattedMessage(messageOwner(), format, {argument});
+        showMessageId(id, {argument});
     }
     // The single-instance ready signal belongs here once the instance channel offers it.
     void beforeMain() override {}

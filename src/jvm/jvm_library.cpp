@@ -14,11 +14,7 @@ Function resolve(HMODULE module, const char* name) {
 }
 
 void showMissingEntryPoint(DWORD error) {
-    Text what;
-    loadStringId(kMsgEntryPointText, what);
-    Text format;
-    loadStringId(kMsgEntryPointOrPathFailed, format);
-    showFormattedMessage(messageOwner(), format, {what, error});
+    showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgEntryPointText), error});
 }
 
 }  // namespace
@@ -30,9 +26,7 @@ bool JvmLibrary::load(const Text& path) {
     module = LoadLibraryW(path.c_str());
     if (!module) {
         const DWORD error = GetLastError();
-        Text format;
-        loadStringId(kMsgJvmLoadFailed, format);
-        showFormattedMessage(messageOwner(), format, {path, error});
+        showMessageId(kMsgJvmLoadFailed, {path, error});
         return false;
     }
     createJavaVM = resolve<CreateJavaVmFunction>(module, "JNI_CreateJavaVM");

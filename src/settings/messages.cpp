@@ -72,6 +72,16 @@ void showFormattedMessage(HWND owner, const Text& format, std::initializer_list<
     showMessage(owner, formatText(format, args));
 }
 
+Text stringOf(unsigned id) {
+    Text text;
+    loadStringId(id, text);
+    return text;
+}
+
+void showMessageId(unsigned formatId, std::initializer_list<FormatArg> args) {
+    showFormattedMessage(messageOwner(), stringOf(formatId), args);
+}
+
 Text formatMessageId(unsigned formatId, std::initializer_list<FormatArg> args) {
     Text format;
     if (!loadStringId(formatId, format)) return Text();

@@ -26,3 +26,10 @@ void showFormattedMessage(HWND owner, const Text& format, std::initializer_list<
 
 // Formats the string `formatId`; a missing string gives an empty text.
 Text formatMessageId(unsigned formatId, std::initializer_list<FormatArg> args);
+
+// The string `id`, empty when the table has none.
+Text stringOf(unsigned id);
+
+// Formats the string `formatId` and shows it, owned by messageOwner(); a missing format shows an
+// empty box, as a missing text does.
+void showMessageId(unsigned formatId, std::initializer_list<FormatArg> args);

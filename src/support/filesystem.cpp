@@ -16,11 +16,7 @@ bool getModulePath(HMODULE module, Text& path) {
 bool getModulePathReporting(HMODULE module, Text& path) {
     if (getModulePath(module, path)) return true;
     const DWORD error = GetLastError();
-    Text what;
-    loadStringId(kMsgExePathText, what);
-    Text format;
-    loadStringId(kMsgEntryPointOrPathFailed, format);
-    showFormattedMessage(messageOwner(), format, {what, error});
+    showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgExePathText), error});
     SetLastError(error);
     return false;
 }
