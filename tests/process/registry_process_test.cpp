@@ -82,6 +82,7 @@ public:
         EXPECT_TRUE(resources.writeInto(exe()));
         EXPECT_TRUE(writeUtf16File(folder() + L"app.ini",
                                    L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        EXPECT_TRUE(writeFileBytes(folder() + L"app.jar", "PK"));
     }
 
     const WText& folder() const { return folder_.path(); }
@@ -145,7 +146,9 @@ TEST(RegistryLaunch, StartsTheRegisteredRuntimeTheSettingsChoose) {
         const Launch launch = copy.run();
         ASSERT_TRUE(launch.finished) << step.what;
         EXPECT_EQ(launch.exitCode, 0u) << step.what;
-        EXPECT_TRUE(launch.windows.empty()) << step.what;
+        for (const SeenWindow& window : launch.windows) {
+            ADD_FAILURE() << step.what << ": a window " << utf8Of(window.caption) << ": " << utf8Of(window.text);
+        }
         EXPECT_EQ(utf8Of(runtimeThatRan(homes)), utf8Of(step.expected)) << step.what;
     }
 }

@@ -214,8 +214,9 @@ TEST(RegistryWalk, SettingsDecideWhichKeysCountAndHowTheirRuntimesRank) {
          defaults(),
          {"1.8.0.202 C:\\jre8\\ favored", "1.8.0.151 C:\\jdk8\\jre\\ favored", "1.8.0.0 C:\\jre8\\ favored",
           "17.0.0.0 C:\\jre17\\", "11.0.2.0 C:\\jdk11\\ server"}},
+        // Key 3's runtime still carries its favour, but outside favor mode ranking ignores it.
         {"only_JDK: keys 1 and 3, favour ignored", onlyJdk,
-         {"11.0.2.0 C:\\jdk11\\ server", "1.8.0.151 C:\\jdk8\\jre\\"}},
+         {"11.0.2.0 C:\\jdk11\\ server", "1.8.0.151 C:\\jdk8\\jre\\ favored"}},
         // Key 4 is probed client first, so its runtime counts as a client one although it has a
         // server VM; key 3's is probed server first.
         {"favor_server: server VMs first among equal favour", favorServer,

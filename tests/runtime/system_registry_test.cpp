@@ -48,7 +48,8 @@ TEST(SystemRegistryReader, ValuesOfAnyTypeAreReadAsTextWithinTheirData) {
     const DWORD number = 0x0041;  // 'A' then a NUL unit
     const unsigned char odd[] = {'C', 0, ':', 0, 'x'};
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"sz", REG_SZ, text, sizeof text));
-    ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"unterminated", REG_SZ, text, sizeof text - 2));
+    // Binary data without a NUL (Wine stores a REG_SZ written without one with one added).
+    ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"unterminated", REG_BINARY, text, sizeof text - 2));
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"dword", REG_DWORD, &number, sizeof number));
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"odd", REG_BINARY, odd, sizeof odd));
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"empty", REG_SZ, L"", 0));
