@@ -119,14 +119,18 @@ TEST(RegistryLaunch, StartsTheRegisteredRuntimeTheSettingsChoose) {
     const WText jdk8 = runtimes.path() + L"jdk8\\";      // key 3: its runtime is jdk8\jre\.
     const WText jre8 = runtimes.path() + L"jre8\\";      // key 4, with its family subkey
     const WText adoptium = runtimes.path() + L"temurin21\\";  // only under its vendor's key
-    for (const WText& home : {jdk17, jdk8 + L"jre\\", jre8, adoptium}) ASSERT_TRUE(placeStandin(home));
+    const WText zulu = runtimes.path() + L"zulu11\\";         // only under its vendor's key, per user
+    for (const WText& home : {jdk17, jdk8 + L"jre\\", jre8, adoptium, zulu}) ASSERT_TRUE(placeStandin(home));
+    ASSERT_TRUE(writeFileBytes(zulu + L"release", "JAVA_VERSION=\"11.0.21\"\r\n"));
     ASSERT_TRUE(RegisteredRuntimes::javaHome(0, L"JDK", L"17", jdk17));
     ASSERT_TRUE(RegisteredRuntimes::javaHome(0, L"Java Development Kit", L"1.8.0_151", jdk8));
     ASSERT_TRUE(RegisteredRuntimes::javaHome(0, L"Java Runtime Environment", L"1.8", jre8));
     ASSERT_TRUE(RegisteredRuntimes::javaHome(0, L"Java Runtime Environment", L"1.8.0_202", jre8));
     ASSERT_TRUE(RegisteredRuntimes::set(HKEY_LOCAL_MACHINE, 0, L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI",
                                         L"Path", adoptium));
-    const std::vector<WText> homes = {jdk17, jdk8 + L"jre\\", jre8, adoptium};
+    ASSERT_TRUE(RegisteredRuntimes::set(HKEY_CURRENT_USER, 0, L"Software\\Azul Systems\\Zulu\\zulu-11",
+                                        L"InstallationPath", zulu));
+    const std::vector<WText> homes = {jdk17, jdk8 + L"jre\\", jre8, adoptium, zulu};
 
     struct Step {
         const char* what;
@@ -140,6 +144,8 @@ TEST(RegistryLaunch, StartsTheRegisteredRuntimeTheSettingsChoose) {
         {"bounds", L"Minimum Version=1.8.0_160\r\nMaximum Version=1.8\r\n", jre8},
         {"vendor keys off: same choice as without them", L"Preferred versions=21\r\n", jre8},
         {"vendor keys on", L"Preferred versions=21\r\nSearch Vendor Registrations=yes\r\n", adoptium},
+        {"vendor keys on, per user, version from the release file",
+         L"Preferred versions=11.0.21\r\nSearch Vendor Registrations=Yes\r\n", zulu},
     };
     for (const Step& step : steps) {
         const PackagedCopy copy(step.settings);
