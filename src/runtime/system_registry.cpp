@@ -1,6 +1,5 @@
 #include "runtime/system_registry.h"
 
-#include <algorithm>
 
 #include "runtime/runtime_folder.h"
 #include "support/filesystem.h"
@@ -38,15 +37,16 @@ bool SystemRegistryReader::valueData(RegistryRoot root, const Text& key, const w
     data.clear();
     UniqueKey opened;
     if (!openKey(root, key, view_, opened)) return false;
-    DWORD size = 0;
-    if (RegQueryValueExW(opened.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+    // One call for the usual folder path; the size is asked for only when the data is longer. Each
+    // call is a round trip to the registry, and a walk may read a thousand values.
+    DWORD size = 520;
     for (;;) {
         // Whatever the type: the data is taken as UTF-16 units, an odd last byte dropped.
         Text buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD got = size;
         const LSTATUS status =
             RegQueryValueExW(opened.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &got);
-        if (status == ERROR_MORE_DATA) {  // the value grew in between
+        if (status == ERROR_MORE_DATA) {  // `got` now says how long it is
             size = got;
             continue;
         }
@@ -65,14 +65,14 @@ Text SystemRuntimeFiles::findJvmLibrary(const Text& home, JvmType type, bool* se
         if (server && !known->second.library.empty()) *server = known->second.server;
         return known->second.library;
     }
-    // A folder that is not there holds none of the five variants: one look instead of five. A drive
-    // or share root cannot be looked at that way, so it is probed in full.
+    // A folder that is surely not there holds none of the five variants: one look instead of five.
+    // Any other answer (a root, a folder that cannot be looked at) leads to the full probe.
     Text folder = home;
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    const bool root = folder.find(L'\\') == Text::npos ||
-                      (folder.rfind(L"\\\\", 0) == 0 && std::count(folder.begin(), folder.end(), L'\\') < 4);
+    const bool missing = !folder.empty() && GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                         (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
     Found found;
-    if (root || ::fileExists(folder)) found.library = ::findJvmLibrary(home, type, &found.server);
+    if (!missing) found.library = ::findJvmLibrary(home, type, &found.server);
     known_.emplace(id, found);
     if (server && !found.library.empty()) *server = found.server;
     return found.library;

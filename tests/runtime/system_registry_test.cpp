@@ -53,6 +53,9 @@ TEST(SystemRegistryReader, ValuesOfAnyTypeAreReadAsTextWithinTheirData) {
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"dword", REG_DWORD, &number, sizeof number));
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"odd", REG_BINARY, odd, sizeof odd));
     ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"empty", REG_SZ, L"", 0));
+    const Text longPath = L"C:\\" + Text(400, L'j');  // longer than the first read takes
+    ASSERT_TRUE(TestKey::set(HKEY_CURRENT_USER, 0, L"\\a", L"long", REG_BINARY, longPath.c_str(),
+                             static_cast<DWORD>(longPath.size() * sizeof(wchar_t))));
 
     SystemRegistryReader reader(0);
     const Text key_a = kTestKey + L"\\a";
@@ -67,6 +70,7 @@ TEST(SystemRegistryReader, ValuesOfAnyTypeAreReadAsTextWithinTheirData) {
         {L"dword", true, Text(L"A\0", 2)},
         {L"odd", true, L"C:"},  // the odd last byte is dropped
         {L"empty", true, L""},
+        {L"long", true, longPath},
         {L"missing", false, L""},
     };
     for (const Case& c : cases) {
