@@ -3,8 +3,10 @@
 // that ran. Every key written here is removed when the test ends, also when it fails.
 #include <gtest/gtest.h>
 
+#include "app/launcher_app.h"
 #include "harness.h"
 #include "package_resources.h"
+#include "runtime/registry_search.h"
 
 namespace {
 
@@ -201,6 +203,32 @@ TEST(RegistryLaunch, TheTraceShowsEverySourceTriedAndWhy) {
     DeleteFileW(trace.c_str());
     ASSERT_TRUE(copy.run().finished);
     EXPECT_EQ(GetFileAttributesW(trace.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The two passes in this process, on either width: the second reads the other view (the 32-bit one
+// for x64, the 64-bit one for x86) and marks the runtime for the paired build. A 32-bit prefix has
+// one view, which both flags read: there the first pass finds the runtime already.
+TEST(RegistrySearch, TheSecondPassReadsTheOtherViewAndMarksTheHandOver) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const bool twoViews = sizeof(void*) == 8 || wow64;
+    const RegisteredRuntimes keys;
+    const TempFolder runtimes;
+    const WText home = runtimes.path() + L"other\\";
+    ASSERT_TRUE(placeStandin(home));
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    ASSERT_TRUE(RegisteredRuntimes::javaHome(otherView, L"JRE", L"11", home));
+
+    LauncherApp app;
+    app.jdkWanted = app.jreWanted = true;
+    app.maximumVersion.set(65535, 65535, 65535, 65535);
+    Text found;
+    EXPECT_FALSE(searchRegistry(app, RegistryView::Other, found)) << "no Pair Product: no second pass";
+    EXPECT_EQ(searchRegistry(app, RegistryView::Own, found), !twoViews);
+    app.pairProduct = L"C:\\paired.exe";
+    ASSERT_TRUE(searchRegistry(app, RegistryView::Other, found));
+    EXPECT_EQ(utf8Of(found), utf8Of(home));
+    EXPECT_TRUE(app.runPairProduct);
 }
 
 TEST(RegistryLaunch, ARuntimeOnlyInTheOtherViewGoesToThePairedBuild) {
