@@ -55,6 +55,7 @@ bool LauncherApp::findRuntime() {
         VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
         if (!jvmLibraryPath.empty()) {
             checkJvmMachine(*this);
+            if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
     }

@@ -100,7 +100,8 @@ bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniSto
     app.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
     app.searchVendorRegistrations = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
     VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +
-                 jvmType + L"\", VM Provider \"" + provider + L"\", Pair Product \"" + app.pairProduct + L"\"");
+                 jvmType + L"\", VM Provider \"" + provider + L"\", Pair Product \"" + app.pairProduct + L"\"" +
+                 (app.searchVendorRegistrations ? L", vendor registrations searched" : L""));
     return true;
 }
 
