@@ -20,7 +20,7 @@ namespace {
 // How today's installers register a runtime under their own key.
 enum class VendorShape {
     // <key>\<version>\<vm>\MSI, value "Path" (the installer the Eclipse Foundation's Adoptium
-    // project builds for Temurin, and Microsoft for its build of OpenJDK).
+    // project builds for Temurin, and Microsoft for its build of OpenJDK; the first ones had no <vm>).
     MsiPath,
     // <key>\<name>, value "InstallationPath" (Azul's and BellSoft's installers).
     InstallationPath,
@@ -141,7 +141,8 @@ void walkVendorKey(const SearchPass& pass, RegistryRoot root, const VendorKey& v
         TextList machines;  // hotspot, openj9, ...
         pass.registry.subkeyNames(root, key, machines);
         for (const Text& machine : machines) {
-            const Text msiKey = key + L"\\" + machine + L"\\MSI";
+            // The first installers had no machine level: <version>\MSI.
+            const Text msiKey = equalsNoCase(machine, L"MSI") ? key + L"\\MSI" : key + L"\\" + machine + L"\\MSI";
             Text data;
             pass.registry.valueData(root, msiKey, L"Path", data);
             considerVendorHome(pass, rootName(root) + msiKey, textUpToNul(data), &version, &vendor, candidates);

@@ -367,6 +367,9 @@ TEST(RegistryWalk, VendorRegistrationsCountOnlyWhenAskedForAndOnlyOfThePassWidth
     files.file(L"C:\\jdk22\\release", "JAVA_VERSION=\"22.0.1\"\n");
     files.file(L"C:\\jdk22\\bin\\javac.exe");
     registry.set(kMachine, L"Software\\Eclipse Adoptium\\JRE\\8.0.392.8\\hotspot\\MSI", L"Path", L"C:\\gone");
+    // An early AdoptOpenJDK installer: no machine level.
+    registry.set(kMachine, L"Software\\AdoptOpenJDK\\JRE\\8.0.222.10\\MSI", L"Path", L"C:\\adopt8\\");
+    files.runtime(L"C:\\adopt8\\", {L"client"});
 
     SearchPreferences off = defaults();
     EXPECT_EQ(ranked(registry, files, off), Lines{"1.8.0.0 C:\\jre8\\ favored"}) << "off: nothing changes";
@@ -375,13 +378,14 @@ TEST(RegistryWalk, VendorRegistrationsCountOnlyWhenAskedForAndOnlyOfThePassWidth
     on.vendorSearch = true;
     const Lines all = {"1.8.0.0 C:\\jre8\\ favored", "22.0.1.0 C:\\jdk22\\ server",
                        "17.0.5.8 C:\\Program Files\\Eclipse Adoptium\\jdk-17.0.5.8-hotspot\\ server",
-                       "16.0.0.0 C:\\liberica16\\ server", "11.0.21.0 C:\\zulu11\\ server"};
+                       "16.0.0.0 C:\\liberica16\\ server", "11.0.21.0 C:\\zulu11\\ server",
+                       "8.0.222.10 C:\\adopt8\\"};
     EXPECT_EQ(ranked(registry, files, on), all);
 
     SearchPreferences jreOnly = on;
     jreOnly.favorMode = jreOnly.jdkWanted = false;
     EXPECT_EQ(ranked(registry, files, jreOnly),
-              (Lines{"16.0.0.0 C:\\liberica16\\ server", "1.8.0.0 C:\\jre8\\ favored"}));
+              (Lines{"16.0.0.0 C:\\liberica16\\ server", "8.0.222.10 C:\\adopt8\\", "1.8.0.0 C:\\jre8\\ favored"}));
 
     SearchPreferences bounded = on;
     bounded.maximumVersion = bound(L"17", 65535);
