@@ -1,10 +1,13 @@
 // Start-up cost of the launcher against a minimal host, both with the same stand-in jvm.dll.
 //
-//   startup_benchmark [RUNS]
+//   startup_benchmark [RUNS [BASELINE_LAUNCHER]]
 //
 // The launcher is a packaged copy with its runtime beside it whose main calls System.exit(0) at
 // once, so its time is the whole start up to the machine plus a main that does nothing. The host
-// only loads jvm.dll and creates the machine. Runs alternate so both see the same system state.
+// only loads jvm.dll and creates the machine. Runs alternate so all see the same system state.
+// The launcher also runs with VORNIC_TRACE set (the cost of a trace), and, when BASELINE_LAUNCHER
+// names an earlier build of vornicw.exe, that build packaged the same way: tracing off must not be
+// slower than it.
 #include <windows.h>
 
 #include <algorithm>
@@ -51,6 +54,7 @@ double mean(const std::vector<double>& values) {
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? _wtoi(argv[1]) : 30;
+    const WText baseline = argc > 2 ? argv[2] : L"";
     TempFolder folder;
     const WText exe = folder.path() + L"app.exe";
     const WText runtime = folder.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
@@ -68,6 +72,12 @@ int wmain(int argc, wchar_t** argv) {
     resources.settings(kUpgradeCode, L"second",
                        L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n");
     ready = ready && resources.writeInto(exe);
+    const WText baselineExe = folder.path() + L"baseline.exe";
+    if (!baseline.empty()) {
+        ready = ready && CopyFileW(baseline.c_str(), baselineExe.c_str(), FALSE) && resources.writeInto(baselineExe) &&
+                writeUtf16File(folder.path() + L"baseline.ini",
+                               L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
+    }
     if (!ready) {
         std::fputs("cannot prepare the packaged copy\n", stderr);
         return 1;
@@ -82,21 +92,48 @@ int wmain(int argc, wchar_t** argv) {
     const WText hostLine = L"\"" + host + L"\"" + hostArguments;
     const WText guiHostLine = L"\"" + guiHost + L"\"" + hostArguments;
     const WText launcherLine = L"\"" + exe + L"\" -nosplash";
+    const WText baselineLine = L"\"" + baselineExe + L"\" -nosplash";
+    std::vector<WText> tracingEnvironment = environment;
+    tracingEnvironment.push_back(L"VORNIC_TRACE=" + folder.path() + L"trace.log");
 
     // One warm-up each: the first start of a program under Wine loads more than later ones.
     millisecondsOf(exe, launcherLine, folder.path(), environment);
     millisecondsOf(host, hostLine, folder.path(), environment);
     millisecondsOf(guiHost, guiHostLine, folder.path(), environment);
+    if (!baseline.empty()) millisecondsOf(baselineExe, baselineLine, folder.path(), environment);
     std::vector<double> launcher;
+    std::vector<double> tracing;
+    std::vector<double> before;
     std::vector<double> minimal;
     std::vector<double> minimalGui;
     for (int i = 0; i < runs; ++i) {
-        launcher.push_back(millisecondsOf(exe, launcherLine, folder.path(), environment));
+        // The launcher's variants take turns at going first: the first start after the hosts is
+        // slower, whichever program it is.
+        for (int turn = 0; turn < 3; ++turn) {
+            switch ((turn + i) % 3) {
+                case 0:
+                    launcher.push_back(millisecondsOf(exe, launcherLine, folder.path(), environment));
+                    break;
+                case 1:
+                    tracing.push_back(millisecondsOf(exe, launcherLine, folder.path(), tracingEnvironment));
+                    break;
+                default:
+                    if (!baseline.empty()) {
+                        before.push_back(millisecondsOf(baselineExe, baselineLine, folder.path(), environment));
+                    }
+            }
+        }
         minimal.push_back(millisecondsOf(host, hostLine, folder.path(), environment));
         minimalGui.push_back(millisecondsOf(guiHost, guiHostLine, folder.path(), environment));
     }
     std::printf("runs: %d each, alternating\n", runs);
     std::printf("launcher:                median %.1f ms, mean %.1f ms\n", median(launcher), mean(launcher));
+    std::printf("launcher, tracing on:    median %.1f ms, mean %.1f ms\n", median(tracing), mean(tracing));
+    if (!before.empty()) {
+        std::printf("baseline launcher:       median %.1f ms, mean %.1f ms\n", median(before), mean(before));
+        std::printf("tracing off against the baseline: ratio of medians %.3f (goal <= 1.0 within noise)\n",
+                    median(launcher) / median(before));
+    }
     std::printf("minimal host:            median %.1f ms, mean %.1f ms\n", median(minimal), mean(minimal));
     std::printf("minimal host with user32: median %.1f ms, mean %.1f ms\n", median(minimalGui), mean(minimalGui));
     std::printf("ratio of medians to the minimal host: %.3f (goal <= 1.05)\n", median(launcher) / median(minimal));

@@ -13,6 +13,7 @@
 #include "settings/requirement_text.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -51,12 +52,17 @@ bool LauncherApp::findRuntime() {
     if (!jrePathSetting.empty()) {
         home = ensureTrailingBackslash(jrePathSetting);
         jvmLibraryPath = findJvmLibrary(home, jvmType);
+        VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
         if (!jvmLibraryPath.empty()) {
             checkJvmMachine(*this);
+            if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
     }
-    if (findPrivateRuntime(home)) {
+    if (jrePathSetting.empty()) VORNIC_TRACE(L"JRE Path: not set");
+    const bool besideExe = findPrivateRuntime(home);
+    VORNIC_TRACE(besideExe ? L"runtime beside the executable: " + home : Text(L"runtime beside the executable: none"));
+    if (besideExe) {
         jvmLibraryPath = findJvmLibrary(home, jvmType);
         if (!jvmLibraryPath.empty()) return true;
     }
@@ -65,8 +71,10 @@ bool LauncherApp::findRuntime() {
                        (!pairProduct.empty() && searchRegistry(*this, RegistryView::Other, home));
     if (found) {
         jvmLibraryPath = findJvmLibrary(home, jvmType);
+        VORNIC_TRACE(L"registry runtime: " + jvmLibraryPath + (runPairProduct ? L", handed to Pair Product" : L""));
         if (!jvmLibraryPath.empty()) return true;
     }
+    VORNIC_TRACE(L"no runtime found: asking the user");
     return false;
 }
 

@@ -60,6 +60,7 @@ public:
     Text systemPathSetting;
     Text libraryPathSetting;
     Text pairProduct;
+    bool searchVendorRegistrations = false;  // "Search Vendor Registrations": today's installers' keys, JAVA_HOME
 
     // Runtime.
     Text jvmLibraryPath;

@@ -2,8 +2,11 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
+#include "support/trace.h"
+#include "support/trace_file.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    startTraceFromEnvironment();
     int exitCode = -1;
     {
         LauncherApp app;
@@ -11,5 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         SetThreadLocale(GetSystemDefaultLCID());
         exitCode = app.initialize() ? app.run() : -1;
     }
+    VORNIC_TRACE(L"exit code " + std::to_wstring(exitCode));
     return exitCode;
 }

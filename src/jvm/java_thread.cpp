@@ -10,9 +10,11 @@
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
 #include "jvm/system_redirection_platform.h"
+#include "jvm/system_text.h"
 #include "settings/messages.h"
 #include "splash/splash_controller.h"
 #include "support/filesystem.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMa
 
 }  // namespace
 
-void JNICALL vmExitHook(jint) {}
+void JNICALL vmExitHook(jint code) { VORNIC_TRACE(L"exit code " + std::to_wstring(code) + L" (System.exit)"); }
 void JNICALL vmAbortHook() {}
 
 unsigned long long defaultStackSize(LauncherApp& app) {
@@ -71,6 +73,7 @@ bool createVm(LauncherApp& app) {
     options.reserve(app.vmOptions.size() + 2);
     for (const std::string& option : app.vmOptions) {
         options.push_back({const_cast<char*>(option.c_str()), nullptr});
+        VORNIC_TRACE(L"VM option: " + fromAnsiText(option));
     }
     options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
     options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});

@@ -53,6 +53,15 @@ std::string toAnsiText(const Text& text) {
     return convert(text, usedDefault);
 }
 
+Text fromAnsiText(const std::string& text) {
+    if (text.empty()) return Text();
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) return Text();
+    Text wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+    return wide;
+}
+
 bool ansiCanCarry(const Text& text) {
     if (isAscii(text)) return true;
     bool usedDefault = false;

@@ -14,6 +14,9 @@ Text expandEnvironment(const Text& text);
 // the default character, never a look-alike (a full-width quote must not become a quote).
 std::string toAnsiText(const Text& text);
 
+// Back from the thread's ANSI code page (for the trace).
+Text fromAnsiText(const std::string& text);
+
 // True when every character of `text` has a mapping in the thread's ANSI code page.
 bool ansiCanCarry(const Text& text);
 

@@ -1,9 +1,38 @@
 #include "runtime/registry_search.h"
 
-#include "app/launcher_app.h"
+#include <windows.h>
 
-bool searchRegistry(LauncherApp&, RegistryView, Text& home) {
-    // The registry is not searched yet.
-    home.clear();
-    return false;
+#include "app/launcher_app.h"
+#include "runtime/system_registry.h"
+
+SearchPreferences searchPreferencesOf(const LauncherApp& app) {
+    SearchPreferences p;
+    p.minimumVersion = app.minimumVersion;
+    p.maximumVersion = app.maximumVersion;
+    p.preferredVersions = app.preferredVersions;
+    p.jvmType = app.jvmType;
+    p.favorMode = app.favorMode;
+    p.jdkWanted = app.jdkWanted;
+    p.jreWanted = app.jreWanted;
+    p.acceptSun = app.acceptSun;
+    p.acceptJRockit = app.acceptJRockit;
+    p.acceptIbm = app.acceptIbm;
+    p.favorSun = app.favorSun;
+    p.favorJRockit = app.favorJRockit;
+    p.favorIbm = app.favorIbm;
+    p.pairProductSet = !app.pairProduct.empty();
+    p.vendorSearch = app.searchVendorRegistrations;
+    return p;
+}
+
+bool searchRegistry(LauncherApp& app, RegistryView view, Text& home) {
+    const SearchPreferences preferences = searchPreferencesOf(app);
+    // The x64 build's other view is the 32-bit one; the x86 build's is the 64-bit one.
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    SystemRegistryReader registry(view == RegistryView::Own ? 0 : otherView);
+    SystemRuntimeFiles files;
+    const SearchPass pass{registry, files, preferences, view == RegistryView::Other};
+    if (!chooseRegisteredRuntime(pass, home)) return false;
+    if (view == RegistryView::Other) app.runPairProduct = true;
+    return true;
 }

@@ -87,21 +87,25 @@ bool findPrivateRuntime(Text& home) {
     return false;
 }
 
+std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath) {
+    // Owners are declared in acquisition order, so they release view, mapping, file: the order the
+    // system wants.
+    UniqueFile file(CreateFileW(jvmLibraryPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return 0;
+    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return 0;
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return 0;
+    return imageMachine(static_cast<const BYTE*>(view.get()), static_cast<ULONGLONG>(size.QuadPart));
+}
+
 void checkJvmMachine(LauncherApp& app) {
     app.runPairProduct = false;
     if (app.pairProduct.empty()) return;
-    // Owners are declared in acquisition order, so they release view, mapping, file: the order the
-    // system wants.
-    UniqueFile file(CreateFileW(app.jvmLibraryPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return;
-    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return;
-    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view) return;
-    const WORD machine = imageMachine(static_cast<const BYTE*>(view.get()), static_cast<ULONGLONG>(size.QuadPart));
+    const std::uint16_t machine = jvmLibraryMachine(app.jvmLibraryPath);
     if (machine != 0) app.runPairProduct = isOtherWidthMachine(machine, sizeof(void*) == 8);
 }
 

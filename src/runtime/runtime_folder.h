@@ -31,6 +31,10 @@ const wchar_t* privateRuntimeFolderName();
 // processor width. Never shows anything: a file it cannot inspect leaves the flag false.
 void checkJvmMachine(LauncherApp& app);
 
+// The PE machine of a jvm.dll (0x014C for x86, 0x8664 for x64); 0 when the file is not a PE image
+// that can be read.
+std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath);
+
 // True when an image of PE `machine` cannot be loaded by a launcher of that width.
 constexpr bool isOtherWidthMachine(std::uint16_t machine, bool launcherIs64Bit) {
     constexpr std::uint16_t kMachineI386 = 0x014C;

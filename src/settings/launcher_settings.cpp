@@ -6,6 +6,7 @@
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -97,6 +98,10 @@ bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniSto
     app.libraryPathSetting = valueOf(layered, kRuntime, L"Library Path");
     app.pairProduct = valueOf(layered, kApplication, L"Pair Product");
     app.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
+    app.searchVendorRegistrations = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +
+                 jvmType + L"\", VM Provider \"" + provider + L"\", Pair Product \"" + app.pairProduct + L"\"" +
+                 (app.searchVendorRegistrations ? L", vendor registrations searched" : L""));
     return true;
 }
 
@@ -112,5 +117,7 @@ bool loadLauncherSettings(LauncherApp& app) {
     const bool service = valueOf(layered, kApplication, L"Application Type") == L"service";
     const IniFileStore userFile(service ? Text() : userSettingsFilePath(app, false));
     const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
+    VORNIC_TRACE(L"settings read from the packaged settings, " + iniPath + (fileExists(iniPath) ? L"" : L" (missing)") +
+                 (useUserFile ? L" and the per-user file " + userFile.path() : Text(L", no per-user file")));
     return readLayeredSettings(app, layered, useUserFile ? &userFile : nullptr);
 }

@@ -1,0 +1,40 @@
+// The registry and file system as the registry walk (runtime/registry_walk.h) sees them.
+//
+//   SystemRegistryReader registry(KEY_WOW64_32KEY);   // 0: the process's own view
+//   SystemRuntimeFiles files;
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+#include "runtime/registry_walk.h"
+
+class SystemRegistryReader : public RegistryReader {
+public:
+    // `view`: 0, KEY_WOW64_32KEY or KEY_WOW64_64KEY, added to KEY_READ for every key opened.
+    explicit SystemRegistryReader(REGSAM view) : view_(view) {}
+
+    bool subkeyNames(RegistryRoot root, const Text& key, TextList& names) override;
+    bool valueData(RegistryRoot root, const Text& key, const wchar_t* name, Text& data) override;
+
+private:
+    REGSAM view_;
+};
+
+// Lives for one search pass: it remembers what it found in each runtime folder.
+class SystemRuntimeFiles : public RuntimeFiles {
+public:
+    Text findJvmLibrary(const Text& home, JvmType type, bool* server) override;
+    bool fileExists(const Text& path) override;
+    bool readFile(const Text& path, std::string& bytes) override;
+    bool isOtherWidth(const Text& jvmLibrary) override;
+    Text environmentVariable(const wchar_t* name) override;
+
+private:
+    struct Found {
+        Text library;
+        bool server = false;
+    };
+    std::map<Text, Found> known_;
+};

@@ -1,0 +1,37 @@
+// A trace of the launcher's decisions, one line each, for a user to send when a launch picks the
+// wrong runtime or none. Off unless a sink is set; then every line carries the milliseconds since
+// the trace began.
+//
+//   VORNIC_TRACE(L"JRE Path: " + home + L" has no jvm.dll");   // builds the text only when tracing
+#pragma once
+
+#include <string>
+
+#include "support/text.h"
+
+class TraceSink {
+public:
+    virtual ~TraceSink() = default;
+    // One finished line, UTF-8, ending with CR LF.
+    virtual void write(const std::string& line) = 0;
+};
+
+namespace trace_detail {
+extern TraceSink* sink;
+}
+
+// Starts the clock; null turns tracing off. The sink must outlive every trace call.
+void setTraceSink(TraceSink* sink);
+
+inline bool tracing() { return trace_detail::sink != nullptr; }
+
+void traceLine(const Text& text);
+
+// UTF-8 of UTF-16 (or, on the host, UTF-32) text; unpaired surrogates become U+FFFD.
+std::string utf8OfText(const Text& text);
+
+// The condition comes first so that a launch without a trace never builds the text.
+#define VORNIC_TRACE(text)                   \
+    do {                                     \
+        if (tracing()) traceLine(text);      \
+    } while (0)
