@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -196,6 +197,22 @@ WText messageBoxText(HWND box) {
 void pressButton(HWND dialog, int commandId) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(commandId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
+}
+
+bool selectInFolderBrowser(HWND browser, const WText& folder) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(browser, &processId);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process) return false;
+    const SIZE_T size = (folder.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    bool ok = WriteProcessMemory(process.get(), remote, folder.c_str(), size, nullptr) != FALSE;
+    DWORD_PTR answer = 0;
+    ok = ok && SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
+                                   10000, &answer) != 0;
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return ok;
 }
 
 WindowAnswerer::WindowAnswerer(DWORD processId, int answerId)

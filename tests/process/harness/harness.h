@@ -80,6 +80,11 @@ WText messageBoxText(HWND box);
 // Presses the button `commandId` of a dialog or message box.
 void pressButton(HWND dialog, int commandId);
 
+// Selects `folder` in a folder browser (the system's SHBrowseForFolder dialog) that another process
+// shows, with the message the browser documents for that, as if the user had opened the tree down
+// to it. The path is placed in that process's memory, where the browser reads it. OK is not pressed.
+bool selectInFolderBrowser(HWND browser, const WText& folder);
+
 // Watches a process on a thread of its own and answers every visible top-level window it shows by
 // pressing `answerId`, after noting what the window said. Stops at destruction.
 class WindowAnswerer {
