@@ -17,6 +17,26 @@ const Text kProductName = L"Runtime: Dialog";  // the ":" is left out of the per
 const Text kProductCode = L"{93A5D7E1-4C28-4B06-9E3F-D1C07B2A8E64}";
 const WText kStandin = WIDE_STANDIN_RUNTIME;
 
+// A folder under Z:\tmp (the host's /tmp in a Wine prefix), removed with its content. A user's
+// folder on drive C: would not do: Wine's folder browser fills drive C: only along the path to its
+// first selection, so other folders there never appear in its tree.
+class RootFolder {
+public:
+    RootFolder() {
+        static int counter = 0;
+        path_ = L"Z:\\tmp\\vornic-runtimes-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+                L"\\";
+        EXPECT_TRUE(makeFolders(path_));
+    }
+    ~RootFolder() { removeTree(path_); }
+    RootFolder(const RootFolder&) = delete;
+    RootFolder& operator=(const RootFolder&) = delete;
+    const WText& path() const { return path_; }
+
+private:
+    WText path_;
+};
+
 // The stand-in runtime in `home` (ending with a backslash).
 bool placeStandin(const WText& home) {
     return makeFolders(home + L"bin\\server") &&
@@ -28,6 +48,14 @@ Text iniValue(const WText& file, const wchar_t* section, const wchar_t* key) {
     wchar_t value[1024] = {};
     GetPrivateProfileStringW(section, key, L"", value, 1024, file.c_str());
     return value;
+}
+
+// A control's text in another process: an edit control keeps its text where only WM_GETTEXT reads it.
+WText controlText(HWND control) {
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
+    return text;
 }
 
 bool exists(const WText& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -43,6 +71,7 @@ struct DialogLaunch {
     WText shownPath;      // control 201 after the pick
     bool okEnabledAfterPick = false;
     int otherWindows = 0;  // windows that were neither the dialog nor the browser
+    std::string trace;     // how far the pick went, for failure messages
 };
 
 HWND findWindowOf(DWORD processId, HWND except, bool wantRuntimeDialog, DWORD milliseconds) {
@@ -73,12 +102,14 @@ public:
                                                               L"\r\nProduct Name=" + kProductName +
                                                               L"\r\nProduct Code=" + kProductCode + L"\r\n"));
         EXPECT_TRUE(writeFileBytes(folder() + L"app.jar", "PK"));
+        EXPECT_TRUE(makeFolders(appData()));  // as on every Windows account
     }
 
     const WText& folder() const { return folder_.path(); }
     WText exe() const { return folder() + L"app.exe"; }
     WText appData() const { return folder() + L"appdata"; }
-    WText userFolder() const { return appData() + L"\\Runtime Dialog\\" + kProductCode + L"\\"; }
+    WText productFolder() const { return appData() + L"\\Runtime Dialog"; }
+    WText userFolder() const { return productFolder() + L"\\" + kProductCode + L"\\"; }
 
     // Starts the copy; if it shows the runtime dialog, answers it as told.
     DialogLaunch run(Answer answer, const WText& pick = L"") const {
@@ -89,7 +120,7 @@ public:
         if (!child.started()) return result;
         if (HWND dialog = findWindowOf(child.id(), nullptr, true, 15000 * VORNIC_TIME_FACTOR)) {
             result.dialogShown = true;
-            result.message = windowTextOf(GetDlgItem(dialog, 203));
+            result.message = controlText(GetDlgItem(dialog, 203));
             if (answer == Answer::Cancel) pressButton(dialog, IDCANCEL);
             if (answer == Answer::CloseBox) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
             if (answer == Answer::Pick) pickFolder(dialog, child.id(), pick, result);
@@ -102,14 +133,25 @@ private:
     static void pickFolder(HWND dialog, DWORD processId, const WText& folder, DialogLaunch& result) {
         pressButton(dialog, 202);
         HWND browser = findWindowOf(processId, dialog, false, 15000 * VORNIC_TIME_FACTOR);
-        if (!browser) return;
+        if (!browser) {
+            result.trace = "no folder browser";
+            return;
+        }
         Sleep(300);  // the browser fills its tree after it shows
-        if (!selectInFolderBrowser(browser, folder)) return;
+        if (!selectInFolderBrowser(browser, folder, &result.trace)) {
+            // Give up the way a user would, so that the launch ends.
+            pressButton(browser, IDCANCEL);
+            Sleep(500);
+            pressButton(dialog, IDCANCEL);
+            return;
+        }
+        result.trace = "browser " + utf8Of(windowTextOf(browser)) + " took " + utf8Of(folder);
         pressButton(browser, IDOK);
         HWND ok = GetDlgItem(dialog, IDOK);
-        for (DWORD waited = 0; waited < 10000 && !IsWindowEnabled(ok); waited += 50) Sleep(50);
+        for (DWORD waited = 0; waited < 20000 * VORNIC_TIME_FACTOR && !IsWindowEnabled(ok); waited += 50) Sleep(50);
         result.okEnabledAfterPick = IsWindowEnabled(ok) != FALSE;
-        result.shownPath = windowTextOf(GetDlgItem(dialog, 201));
+        result.shownPath = controlText(GetDlgItem(dialog, 201));
+        result.trace += "; the dialog shows " + utf8Of(result.shownPath);
         for (HWND window : topLevelWindowsOf(processId)) result.otherWindows += window != dialog;
         pressButton(dialog, result.okEnabledAfterPick ? IDOK : IDCANCEL);
     }
@@ -139,7 +181,7 @@ TEST(RuntimeDialogProcess, WithoutARuntimeTheDialogExplainsWhatIsNeededAndGiving
         EXPECT_TRUE(launch.dialogShown) << c.what;
         EXPECT_EQ(launch.message.rfind(c.expected, 0), 0u) << c.what << ": " << utf8Of(launch.message);
         EXPECT_EQ(launch.exitCode, kMinusOne) << c.what;
-        EXPECT_FALSE(exists(copy.appData())) << c.what;
+        EXPECT_FALSE(exists(copy.productFolder())) << c.what;
         EXPECT_EQ(iniValue(copy.folder() + L"app.ini", kSection, L"JRE Path"), L"") << c.what;
     }
 
@@ -150,7 +192,7 @@ TEST(RuntimeDialogProcess, WithoutARuntimeTheDialogExplainsWhatIsNeededAndGiving
     ASSERT_TRUE(launch.finished);
     EXPECT_EQ(launch.exitCode, kMinusOne);
     EXPECT_TRUE(launch.windows.empty());
-    EXPECT_FALSE(exists(bare.appData()));
+    EXPECT_FALSE(exists(bare.productFolder()));
 }
 
 TEST(RuntimeDialogProcess, ThePickedRuntimeStartsAndIsRememberedWhereTheNextStartLooks) {
@@ -166,7 +208,7 @@ TEST(RuntimeDialogProcess, ThePickedRuntimeStartsAndIsRememberedWhereTheNextStar
         {"a service with a paired launcher: both files beside the executables", true, true},
     };
     for (const Case& c : cases) {
-        const TempFolder runtimes;
+        const RootFolder runtimes;
         // A name outside the ANSI code page must survive the round trip through the file.
         const WText home = runtimes.path() + L"jre \x0416\x4E2D\\";
         ASSERT_TRUE(placeStandin(home)) << c.what;
@@ -179,9 +221,9 @@ TEST(RuntimeDialogProcess, ThePickedRuntimeStartsAndIsRememberedWhereTheNextStar
         const WText record = home + L"bin\\server\\standin-record.txt";
 
         const DialogLaunch first = copy.run(Answer::Pick, home.substr(0, home.size() - 1));
-        ASSERT_TRUE(first.finished) << c.what;
+        ASSERT_TRUE(first.finished) << c.what << ": " << first.trace;
         ASSERT_TRUE(first.dialogShown) << c.what;
-        EXPECT_TRUE(first.okEnabledAfterPick) << c.what;
+        EXPECT_TRUE(first.okEnabledAfterPick) << c.what << ": " << first.trace;
         EXPECT_EQ(utf8Of(first.shownPath), utf8Of(home.substr(0, home.size() - 1))) << c.what;
         EXPECT_EQ(first.otherWindows, 0) << c.what;
         EXPECT_EQ(first.exitCode, 0u) << c.what;
@@ -209,18 +251,17 @@ TEST(RuntimeDialogProcess, ThePickedRuntimeStartsAndIsRememberedWhereTheNextStar
 }
 
 TEST(RuntimeDialogProcess, AChoiceThatCannotBeWrittenStillStartsAndIsAskedForAgain) {
-    const TempFolder runtimes;
+    const RootFolder runtimes;
     const WText home = runtimes.path() + L"jre\\";
     ASSERT_TRUE(placeStandin(home));
     const PackagedCopy copy(L"");
     // A file where the per-user folder should be: neither the folders nor the file can be made.
-    ASSERT_TRUE(makeFolders(copy.appData()));
-    ASSERT_TRUE(writeFileBytes(copy.appData() + L"\\Runtime Dialog", "in the way"));
+    ASSERT_TRUE(writeFileBytes(copy.productFolder(), "in the way"));
     const WText record = home + L"bin\\server\\standin-record.txt";
 
-    const DialogLaunch first = copy.run(Answer::Pick, home);
-    ASSERT_TRUE(first.finished);
-    EXPECT_TRUE(first.okEnabledAfterPick);
+    const DialogLaunch first = copy.run(Answer::Pick, home.substr(0, home.size() - 1));
+    ASSERT_TRUE(first.finished) << first.trace;
+    EXPECT_TRUE(first.okEnabledAfterPick) << first.trace;
     EXPECT_EQ(first.exitCode, 0u);
     EXPECT_TRUE(contains(readText(record), "call: main"));
     EXPECT_FALSE(exists(copy.userFolder() + L"app.ini"));

@@ -80,10 +80,11 @@ WText messageBoxText(HWND box);
 // Presses the button `commandId` of a dialog or message box.
 void pressButton(HWND dialog, int commandId);
 
-// Selects `folder` in a folder browser (the system's SHBrowseForFolder dialog) that another process
-// shows, with the message the browser documents for that, as if the user had opened the tree down
-// to it. The path is placed in that process's memory, where the browser reads it. OK is not pressed.
-bool selectInFolderBrowser(HWND browser, const WText& folder);
+// Selects `folder` (a drive-letter path) in a folder browser (the system's SHBrowseForFolder dialog)
+// that another process shows, the way a user does: in its folder tree, find the drive, then open
+// one folder after the other down to `folder` and select it. Item texts are read through memory
+// placed in that process. OK is not pressed. False when a step finds nothing; `why` then says which.
+bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why = nullptr);
 
 // Watches a process on a thread of its own and answers every visible top-level window it shows by
 // pressing `answerId`, after noting what the window said. Stops at destruction.
