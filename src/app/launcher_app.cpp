@@ -8,9 +8,9 @@
 #include "runtime/registry_search.h"
 #include "runtime/runtime_folder.h"
 #include "runtime/runtime_selection_dialog.h"
+#include "settings/ini_write.h"
 #include "settings/launcher_settings.h"
 #include "settings/messages.h"
-#include "settings/requirement_text.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
@@ -24,8 +24,9 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
     return false;
 }
 
+// A failed write costs only the memory of the choice: this launch goes on, the next one asks again.
 void writeJrePath(const Text& file, const Text& home) {
-    WritePrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", home.c_str(), file.c_str());
+    writeIniValue(file, L"Java Runtime Environment", L"JRE Path", home);
 }
 
 }  // namespace
@@ -79,8 +80,7 @@ bool LauncherApp::findRuntime() {
 }
 
 bool LauncherApp::askForRuntime() {
-    const unsigned promptId = jvmType == JvmType::ServerOnly ? kMsgSelectServerRuntime : kMsgSelectRuntime;
-    const Text prompt = formatMessageId(promptId, {requirementText(*this)});
+    const Text prompt = runtimeSelectionPrompt(jvmType, minimumVersion, maximumVersion);
     RuntimeChoice choice;
     const INT_PTR result = showRuntimeSelectionDialog(GetActiveWindow(), prompt, jvmType, choice);
     if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {

@@ -25,6 +25,7 @@ bool PackagedResources::writeInto(const std::wstring& file) const {
     for (const auto& [id, languages] : localized) {
         for (const auto& [language, bytes] : languages) put(RT_RCDATA, id, language, bytes.data(), bytes.size());
     }
+    for (const auto& [id, bytes] : dialogs) put(RT_DIALOG, id, 0, bytes.data(), bytes.size());
     // String blocks of 16: block id / 16 + 1, each entry a length followed by its units.
     std::map<unsigned, std::vector<WORD>> blocks;
     for (const auto& [id, text] : strings) blocks[id / 16 + 1];

@@ -18,6 +18,7 @@ struct PackagedResources {
     std::map<int, Bytes> rcdata;                   // RCDATA id -> bytes
     std::map<int, std::map<LANGID, Bytes>> localized;  // RCDATA id -> language -> bytes
     std::map<unsigned, Text> strings;              // string-table id -> text (neutral language)
+    std::map<int, Bytes> dialogs;                  // RT_DIALOG id -> template bytes (neutral language)
 
     // 9000: `secondPass` enciphered with `upgradeCode`; 8000: `iniText` enciphered with `secondPass`
     // (both pass phrases as the launcher narrows them).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # dialog_screenshots.sh BUILD_DIR OUT_DIR
 # Packages the stub of a windows-x64 build folder and takes screenshots of dialogs 201 and 231 as a
-# user sees them at 100% (96 dpi) and 150% (144 dpi) scaling. Each scale has a Wine prefix of its
+# user sees them at 100% (96 dpi) and 150% (144 dpi) scaling: the launcher's own runtime dialog (the
+# prefix has no Java, so the packaged copy asks for one), then both templates side by side. Each scale has a Wine prefix of its
 # own, because the prefix's LogPixels value is what the dialogs' font and dialog units follow.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -30,6 +31,12 @@ for dpi in 96 144; do
   "$VORNIC_WINE_LOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   # Xvfb has no window manager: let Wine draw the captions and frames itself.
   "$VORNIC_WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$VORNIC_WINE_LOADER" "$work/Demo.exe" &
+  launcher=$!
+  sleep 6
+  import -display "$DISPLAY" -window root "$out/runtime-dialog-$dpi-dpi.png"
+  kill "$launcher" 2>/dev/null || true
+  wait "$launcher" 2>/dev/null || true
   "$VORNIC_WINE_LOADER" "$build/tests/vornicpack/show_dialogs.exe" "$work/Demo.exe" 8 &
   shower=$!
   sleep 5
@@ -37,4 +44,4 @@ for dpi in 96 144; do
   wait "$shower" || true
   "$root/scripts/wine-session" stop "$session" x64
 done
-echo "dialog_screenshots: $out/dialogs-96-dpi.png $out/dialogs-144-dpi.png"
+echo "dialog_screenshots: $out/runtime-dialog-{96,144}-dpi.png $out/dialogs-{96,144}-dpi.png"

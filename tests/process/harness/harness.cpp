@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -196,6 +197,147 @@ WText messageBoxText(HWND box) {
 void pressButton(HWND dialog, int commandId) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(commandId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
+}
+
+namespace {
+
+BOOL CALLBACK findTree(HWND window, LPARAM found) {
+    if (windowClassOf(window) != WC_TREEVIEWW) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// A tree view of another process, read through a block of memory in that process.
+class RemoteTree {
+public:
+    explicit RemoteTree(HWND tree) : tree_(tree) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(tree, &processId);
+        process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+        if (process_)
+            block_ = VirtualAllocEx(process_.get(), nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteTree() {
+        if (block_) VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
+    }
+    bool usable() const { return block_ != nullptr; }
+
+    WText text(HTREEITEM item) {
+        auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(block_) + sizeof(TVITEMW));
+        TVITEMW request{};
+        request.mask = TVIF_TEXT;
+        request.hItem = item;
+        request.pszText = remoteText;
+        request.cchTextMax = kTextUnits;
+        wchar_t text[kTextUnits + 1] = {};
+        if (!WriteProcessMemory(process_.get(), block_, &request, sizeof request, nullptr) ||
+            !send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block_)) ||
+            !ReadProcessMemory(process_.get(), remoteText, text, kTextUnits * sizeof(wchar_t), nullptr))
+            return WText();
+        return text;
+    }
+    // The children of `item` (the top level for null), opened first so that the browser fills them in.
+    // The browser may add them a few at a time: the list counts once it stops growing.
+    std::vector<HTREEITEM> children(HTREEITEM item) {
+        if (item) send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        std::vector<HTREEITEM> found = listChildren(item);
+        for (int quiet = 0; quiet < 3;) {
+            Sleep(100);
+            std::vector<HTREEITEM> again = listChildren(item);
+            quiet = again.size() == found.size() ? quiet + 1 : 0;
+            found = std::move(again);
+        }
+        return found;
+    }
+    bool select(HTREEITEM item) { return send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
+
+private:
+    std::vector<HTREEITEM> listChildren(HTREEITEM item) {
+        std::vector<HTREEITEM> found;
+        auto child = reinterpret_cast<HTREEITEM>(
+            item ? send(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)) : send(TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (; child; child = reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child))))
+            found.push_back(child);
+        return found;
+    }
+
+    static constexpr SIZE_T kTextUnits = 260;
+    static constexpr SIZE_T kBlockSize = sizeof(TVITEMW) + (kTextUnits + 1) * sizeof(wchar_t);
+
+    LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(tree_, message, wParam, lParam, SMTO_NORMAL, 20000, &result)) return 0;
+        return static_cast<LRESULT>(result);
+    }
+
+    HWND tree_;
+    UniqueHandle process_;
+    void* block_ = nullptr;
+};
+
+bool sameName(const WText& a, const WText& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+
+}  // namespace
+
+bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why) {
+    const auto fail = [why](const std::string& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    HWND treeWindow = nullptr;
+    EnumChildWindows(browser, findTree, reinterpret_cast<LPARAM>(&treeWindow));
+    if (!treeWindow) return fail("no folder tree");
+    if (folder.size() < 2 || folder[1] != L':') return fail("not a drive-letter path");
+    RemoteTree tree(treeWindow);
+    if (!tree.usable()) return fail("no memory in the browser's process");
+
+    // The drive is shown by its letter ("C:", "Local Disk (C:)"), one or two levels below the top.
+    const WText drive = folder.substr(0, 2);
+    const auto isDrive = [&](HTREEITEM item) { return tree.text(item).find(drive) != WText::npos; };
+    HTREEITEM current = nullptr;
+    for (HTREEITEM top : tree.children(nullptr)) {
+        const std::vector<HTREEITEM> level1 = tree.children(top);
+        for (HTREEITEM item : level1) {
+            if (!current && isDrive(item)) current = item;
+        }
+        for (size_t i = 0; !current && i < level1.size(); ++i) {
+            for (HTREEITEM item : tree.children(level1[i])) {
+                if (!current && isDrive(item)) current = item;
+            }
+        }
+        if (current) break;
+    }
+    if (!current) {
+        std::string seen;
+        for (HTREEITEM top : tree.children(nullptr)) {
+            seen += " [" + utf8Of(tree.text(top)) + "]";
+            for (HTREEITEM item : tree.children(top)) seen += " " + utf8Of(tree.text(item));
+        }
+        return fail("no drive " + utf8Of(drive) + " in the tree:" + seen);
+    }
+
+    size_t start = 2;
+    while (start < folder.size()) {
+        if (folder[start] == L'\\') {
+            ++start;
+            continue;
+        }
+        const size_t end = std::min(folder.find(L'\\', start), folder.size());
+        const WText name = folder.substr(start, end - start);
+        HTREEITEM next = nullptr;
+        for (HTREEITEM child : tree.children(current)) {
+            if (sameName(tree.text(child), name)) next = child;
+            if (next) break;
+        }
+        if (!next) {
+            std::string seen;
+            for (HTREEITEM child : tree.children(current)) seen += " " + utf8Of(tree.text(child));
+            return fail("no " + utf8Of(name) + " in " + utf8Of(tree.text(current)) + ":" + seen);
+        }
+        current = next;
+        start = end;
+    }
+    return tree.select(current) || fail("the tree did not select " + utf8Of(tree.text(current)));
 }
 
 WindowAnswerer::WindowAnswerer(DWORD processId, int answerId)

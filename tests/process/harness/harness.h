@@ -80,6 +80,12 @@ WText messageBoxText(HWND box);
 // Presses the button `commandId` of a dialog or message box.
 void pressButton(HWND dialog, int commandId);
 
+// Selects `folder` (a drive-letter path) in a folder browser (the system's SHBrowseForFolder dialog)
+// that another process shows, the way a user does: in its folder tree, find the drive, then open
+// one folder after the other down to `folder` and select it. Item texts are read through memory
+// placed in that process. OK is not pressed. False when a step finds nothing; `why` then says which.
+bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why = nullptr);
+
 // Watches a process on a thread of its own and answers every visible top-level window it shows by
 // pressing `answerId`, after noting what the window said. Stops at destruction.
 class WindowAnswerer {
