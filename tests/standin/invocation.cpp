@@ -172,6 +172,9 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env Path", environmentValue(L"Path"));
     record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
 
+    long delay = 0;
+    if (environmentNumber(L"VORNIC_STANDIN_CREATE_DELAY", delay) && delay > 0) Sleep(static_cast<DWORD>(delay));
+
     long forced = 0;
 #ifdef STANDIN_CREATE_RESULT
     forced = STANDIN_CREATE_RESULT;
