@@ -5,37 +5,15 @@
 #include "settings/messages.h"
 #include "settings/settings_paths.h"
 #include "splash/native_splash.h"
+#include "splash/splash_watch.h"
 #include "splash/splash_window.h"
 
 namespace {
 
-// How often the splash thread looks for the application's first window. EnumWindows over a
-// desktop's few hundred windows costs microseconds, so this is cheap, and well inside the tenth of
-// a second in which the splash should give way.
-constexpr UINT kWatchPeriodMs = 15;
-
-struct WindowSearch {
-    DWORD process;
-    HWND splash;
-    bool found;
-};
-
-// A visible top-level window of this process other than the splash and the message boxes it owns.
-BOOL CALLBACK findApplicationWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != search->process || window == search->splash || !IsWindowVisible(window)) return TRUE;
-    if (GetWindow(window, GW_OWNER) == search->splash) return TRUE;
-    search->found = true;
-    return FALSE;
-}
-
-bool applicationShowsWindow(HWND splash) {
-    WindowSearch search{GetCurrentProcessId(), splash, false};
-    EnumWindows(findApplicationWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+// How often the splash thread looks for the application's first window: well inside the tenth of
+// a second in which the splash should give way. One look walks the desktop's top-level windows and
+// costs microseconds per window (splash_benchmark measures it).
+constexpr UINT kPollPeriodMs = 15;
 
 }  // namespace
 
@@ -89,31 +67,50 @@ void SplashController::runSplashThread() {
         UpdateWindow(shown);
     }
 
-    const bool watching = window.handle() && (closing_.onFirstWindow || closing_.timeLimitMs > 0);
-    UINT_PTR timer = watching ? SetTimer(nullptr, 0, kWatchPeriodMs, nullptr) : 0;
-    const ULONGLONG shownAt = GetTickCount64();
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (timer != 0 && message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == timer) {
-            const HWND splash = window.handle();
-            const bool due = (closing_.onFirstWindow && applicationShowsWindow(splash)) ||
-                             (closing_.timeLimitMs > 0 && GetTickCount64() - shownAt >= closing_.timeLimitMs);
-            // A message box of the launcher owns the splash and disables it while it shows: the
-            // splash stays behind it until it is answered.
-            if (due && IsWindowEnabled(splash)) {
-                KillTimer(nullptr, timer);
-                timer = 0;
-                setMessageOwner(nullptr);
-                window.destroy();
-            }
-            continue;
+    if (window.handle() && (closing_.onFirstWindow || closing_.timeLimitMs > 0)) {
+        runClosingLoop(window);
+    } else {
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
-    if (timer != 0) KillTimer(nullptr, timer);
     // Message boxes after this have no owner rather than one that no longer exists.
     if (window.handle()) setMessageOwner(nullptr);
     window.destroy();
+}
+
+// The message loop when the splash may close before the launcher ends. A timer looks for the
+// application's first window every few milliseconds; a second one marks the time limit. Once due,
+// the splash closes as soon as no message box of the launcher stands in front of it: such a box
+// owns the splash and disables it while it shows.
+void SplashController::runClosingLoop(SplashWindow& window) {
+    const HWND splash = window.handle();
+    UINT_PTR pollTimer = closing_.onFirstWindow ? SetTimer(nullptr, 0, kPollPeriodMs, nullptr) : 0;
+    UINT_PTR limitTimer = closing_.timeLimitMs > 0 ? SetTimer(nullptr, 0, closing_.timeLimitMs, nullptr) : 0;
+    bool due = false;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool timer = message.hwnd == nullptr && message.message == WM_TIMER && message.wParam != 0;
+        if (timer && message.wParam == limitTimer) {
+            due = true;
+        } else if (timer && message.wParam == pollTimer) {
+            due = due || applicationShowsWindow(GetCurrentProcessId(), splash);
+        } else {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            continue;
+        }
+        if (!due || !window.handle() || !IsWindowEnabled(splash)) continue;
+        if (pollTimer != 0) KillTimer(nullptr, pollTimer);
+        if (limitTimer != 0) KillTimer(nullptr, limitTimer);
+        pollTimer = 0;
+        limitTimer = 0;
+        setMessageOwner(nullptr);
+        window.destroy();
+    }
+    if (pollTimer != 0) KillTimer(nullptr, pollTimer);
+    if (limitTimer != 0) KillTimer(nullptr, limitTimer);
 }
 
 void SplashController::closeWindow() {

@@ -40,6 +40,7 @@ public:
 private:
     static DWORD WINAPI threadEntry(void* controller);
     void runSplashThread();
+    void runClosingLoop(SplashWindow& window);
 
     Text picturePath_;
     Text shadowSetting_;
