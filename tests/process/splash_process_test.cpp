@@ -148,7 +148,7 @@ TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
     for (const auto& c : cases) {
         SCOPED_TRACE(utf8Of(c.shadow));
         const SplashApp app({L"Splash Screen=splash.png\r\nSplash Screen Shadow=" + WText(c.shadow) + L"\r\n",
-                             "main: sleep 2500\n"});
+                             "main: sleep " + std::to_string(3000 * VORNIC_TIME_FACTOR) + "\n"});
         ChildProcess child = app.start();
         const HWND splash = waitForSplash(child.id());
         ASSERT_TRUE(splash);
