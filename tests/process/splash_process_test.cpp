@@ -281,7 +281,7 @@ TEST(Splash, PictureTheCodePageCannotNameReachesTheLibraryAsAPathThatOpens) {
 
 TEST(Splash, MessageBoxDuringStartIsOwnedByTheSplash) {
     const SplashApp app({L"Splash Screen=splash.png\r\n", ""});
-    ChildProcess child = app.start(L"", {L"VORNIC_STANDIN_CREATE_DELAY=1500", L"VORNIC_STANDIN_CREATE_RESULT=-1"});
+    ChildProcess child = app.start(L"", {L"VORNIC_STANDIN_CREATE_AFTER_WINDOW=SplashScreenWindow", L"VORNIC_STANDIN_CREATE_RESULT=-1"});
     const HWND splash = waitForSplash(child.id());
     ASSERT_TRUE(splash);
     const HWND box = waitForWindow(child.id(), isMessageBox, 10000 * VORNIC_TIME_FACTOR);

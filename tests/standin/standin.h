@@ -7,7 +7,8 @@
 //   VORNIC_STANDIN_SCRIPT         script file; default "standin-script.txt" beside jvm.dll; none: main returns
 //   VORNIC_STANDIN_CREATE_RESULT  a decimal code JNI_CreateJavaVM returns instead of creating the VM
 //   VORNIC_STANDIN_STACK_SIZE     javaStackSize JNI_GetDefaultJavaVMInitArgs reports (default 1048576)
-//   VORNIC_STANDIN_CREATE_DELAY   milliseconds JNI_CreateJavaVM takes before it answers (a slow runtime)
+//   VORNIC_STANDIN_CREATE_AFTER_WINDOW  a window class: JNI_CreateJavaVM answers only once this process
+//                                 shows such a window (10 s at most), as a runtime slow enough for it
 //
 // Record: UTF-8 lines "<what>: <value>", appended and flushed one by one, so it survives
 // System.exit. In order of events:
