@@ -86,7 +86,9 @@ void SplashController::runSplashThread() {
 // owns the splash and disables it while it shows.
 void SplashController::runClosingLoop(SplashWindow& window) {
     const HWND splash = window.handle();
-    UINT_PTR pollTimer = closing_.onFirstWindow ? SetTimer(nullptr, 0, kPollPeriodMs, nullptr) : 0;
+    // Also when only the limit is set: a limit that falls while a message box shows is acted on
+    // once the box is answered.
+    UINT_PTR pollTimer = SetTimer(nullptr, 0, kPollPeriodMs, nullptr);
     UINT_PTR limitTimer = closing_.timeLimitMs > 0 ? SetTimer(nullptr, 0, closing_.timeLimitMs, nullptr) : 0;
     bool due = false;
     MSG message;
@@ -95,7 +97,7 @@ void SplashController::runClosingLoop(SplashWindow& window) {
         if (timer && message.wParam == limitTimer) {
             due = true;
         } else if (timer && message.wParam == pollTimer) {
-            due = due || applicationShowsWindow(GetCurrentProcessId(), splash);
+            due = due || (closing_.onFirstWindow && applicationShowsWindow(GetCurrentProcessId(), splash));
         } else {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -279,8 +279,10 @@ TEST(Splash, PictureTheCodePageCannotNameReachesTheLibraryAsAPathThatOpens) {
     }
 }
 
-TEST(Splash, MessageBoxDuringStartIsOwnedByTheSplash) {
-    const SplashApp app({L"Splash Screen=splash.png\r\n", ""});
+TEST(Splash, MessageBoxDuringStartIsOwnedByTheSplashWhichStaysBehindItPastItsTimeLimit) {
+    const SplashApp app({L"Splash Screen=splash.png\r\nSplash Screen Time Limit=" +
+                             std::to_wstring(1000 * VORNIC_TIME_FACTOR) + L"\r\n",
+                         ""});
     ChildProcess child = app.start(L"", {L"VORNIC_STANDIN_CREATE_AFTER_WINDOW=SplashScreenWindow", L"VORNIC_STANDIN_CREATE_RESULT=-1"});
     const HWND splash = waitForSplash(child.id());
     ASSERT_TRUE(splash);
@@ -288,6 +290,9 @@ TEST(Splash, MessageBoxDuringStartIsOwnedByTheSplash) {
     ASSERT_TRUE(box);
     EXPECT_EQ(GetWindow(box, GW_OWNER), splash);
     EXPECT_EQ(messageBoxText(box), L"[203] [213] creation | [225] error");
+    Sleep(1500 * VORNIC_TIME_FACTOR);  // the limit falls while the box shows: the box keeps its owner
+    EXPECT_TRUE(IsWindowVisible(splash));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), splash);
     pressButton(box, IDOK);
     DWORD code = 99;
     ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
