@@ -12,6 +12,7 @@
 #include "jvm/vm_option_list.h"
 #include "runtime/java_version.h"
 #include "runtime/jvm_type.h"
+#include "splash/splash_controller.h"
 #include "support/text.h"
 
 // The runtime splash library's close function, called at most once.
@@ -79,6 +80,9 @@ public:
 
     // Instance.
     InstanceChannel instanceChannel;
+
+    // Splash.
+    SplashController splash;
 
     // Exit.
     ExitHook exitHook = nullptr;

@@ -1,9 +1,58 @@
-// The splash picture shown while the runtime starts.
+// The splash picture shown while the runtime starts: read from the [Display] settings of the INI
+// file beside the executable, shown by the runtime's splash library when preferred and present,
+// else by the launcher's own window on a thread of its own.
+//
+//   if (!app.splash.start(app)) return 0;   // only when the settings file path cannot be formed
+//   ...
+//   app.splash.closeWindow();                // Java thread or main thread; safe when there is none
 #pragma once
 
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "splash/splash_rules.h"
+#include "support/text.h"
+#include "support/unique_handle.h"
+
 class LauncherApp;
+class SplashWindow;
 
-// False when the splash cannot be started; the launch then ends with 0.
+class SplashController {
+public:
+    SplashController();
+    ~SplashController();
+    SplashController(const SplashController&) = delete;
+    SplashController& operator=(const SplashController&) = delete;
+
+    // Reads the settings and starts the splash of either kind; does not wait for the window. False
+    // only when the settings file path cannot be formed.
+    bool start(LauncherApp& app);
+
+    // Ends the splash thread (which destroys the window) and forgets the window object.
+    void closeWindow();
+
+    // The own window once the splash thread has made it; null before, and when there is none.
+    HWND ownerWindow() const { return ownerWindow_.load(); }
+
+private:
+    static DWORD WINAPI threadEntry(void* controller);
+    void runSplashThread();
+    void runClosingLoop(SplashWindow& window);
+
+    Text picturePath_;
+    Text shadowSetting_;
+    Text nativeSetting_;
+    SplashClosing closing_;
+    std::mutex closeMutex_;
+    std::unique_ptr<SplashWindow> window_;
+    UniqueHandle thread_;
+    DWORD threadId_ = 0;
+    std::atomic<HWND> ownerWindow_{nullptr};
+};
+
+// The run sequence's and the Java thread's calls.
 bool startSplash(LauncherApp& app);
-
 void closeSplashWindow(LauncherApp& app);

@@ -82,6 +82,26 @@ struct GdiObjectTraits {
     static void close(Value value) { DeleteObject(value); }
 };
 
+struct BitmapTraits {
+    using Value = HBITMAP;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { DeleteObject(value); }
+};
+
+// A device context made with CreateCompatibleDC or CreateDC.
+struct DcTraits {
+    using Value = HDC;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { DeleteDC(value); }
+};
+
+// The whole screen's context from GetDC(nullptr), which is released, not deleted.
+struct ScreenDcTraits {
+    using Value = HDC;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { ReleaseDC(nullptr, value); }
+};
+
 struct WindowTraits {
     using Value = HWND;
     static Value empty() { return nullptr; }
@@ -113,6 +133,9 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueKey = UniqueResource<KeyTraits>;
 using UniqueView = UniqueResource<ViewTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueBitmap = UniqueResource<BitmapTraits>;
+using UniqueDc = UniqueResource<DcTraits>;
+using UniqueScreenDc = UniqueResource<ScreenDcTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueCryptProvider = UniqueResource<CryptProviderTraits>;
 using UniqueCryptHash = UniqueResource<CryptHashTraits>;

@@ -52,6 +52,24 @@ bool environmentNumber(const wchar_t* name, long& value) {
     return true;
 }
 
+// Waits (10 s at most) until this process shows a window of the class the variable names, if any:
+// a runtime that is slow exactly until, say, the launcher's splash is up.
+void waitForOwnWindowOfClass(const wchar_t* variable) {
+    wchar_t className[256];
+    const DWORD length = GetEnvironmentVariableW(variable, className, 256);
+    if (length == 0 || length >= 256) return;
+    for (int waited = 0; waited < 10000; waited += 10) {
+        for (HWND window = FindWindowExW(nullptr, nullptr, className, nullptr); window;
+             window = FindWindowExW(nullptr, window, className, nullptr)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return;
+        }
+        Sleep(10);
+    }
+    record("window-never-shown", toUtf8(std::wstring(className)));
+}
+
 // The stack the calling thread reserved: the regions of the one reservation that holds this frame.
 // (The thread block's StackLimit covers only the committed part.)
 size_t reservedStackOfThisThread() {
@@ -171,6 +189,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env VORNIC_JVM_HOME", environmentValue(L"VORNIC_JVM_HOME"));
     record("env Path", environmentValue(L"Path"));
     record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
+
+    waitForOwnWindowOfClass(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW");
 
     long forced = 0;
 #ifdef STANDIN_CREATE_RESULT

@@ -73,6 +73,19 @@ std::string dotted(std::string name) {
 
 void println(Object* stream, const std::string& text) { writeTo(stream, text + "\r\n"); }
 
+// An application's first window: visible at once; it is not painted, since nothing pumps its messages.
+void showApplicationWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"StandinWindow";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(0, L"StandinWindow", L"standin application", WS_OVERLAPPEDWINDOW, 40, 40,
+                                        320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    record("window", window ? "shown" : "failed");
+}
+
 }  // namespace
 
 const Script& script() {
@@ -123,6 +136,8 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
             systemExit(static_cast<jint>(std::atol(rest.c_str())));
         } else if (verb == "abort") {
             systemAbort();
+        } else if (verb == "window") {
+            showApplicationWindow();
         } else if (verb == "return") {
             result.i = static_cast<jint>(std::atol(rest.c_str()));
         } else {

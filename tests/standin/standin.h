@@ -7,6 +7,8 @@
 //   VORNIC_STANDIN_SCRIPT         script file; default "standin-script.txt" beside jvm.dll; none: main returns
 //   VORNIC_STANDIN_CREATE_RESULT  a decimal code JNI_CreateJavaVM returns instead of creating the VM
 //   VORNIC_STANDIN_STACK_SIZE     javaStackSize JNI_GetDefaultJavaVMInitArgs reports (default 1048576)
+//   VORNIC_STANDIN_CREATE_AFTER_WINDOW  a window class: JNI_CreateJavaVM answers only once this process
+//                                 shows such a window (10 s at most), as a runtime slow enough for it
 //
 // Record: UTF-8 lines "<what>: <value>", appended and flushed one by one, so it survives
 // System.exit. In order of events:
@@ -35,6 +37,8 @@
 //   main: throw <class> <message>   the method ends with that exception pending (slash or dot name)
 //   main: exit <n>            System.exit(n): the exit hook, then the process ends with n
 //   main: abort               the abort hook, then the process aborts
+//   main: window              shows a top-level window "standin application" (class "StandinWindow")
+//                             on the Java thread; it stays until the thread ends
 //   secondaryMain: returns int|void   the signature secondaryMain has; without this line it has none
 //   secondaryMain: return <n>         the int it returns
 //   class: <name>             a class the application class loader knows (slash form); without any

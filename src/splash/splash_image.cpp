@@ -1,0 +1,194 @@
+#include "splash/splash_image.h"
+
+#include "support/growing_buffer.h"
+
+namespace {
+
+// GDI+ through its flat C interface, resolved from the library at run time: the launcher has no
+// link-time dependency on it, and the library can only come from the system folder.
+struct GpImage;
+struct GpGraphics;
+struct GpImageAttributes;
+using GpStatus = int;
+constexpr GpStatus kOk = 0;
+constexpr int kInterpolationHighQualityBicubic = 7;
+constexpr int kWrapModeTileFlipXY = 3;
+constexpr int kUnitPixel = 2;
+constexpr UINT32 kOpaqueBlack = 0xFF000000;
+
+struct StartupInput {
+    UINT32 version;
+    void* debugCallback;
+    BOOL suppressBackgroundThread;
+    BOOL suppressExternalCodecs;
+};
+
+using StartupFunction = GpStatus(WINAPI*)(ULONG_PTR*, const StartupInput*, void*);
+using ShutdownFunction = void(WINAPI*)(ULONG_PTR);
+using CreateBitmapFromFileFunction = GpStatus(WINAPI*)(const WCHAR*, GpImage**);
+using ImageSizeFunction = GpStatus(WINAPI*)(GpImage*, UINT*);
+using DisposeImageFunction = GpStatus(WINAPI*)(GpImage*);
+using CreateFromHdcFunction = GpStatus(WINAPI*)(HDC, GpGraphics**);
+using DeleteGraphicsFunction = GpStatus(WINAPI*)(GpGraphics*);
+using SetInterpolationModeFunction = GpStatus(WINAPI*)(GpGraphics*, int);
+using CreateImageAttributesFunction = GpStatus(WINAPI*)(GpImageAttributes**);
+using SetWrapModeFunction = GpStatus(WINAPI*)(GpImageAttributes*, int, UINT32, BOOL);
+using DisposeImageAttributesFunction = GpStatus(WINAPI*)(GpImageAttributes*);
+using DrawImageRectRectFunction = GpStatus(WINAPI*)(GpGraphics*, GpImage*, INT, INT, INT, INT, INT, INT, INT, INT,
+                                                    int, const GpImageAttributes*, void*, void*);
+
+template <typename Function>
+bool resolve(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+Text systemLibraryPath(const wchar_t* name) {
+    Text folder;
+    const bool found = readGrowing(folder, [](wchar_t* buffer, std::size_t capacity) {
+        const UINT length = GetSystemDirectoryW(buffer, static_cast<UINT>(capacity));
+        return length == 0 ? kReadFailed : static_cast<std::size_t>(length);
+    });
+    if (!found || folder.empty()) return Text();
+    return ensureTrailingBackslash(folder) + name;
+}
+
+class Gdiplus {
+public:
+    Gdiplus() {
+        // By full path from the system folder: a bare name would run a gdiplus.dll planted beside
+        // the executable or in the current folder.
+        const Text path = systemLibraryPath(L"gdiplus.dll");
+        if (path.empty()) return;
+        module_.reset(LoadLibraryExW(path.c_str(), nullptr, 0));
+        if (!module_) return;
+        const HMODULE m = module_.get();
+        if (!resolve(m, "GdiplusStartup", startup_) || !resolve(m, "GdiplusShutdown", shutdown_) ||
+            !resolve(m, "GdipCreateBitmapFromFile", createBitmapFromFile) ||
+            !resolve(m, "GdipGetImageWidth", imageWidth) || !resolve(m, "GdipGetImageHeight", imageHeight) ||
+            !resolve(m, "GdipDisposeImage", disposeImage) || !resolve(m, "GdipCreateFromHDC", createFromHdc) ||
+            !resolve(m, "GdipDeleteGraphics", deleteGraphics) ||
+            !resolve(m, "GdipSetInterpolationMode", setInterpolationMode) ||
+            !resolve(m, "GdipCreateImageAttributes", createImageAttributes) ||
+            !resolve(m, "GdipSetImageAttributesWrapMode", setWrapMode) ||
+            !resolve(m, "GdipDisposeImageAttributes", disposeImageAttributes) ||
+            !resolve(m, "GdipDrawImageRectRectI", drawImageRectRect)) {
+            return;
+        }
+        const StartupInput input{1, nullptr, FALSE, FALSE};
+        running_ = startup_(&token_, &input, nullptr) == kOk;
+    }
+    ~Gdiplus() {
+        if (running_) shutdown_(token_);
+    }
+    Gdiplus(const Gdiplus&) = delete;
+    Gdiplus& operator=(const Gdiplus&) = delete;
+
+    bool running() const { return running_; }
+
+    CreateBitmapFromFileFunction createBitmapFromFile = nullptr;
+    ImageSizeFunction imageWidth = nullptr;
+    ImageSizeFunction imageHeight = nullptr;
+    DisposeImageFunction disposeImage = nullptr;
+    CreateFromHdcFunction createFromHdc = nullptr;
+    DeleteGraphicsFunction deleteGraphics = nullptr;
+    SetInterpolationModeFunction setInterpolationMode = nullptr;
+    CreateImageAttributesFunction createImageAttributes = nullptr;
+    SetWrapModeFunction setWrapMode = nullptr;
+    DisposeImageAttributesFunction disposeImageAttributes = nullptr;
+    DrawImageRectRectFunction drawImageRectRect = nullptr;
+
+private:
+    UniqueModule module_;  // declared first: freed after the shutdown
+    StartupFunction startup_ = nullptr;
+    ShutdownFunction shutdown_ = nullptr;
+    ULONG_PTR token_ = 0;
+    bool running_ = false;
+};
+
+// Made on first use under the language's guarded initialisation; destroyed at process exit.
+Gdiplus& gdiplus() {
+    static Gdiplus instance;
+    return instance;
+}
+
+struct GraphicsTraits {
+    using Value = GpGraphics*;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { gdiplus().deleteGraphics(value); }
+};
+
+struct ImageAttributesTraits {
+    using Value = GpImageAttributes*;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { gdiplus().disposeImageAttributes(value); }
+};
+
+// Puts an object into a context for the owner's lifetime and the previous one back after.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+bool ensureGdiplus() { return gdiplus().running(); }
+
+SplashImage::SplashImage(const Text& picturePath) {
+    if (!ensureGdiplus()) return;
+    GpImage* image = nullptr;
+    if (gdiplus().createBitmapFromFile(picturePath.c_str(), &image) != kOk || !image) return;
+    UINT width = 0;
+    UINT height = 0;
+    if (gdiplus().imageWidth(image, &width) != kOk || gdiplus().imageHeight(image, &height) != kOk || width == 0 ||
+        height == 0) {
+        gdiplus().disposeImage(image);
+        return;
+    }
+    image_ = image;
+    width_ = width;
+    height_ = height;
+}
+
+SplashImage::~SplashImage() {
+    if (image_) gdiplus().disposeImage(static_cast<GpImage*>(image_));
+}
+
+UniqueBitmap SplashImage::render() const {
+    if (!image_) return UniqueBitmap();
+    const int width = static_cast<int>(width_);
+    const int height = static_cast<int>(height_);
+    UniqueScreenDc screen(GetDC(nullptr));
+    if (!screen) return UniqueBitmap();
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    UniqueDc memory(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !memory) return UniqueBitmap();
+
+    bool drawn = false;
+    {
+        Selection selected(memory.get(), bitmap.get());
+        GpGraphics* rawGraphics = nullptr;
+        gdiplus().createFromHdc(memory.get(), &rawGraphics);
+        UniqueResource<GraphicsTraits> graphics(rawGraphics);
+        GpImageAttributes* rawAttributes = nullptr;
+        gdiplus().createImageAttributes(&rawAttributes);
+        UniqueResource<ImageAttributesTraits> attributes(rawAttributes);
+        if (graphics && attributes) {
+            gdiplus().setInterpolationMode(graphics.get(), kInterpolationHighQualityBicubic);
+            gdiplus().setWrapMode(attributes.get(), kWrapModeTileFlipXY, kOpaqueBlack, FALSE);
+            // The same rectangle on both sides: the picture is copied, never scaled.
+            drawn = gdiplus().drawImageRectRect(graphics.get(), static_cast<GpImage*>(image_), 0, 0, width, height, 0,
+                                                0, width, height, kUnitPixel, attributes.get(), nullptr,
+                                                nullptr) == kOk;
+        }
+    }
+    if (!drawn) return UniqueBitmap();
+    return bitmap;
+}
