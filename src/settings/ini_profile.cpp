@@ -35,12 +35,13 @@ Line lineAt(const Text& text, size_t start) {
 }
 
 // A header is a line that starts with "[" and holds a "]"; the name lies between the "[" and the last
-// "]", blanks included.
+// "]", without blanks at either end.
 bool headerName(const Text& text, Range line, Text& name) {
     if (line.begin == line.end || text[line.begin] != L'[') return false;
     for (size_t close = line.end; close > line.begin + 1; --close) {
         if (text[close - 1] == L']') {
-            name = text.substr(line.begin + 1, close - 1 - line.begin - 1);
+            const Range inside = trimmed(text, Range{line.begin + 1, close - 1});
+            name = text.substr(inside.begin, inside.end - inside.begin);
             return true;
         }
     }
@@ -59,15 +60,7 @@ Range keyNameRange(const Text& text, Range line, size_t& equals) {
 
 }  // namespace
 
-bool isProfileBlank(wchar_t unit) {
-    switch (unit) {
-        case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x1A: case 0x20:
-        case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
-            return true;
-        default:
-            return unit >= 0x2000 && unit <= 0x200A;
-    }
-}
+bool isProfileBlank(wchar_t unit) { return (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 || unit == 0x1A; }
 
 void IniProfile::parse(const Text& text) {
     sections_.assign(1, Section{});

@@ -14,7 +14,8 @@
 // How names compare: without regard to case, by the system's own rule on Windows.
 using NameEquals = bool (*)(const Text& a, const Text& b);
 
-// The units the profile functions drop around lines, names and values: Unicode white space and ^Z.
+// The units the profile functions drop around lines, names and values: ASCII white space (tab, LF, VT,
+// FF, CR, space) and ^Z (an old end-of-file mark). Other Unicode spaces are text.
 bool isProfileBlank(wchar_t unit);
 
 class IniProfile {
