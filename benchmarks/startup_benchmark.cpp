@@ -1,13 +1,16 @@
-// Start-up cost of the launcher against a minimal host, both with the same stand-in jvm.dll.
+// Start-up cost of the launcher against the least a host can do, both with the same stand-in jvm.dll.
 //
 //   startup_benchmark [RUNS [BASELINE_LAUNCHER]]
 //
-// The launcher is a packaged copy with its runtime beside it whose main calls System.exit(0) at
-// once, so its time is the whole start up to the machine plus a main that does nothing. The host
-// only loads jvm.dll and creates the machine. Runs alternate so all see the same system state.
-// The launcher also runs with VORNIC_TRACE set (the cost of a trace), and, when BASELINE_LAUNCHER
-// names an earlier build of vornicw.exe, that build packaged the same way: tracing off must not be
-// slower than it.
+// Two stand-in runtimes: one that imports the system libraries a real runtime's jvm.dll imports
+// (user32, advapi32, wsock32, winmm, version, psapi), so that both sides pay what every real launch
+// pays, and the plain one that imports kernel32 only. For each, a packaged copy of the launcher with
+// that runtime beside it (its main calls System.exit(0) at once) runs against the minimal host, which
+// only loads jvm.dll and creates the machine. Runs alternate so that both sides see the same system
+// state; the ratio is the median of the ratios of each launcher run to the host run beside it.
+// With the realistic runtime the launcher also runs with VORNIC_TRACE set (what a trace costs) and,
+// when BASELINE_LAUNCHER names an earlier build of vornicw.exe, that build packaged the same way:
+// tracing off must not make the launcher slower than it.
 #include <windows.h>
 
 #include <algorithm>
@@ -41,102 +44,104 @@ double millisecondsOf(const WText& application, const WText& commandLine, const 
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-double mean(const std::vector<double>& values) {
-    double sum = 0;
-    for (double value : values) sum += value;
-    return sum / static_cast<double>(values.size());
+// A packaged launcher in `folder` with the stand-in runtime `variant` as its private runtime.
+struct Setup {
+    WText folder;
+    WText launcherLine;
+    WText hostLine;
+    std::vector<WText> environment;
+};
+
+bool prepare(const WText& folder, const WText& variant, Setup& setup, const WText& launcher = WText()) {
+    const WText exe = folder + L"app.exe";
+    const WText runtime = folder + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+    const WText standin = WText(WIDE_STANDIN_FOLDER) + variant + L"\\";
+    bool ready = makeFolders(folder) && CopyFileW((launcher.empty() ? besideThisProgram(L"vornicw.exe") : launcher).c_str(), exe.c_str(), FALSE) &&
+                 makeFolders(runtime + L"bin\\server") &&
+                 CopyFileW((standin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE) &&
+                 CopyFileW((standin + L"bin\\server\\jvm.dll").c_str(), (runtime + L"bin\\server\\jvm.dll").c_str(),
+                           FALSE) &&
+                 writeFileBytes(folder + L"app.jar", "PK") && writeFileBytes(folder + L"script.txt", "main: exit 0\n") &&
+                 writeUtf16File(folder + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
+    PackagedResources resources;
+    resources.settings(kUpgradeCode, L"second",
+                       L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n");
+    if (!ready || !resources.writeInto(exe)) return false;
+    setup.folder = folder;
+    setup.launcherLine = L"\"" + exe + L"\" -nosplash";
+    setup.hostLine = L"\"" + besideThisProgram(L"startup_minimal_host.exe") + L"\" \"" + runtime +
+                     L"bin\\server\\jvm.dll\" \"" + folder + L"app.jar\"";
+    setup.environment = {L"APPDATA=" + folder + L"appdata", L"VORNIC_STANDIN_RECORD=" + folder + L"record.txt",
+                         L"VORNIC_STANDIN_SCRIPT=" + folder + L"script.txt"};
+    return true;
+}
+
+struct Timings {
+    std::vector<double> launcher;
+    std::vector<double> host;
+};
+
+double launcherRun(const Setup& setup) {
+    return millisecondsOf(setup.folder + L"app.exe", setup.launcherLine, setup.folder, setup.environment);
+}
+
+void runPair(const Setup& setup, Timings& timings) {
+    const WText host = besideThisProgram(L"startup_minimal_host.exe");
+    timings.launcher.push_back(launcherRun(setup));
+    timings.host.push_back(millisecondsOf(host, setup.hostLine, setup.folder, setup.environment));
+}
+
+void report(const char* what, const Timings& timings) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < timings.launcher.size(); ++i) ratios.push_back(timings.launcher[i] / timings.host[i]);
+    std::printf("%s: ratio %.3f (median of %zu pairwise ratios), launcher median %.1f ms, host median %.1f ms\n",
+                what, median(ratios), ratios.size(), median(timings.launcher), median(timings.host));
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : 30;
-    const WText baseline = argc > 2 ? argv[2] : L"";
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 30;
+    const WText baselineLauncher = argc > 2 ? argv[2] : L"";
     TempFolder folder;
-    const WText exe = folder.path() + L"app.exe";
-    const WText runtime = folder.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
-    const WText standin = WIDE_STANDIN_RUNTIME;
-    bool ready = CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE) &&
-                 makeFolders(runtime + L"bin\\server") &&
-                 CopyFileW((standin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE) &&
-                 CopyFileW((standin + L"bin\\server\\jvm.dll").c_str(), (runtime + L"bin\\server\\jvm.dll").c_str(),
-                           FALSE) &&
-                 writeFileBytes(folder.path() + L"app.jar", "PK") &&
-                 writeFileBytes(folder.path() + L"script.txt", "main: exit 0\n") &&
-                 writeUtf16File(folder.path() + L"app.ini",
-                                L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
-    PackagedResources resources;
-    resources.settings(kUpgradeCode, L"second",
-                       L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n");
-    ready = ready && resources.writeInto(exe);
-    const WText baselineExe = folder.path() + L"baseline.exe";
-    if (!baseline.empty()) {
-        ready = ready && CopyFileW(baseline.c_str(), baselineExe.c_str(), FALSE) && resources.writeInto(baselineExe) &&
-                writeUtf16File(folder.path() + L"baseline.ini",
-                               L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n");
-    }
-    if (!ready) {
-        std::fputs("cannot prepare the packaged copy\n", stderr);
+    Setup realistic;
+    Setup plain;
+    Setup baseline;
+    if (!prepare(folder.path() + L"realistic\\", L"system-imports", realistic) ||
+        !prepare(folder.path() + L"plain\\", L"runtime", plain) ||
+        (!baselineLauncher.empty() &&
+         !prepare(folder.path() + L"baseline\\", L"system-imports", baseline, baselineLauncher))) {
+        std::fputs("cannot prepare the packaged copies\n", stderr);
         return 1;
     }
-
-    const std::vector<WText> environment = {L"APPDATA=" + folder.path() + L"appdata",
-                                            L"VORNIC_STANDIN_RECORD=" + folder.path() + L"record.txt",
-                                            L"VORNIC_STANDIN_SCRIPT=" + folder.path() + L"script.txt"};
-    const WText host = besideThisProgram(L"startup_minimal_host.exe");
-    const WText guiHost = besideThisProgram(L"startup_minimal_gui_host.exe");
-    const WText hostArguments = L" \"" + runtime + L"bin\\server\\jvm.dll\" \"" + folder.path() + L"app.jar\"";
-    const WText hostLine = L"\"" + host + L"\"" + hostArguments;
-    const WText guiHostLine = L"\"" + guiHost + L"\"" + hostArguments;
-    const WText launcherLine = L"\"" + exe + L"\" -nosplash";
-    const WText baselineLine = L"\"" + baselineExe + L"\" -nosplash";
-    std::vector<WText> tracingEnvironment = environment;
-    tracingEnvironment.push_back(L"VORNIC_TRACE=" + folder.path() + L"trace.log");
-
-    // One warm-up each: the first start of a program under Wine loads more than later ones.
-    millisecondsOf(exe, launcherLine, folder.path(), environment);
-    millisecondsOf(host, hostLine, folder.path(), environment);
-    millisecondsOf(guiHost, guiHostLine, folder.path(), environment);
-    if (!baseline.empty()) millisecondsOf(baselineExe, baselineLine, folder.path(), environment);
-    std::vector<double> launcher;
-    std::vector<double> tracing;
+    Setup tracing = realistic;
+    tracing.environment.push_back(L"VORNIC_TRACE=" + realistic.folder + L"trace.log");
+    // One warm-up pair each: the first start of a program under Wine loads more than later ones.
+    Timings warmUp;
+    runPair(realistic, warmUp);
+    runPair(plain, warmUp);
+    Timings withSystemImports;
+    Timings kernel32Only;
+    std::vector<double> traced;
     std::vector<double> before;
-    std::vector<double> minimal;
-    std::vector<double> minimalGui;
     for (int i = 0; i < runs; ++i) {
-        // The launcher's variants take turns at going first: the first start after the hosts is
-        // slower, whichever program it is.
-        for (int turn = 0; turn < 3; ++turn) {
-            switch ((turn + i) % 3) {
-                case 0:
-                    launcher.push_back(millisecondsOf(exe, launcherLine, folder.path(), environment));
-                    break;
-                case 1:
-                    tracing.push_back(millisecondsOf(exe, launcherLine, folder.path(), tracingEnvironment));
-                    break;
-                default:
-                    if (!baseline.empty()) {
-                        before.push_back(millisecondsOf(baselineExe, baselineLine, folder.path(), environment));
-                    }
-            }
-        }
-        minimal.push_back(millisecondsOf(host, hostLine, folder.path(), environment));
-        minimalGui.push_back(millisecondsOf(guiHost, guiHostLine, folder.path(), environment));
+        runPair(realistic, withSystemImports);
+        runPair(plain, kernel32Only);
+        traced.push_back(launcherRun(tracing));
+        if (!baselineLauncher.empty()) before.push_back(launcherRun(baseline));
     }
-    std::printf("runs: %d each, alternating\n", runs);
-    std::printf("launcher:                median %.1f ms, mean %.1f ms\n", median(launcher), mean(launcher));
-    std::printf("launcher, tracing on:    median %.1f ms, mean %.1f ms\n", median(tracing), mean(tracing));
+    std::printf("runs: %d pairs each, alternating launcher and host\n", runs);
+    report("runtime with a real jvm.dll's imports (goal <= 1.05)", withSystemImports);
+    report("runtime importing kernel32 only                     ", kernel32Only);
+    std::printf("launcher with VORNIC_TRACE set: median %.1f ms (tracing off: %.1f ms)\n", median(traced),
+                median(withSystemImports.launcher));
     if (!before.empty()) {
-        std::printf("baseline launcher:       median %.1f ms, mean %.1f ms\n", median(before), mean(before));
-        std::printf("tracing off against the baseline: ratio of medians %.3f (goal <= 1.0 within noise)\n",
-                    median(launcher) / median(before));
+        std::printf("baseline launcher: median %.1f ms; tracing off against it: ratio of medians %.3f\n",
+                    median(before), median(withSystemImports.launcher) / median(before));
     }
-    std::printf("minimal host:            median %.1f ms, mean %.1f ms\n", median(minimal), mean(minimal));
-    std::printf("minimal host with user32: median %.1f ms, mean %.1f ms\n", median(minimalGui), mean(minimalGui));
-    std::printf("ratio of medians to the minimal host: %.3f (goal <= 1.05)\n", median(launcher) / median(minimal));
-    std::printf("ratio of medians to the host with user32: %.3f\n", median(launcher) / median(minimalGui));
     return 0;
 }

@@ -1,7 +1,6 @@
 // The least a host can do to start Java: load jvm.dll, create the machine, end. The start-up
-// benchmark compares the launcher's whole start with this. Built twice: plain (kernel32 only), and
-// with MINIMAL_HOST_WITH_USER32 as a host that can at least show a message box, which makes the
-// system load and initialise user32 as it does for every windowed program.
+// benchmark compares the launcher's whole start with this; the host itself imports kernel32 only, so
+// what else loads is what the runtime's jvm.dll imports.
 //
 //   startup_minimal_host PATH\jvm.dll CLASS_PATH
 #include <windows.h>
@@ -28,11 +27,6 @@ int wmain(int argc, wchar_t** argv) {
     initArgs.options = &option;
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    if (create(&vm, reinterpret_cast<void**>(&env), &initArgs) != JNI_OK) {
-#ifdef MINIMAL_HOST_WITH_USER32
-        MessageBoxW(nullptr, L"The Java virtual machine cannot be created.", nullptr, MB_ICONERROR);
-#endif
-        return 5;
-    }
+    if (create(&vm, reinterpret_cast<void**>(&env), &initArgs) != JNI_OK) return 5;
     return 0;
 }

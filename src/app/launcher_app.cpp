@@ -8,7 +8,7 @@
 #include "runtime/registry_search.h"
 #include "runtime/runtime_folder.h"
 #include "runtime/runtime_selection_dialog.h"
-#include "settings/ini_write.h"
+#include "settings/ini_file.h"
 #include "settings/launcher_settings.h"
 #include "settings/messages.h"
 #include "settings/settings_paths.h"

@@ -9,7 +9,7 @@ void expandDateTimePattern(Text& fileName, const LocalTime& time, DateTimeFormat
     Text pattern = fileName.substr(first + 1, last > first ? last - first - 1 : 0);
 
     if (!pattern.empty()) {
-        const Text milliseconds = std::to_wstring(time.milliseconds);
+        const Text milliseconds = decimalText(time.milliseconds);
         Text withMilliseconds;
         for (wchar_t c : pattern) {
             if (c == L'L') {

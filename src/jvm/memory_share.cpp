@@ -81,7 +81,7 @@ Text applyMemoryShare(const Text& option, const MemoryFigures& figures, MemoryAr
 
     // The whole number is written: in the x64 build the address space alone is about 2^37 KiB, which
     // a 32-bit signed format would print wrapped.
-    return option.substr(0, list.start) + std::to_wstring(result) + L"K";
+    return option.substr(0, list.start) + decimalText(result) + L"K";
 }
 
 std::uint64_t parseStackSize(const Text& value) {

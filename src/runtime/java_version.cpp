@@ -77,7 +77,7 @@ Text JavaVersion::format() const {
     Text out;
     for (int i = 0; i <= last; ++i) {
         if (i > 0) out += L'.';
-        out += std::to_wstring(parts[i]);
+        out += decimalText(parts[i]);
     }
     return out;
 }

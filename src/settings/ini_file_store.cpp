@@ -2,56 +2,42 @@
 
 #include <windows.h>
 
+#include "settings/ini_file.h"
+#include "support/path.h"
 #include "support/unique_handle.h"
 
 std::uint32_t IniFileStore::probe(unsigned char (&firstBytes)[4]) {
-    UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(withLongPathPrefix(path_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     DWORD read = 0;
     if (!ReadFile(file.get(), firstBytes, sizeof firstBytes, &read, nullptr)) return GetLastError();
     return 0;
 }
 
-void IniFileStore::getValue(const Text& section, const Text& key, Text& value) const {
-    // The system reports capacity - 1 units when it had to cut the value: then try a larger buffer.
-    Text buffer;
-    DWORD capacity = 256;
-    DWORD copied = 0;
-    for (;;) {
-        buffer.assign(capacity, L'\0');
-        copied = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(), capacity, path_.c_str());
-        if (copied != capacity - 1) break;
-        capacity *= 2;
+const IniProfile& IniFileStore::profile() const {
+    if (!loaded_) {
+        Text text;
+        IniEncoding encoding;
+        readIniFile(path_, text, encoding);  // a file that cannot be read has no sections
+        profile_.parse(text);
+        loaded_ = true;
     }
-    buffer.resize(copied);
-    value = std::move(buffer);
+    return profile_;
 }
 
-void IniFileStore::getSectionNames(TextList& names) const {
-    // With names cut short the system reports capacity - 2 units.
-    Text buffer;
-    DWORD capacity = 256;
-    DWORD copied = 0;
-    for (;;) {
-        buffer.assign(capacity, L'\0');
-        copied = GetPrivateProfileSectionNamesW(buffer.data(), capacity, path_.c_str());
-        if (copied != capacity - 2) break;
-        capacity *= 2;
-    }
-    names.clear();
-    Text name;
-    for (DWORD i = 0; i <= copied && i < capacity; ++i) {
-        if (buffer[i] != L'\0') {
-            name += buffer[i];
-        } else if (!name.empty()) {
-            names.push_back(std::move(name));
-            name.clear();
-        }
-    }
+void IniFileStore::getValue(const Text& section, const Text& key, Text& value) const {
+    value = profile().value(section, key, sameIniName);
 }
+
+void IniFileStore::getSectionNames(TextList& names) const { names = profile().sectionNames(); }
 
 std::uint32_t IniFileStore::setValue(const Text& section, const Text& key, const Text& value) {
-    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
+    loaded_ = false;
+    return writeIniValue(path_, section, key, value) ? 1 : 0;
 }
 
-std::uint32_t IniFileStore::removeFile() { return DeleteFileW(path_.c_str()); }
+std::uint32_t IniFileStore::removeFile() {
+    loaded_ = false;
+    return DeleteFileW(withLongPathPrefix(path_).c_str());
+}

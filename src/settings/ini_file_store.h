@@ -1,10 +1,12 @@
-// One INI file through the system's private-profile functions: section and key names match without
-// regard to case, a missing file reads as empty values and no sections.
+// One INI file, read once and answered from memory by the rules of the system's private-profile
+// functions: section and key names match without regard to case, a missing file reads as empty values
+// and no sections. Paths over MAX_PATH work too.
 //
 //   IniFileStore file(userSettingsFilePath(app, false));
 //   file.getValue(L"Java Runtime Environment", L"JRE Path", home);
 #pragma once
 
+#include "settings/ini_profile.h"
 #include "settings/ini_store.h"
 
 class IniFileStore : public IniStore {
@@ -20,10 +22,15 @@ public:
     void getValue(const Text& section, const Text& key, Text& value) const override;
     // Section names in file order, empty names skipped.
     void getSectionNames(TextList& names) const override;
-    // The system's result: non-zero on success. The system creates the file and section.
+    // Non-zero on success; the file is created when missing (not its folder).
     std::uint32_t setValue(const Text& section, const Text& key, const Text& value) override;
     std::uint32_t removeFile() override;
 
 private:
+    // The file as it was at the first read after construction or after this store changed it.
+    const IniProfile& profile() const;
+
     Text path_;
+    mutable IniProfile profile_;
+    mutable bool loaded_ = false;
 };

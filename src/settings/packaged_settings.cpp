@@ -1,12 +1,9 @@
 #include "settings/packaged_settings.h"
 
-#include <wincrypt.h>
-
-#include <mutex>
 #include <vector>
 
 #include "settings/ini_file_store.h"
-#include "support/unique_handle.h"
+#include "settings/settings_cipher.h"
 
 namespace {
 
@@ -21,41 +18,7 @@ HRSRC findPackagedResource(HMODULE module, int id) {
     return found ? found : neutral;
 }
 
-// Acquiring the provider loads and starts its library, which costs more than the deciphering itself;
-// one verify-only context serves the whole process.
-HCRYPTPROV baseProvider() {
-    static const UniqueCryptProvider provider = [] {
-        HCRYPTPROV raw = 0;
-        const bool acquired = CryptAcquireContextW(&raw, nullptr, L"Microsoft Base Cryptographic Provider v1.0",
-                                                   PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
-        return acquired ? UniqueCryptProvider(raw) : UniqueCryptProvider();
-    }();
-    return provider.get();
-}
-
 }  // namespace
-
-void decipherWithProvider(std::vector<unsigned char>& bytes, const std::string& passPhrase) {
-    const HCRYPTPROV provider = baseProvider();
-    if (!provider) return;
-    UniqueCryptKey key;
-    {
-        HCRYPTHASH rawHash = 0;
-        if (!CryptCreateHash(provider, CALG_MD5, 0, 0, &rawHash)) return;
-        UniqueCryptHash hash(rawHash);
-        if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(passPhrase.data()),
-                           static_cast<DWORD>(passPhrase.size()), 0)) {
-            return;
-        }
-        HCRYPTKEY rawKey = 0;
-        // Flags 0: the provider's default key length (40 bits for the Base provider).
-        if (!CryptDeriveKey(provider, CALG_RC4, hash.get(), 0, &rawKey)) return;
-        key.reset(rawKey);
-    }
-    if (bytes.empty()) return;
-    DWORD length = static_cast<DWORD>(bytes.size());
-    if (CryptDecrypt(key.get(), 0, TRUE, 0, bytes.data(), &length) && length <= bytes.size()) bytes.resize(length);
-}
 
 std::string narrowText(const Text& text) {
     if (text.empty()) return std::string();
@@ -76,8 +39,9 @@ Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE modul
     const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
     const DWORD size = SizeofResource(module, found);
     if (!data || size == 0) return Text();
-    std::vector<BYTE> bytes(data, data + size);
-    decipherWithProvider(bytes, passPhrase);
+    // Deciphered here rather than by the system's cryptographic provider, whose libraries would cost
+    // a large share of the start-up; the tests hold both to the same bytes.
+    const Bytes bytes = decipherSettings(Bytes(data, data + size), passPhrase);
     // UTF-16LE, two bytes a unit; an odd last byte has no partner and is dropped.
     Text text(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i) {
@@ -91,25 +55,8 @@ Text loadPackagedSettings(const Text& upgradeCode, HMODULE module) {
     return loadEncipheredResource(kSettingsResource, narrowText(passPhrase), module);
 }
 
-Text executablePackagedSettings(const Text& upgradeCode) {
-    // The executable's resources cannot change while it runs, so every reader after the first gets
-    // the text deciphered once. Other modules are not remembered: a test may load another file at
-    // the same address.
-    static std::mutex mutex;
-    static bool known = false;
-    static Text knownCode;
-    static Text knownSettings;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!known || knownCode != upgradeCode) {
-        knownSettings = loadPackagedSettings(upgradeCode);
-        knownCode = upgradeCode;
-        known = true;
-    }
-    return knownSettings;
-}
-
 LayeredIniStore openLayeredStore(const Text& iniPath, const Text& upgradeCode) {
     IniDocument document;
-    document.parseIniText(executablePackagedSettings(upgradeCode));
+    document.parseIniText(loadPackagedSettings(upgradeCode));
     return LayeredIniStore(std::make_unique<IniFileStore>(iniPath), std::move(document));
 }

@@ -5,6 +5,7 @@
 #include "app/launcher_app.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
+#include "support/path.h"
 
 namespace {
 
@@ -36,9 +37,9 @@ Text appDataFolder() {
 
 Text userSettingsPath(const LauncherApp& app, const Text& sourcePath, bool createFolders) {
     const Text productFolder = appDataFolder() + L"\\" + folderNameOf(app.productName);
-    if (createFolders) CreateDirectoryW(productFolder.c_str(), nullptr);
+    if (createFolders) CreateDirectoryW(withLongPathPrefix(productFolder).c_str(), nullptr);
     const Text codeFolder = productFolder + L"\\" + app.productCode;
-    if (createFolders) CreateDirectoryW(codeFolder.c_str(), nullptr);
+    if (createFolders) CreateDirectoryW(withLongPathPrefix(codeFolder).c_str(), nullptr);
     return codeFolder + L"\\" + baseNameIni(sourcePath);
 }
 

@@ -2,7 +2,9 @@
 // Text is UTF-16 on Windows (std::wstring); the host build uses the same code with 32-bit wchar_t.
 #pragma once
 
+#include <iterator>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using Text = std::wstring;
@@ -38,3 +40,23 @@ Text stripPathComponents(Text path, int count);
 
 // Widens plain ASCII literals; each byte becomes one unit.
 Text widenAscii(const char* ascii);
+
+// The decimal digits of an integer, with "-" when negative. Written here rather than through the C
+// library's formatting, which would add about 25 KB to the launcher.
+template <typename Integer>
+Text decimalText(Integer value) {
+    unsigned long long magnitude = static_cast<unsigned long long>(value);
+    bool negative = false;
+    if constexpr (std::is_signed_v<Integer>) {
+        negative = value < 0;
+        if (negative) magnitude = 0ull - magnitude;
+    }
+    wchar_t digits[24];
+    size_t at = std::size(digits);
+    do {
+        digits[--at] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) digits[--at] = L'-';
+    return Text(digits + at, digits + std::size(digits));
+}

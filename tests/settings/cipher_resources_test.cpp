@@ -30,6 +30,25 @@ Bytes encipherWithProvider(Bytes data, const std::string& passPhrase) {
     return data;
 }
 
+// Deciphering as the provider does it, as the launcher once did.
+void decipherWithProvider(Bytes& bytes, const std::string& passPhrase) {
+    HCRYPTPROV rawProvider = 0;
+    ASSERT_TRUE(CryptAcquireContextW(&rawProvider, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
+    UniqueCryptProvider provider(rawProvider);
+    HCRYPTHASH rawHash = 0;
+    ASSERT_TRUE(CryptCreateHash(provider.get(), CALG_MD5, 0, 0, &rawHash));
+    UniqueCryptHash hash(rawHash);
+    ASSERT_TRUE(CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(passPhrase.data()),
+                              static_cast<DWORD>(passPhrase.size()), 0));
+    HCRYPTKEY rawKey = 0;
+    ASSERT_TRUE(CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, &rawKey));
+    UniqueCryptKey key(rawKey);
+    if (bytes.empty()) return;
+    DWORD length = static_cast<DWORD>(bytes.size());
+    ASSERT_TRUE(CryptDecrypt(key.get(), 0, TRUE, 0, bytes.data(), &length));
+    bytes.resize(length);
+}
+
 Bytes sampleBytes(size_t size) {
     Bytes bytes(size);
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 131 + 7) ^ (i >> 8));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "settings/ini_file.h"
 #include "settings/ini_file_store.h"
 #include "settings/packaged_settings.h"
 
@@ -11,6 +12,15 @@ Text read(const IniStore& store, const Text& section, const Text& key) {
     Text value = L"stale";
     store.getValue(section, key, value);
     return value;
+}
+
+std::string utf16Le(const Text& text) {
+    std::string bytes;
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return bytes;
 }
 
 TEST(IniFileStore, ReadsLongValuesWholeAndMatchesNamesWithoutCase) {
@@ -87,6 +97,51 @@ TEST(IniFileStore, ProbeReadsTheFirstBytesOfAnUnsharedFile) {
     UniqueFile held(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_EQ(IniFileStore(path).probe(bytes), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+}
+
+// The profile functions cannot open a path over MAX_PATH; the launcher's own reading and writing can,
+// and a write keeps the file's encoding and every other line, unless the code page cannot hold the
+// new text: then the file becomes UTF-16, which the system reads as well.
+TEST(IniFileStore, LongPathsAreReadAndWrittenInTheFilesOwnEncoding) {
+    TempFolder folder;
+    const WText deep = L"\\\\?\\" + folder.path() + Text(150, L'd') + L"\\" + Text(150, L'e') + L"\\";
+    ASSERT_TRUE(makeFolders(deep));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const wchar_t* value;
+        std::string mark;  // how the file begins afterwards
+    } const cases[] = {
+        {"UTF-8", "\xEF\xBB\xBF; comment\r\n[Application]\r\nCmd = x\r\n", L"D:\\\x4E2D", "\xEF\xBB\xBF; comment"},
+        {"UTF-16LE", utf16Le(L"\xFEFF;\r\n[Application]\r\nCmd=x"), L"D:\\\x4E2D", utf16Le(L"\xFEFF;")},
+        {"ANSI", "; comment\r\n[Application]\r\nCmd = x\r\n", L"D:\\\x00C5", "; comment\r\n[Application]\r\nCmd = x\r\n"},
+        {"ANSI that cannot hold the value", "; comment\r\n[Application]\r\nCmd = x\r\n", L"D:\\\x4E2D", "\xFF\xFE;"},
+    };
+    for (const Case& c : cases) {
+        const WText path = deep + L"app.ini";
+        ASSERT_GT(path.size(), 300u);
+        ASSERT_TRUE(writeFileBytes(path, c.bytes)) << c.what;
+        IniFileStore store(path);
+        EXPECT_EQ(read(store, L"application", L"cmd"), L"x") << c.what;
+        EXPECT_NE(store.setValue(L"Java Runtime Environment", L"JRE Path", c.value), 0u) << c.what;
+        EXPECT_EQ(read(store, L"Java Runtime Environment", L"JRE Path"), c.value) << c.what;
+        EXPECT_EQ(read(store, L"Application", L"Cmd"), L"x") << c.what;
+        std::string written;
+        ASSERT_TRUE(readFileBytes(path, written));
+        EXPECT_EQ(written.substr(0, c.mark.size()), c.mark) << c.what;
+
+        // The system reads the same file (at a short path) alike.
+        const WText copy = folder.path() + L"copy.ini";
+        ASSERT_TRUE(writeFileBytes(copy, written));
+        Text buffer(100, L'\0');
+        buffer.resize(GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", buffer.data(), 100,
+                                               copy.c_str()));
+        EXPECT_EQ(buffer, c.value) << c.what;
+        DeleteFileW(copy.c_str());
+    }
+    EXPECT_TRUE(writeIniValue(deep + L"new.ini", L"S", L"K", L"v"));
+    EXPECT_EQ(read(IniFileStore(deep + L"new.ini"), L"S", L"K"), L"v");
+    EXPECT_FALSE(writeIniValue(deep + L"missing\\x.ini", L"S", L"K", L"v"));
 }
 
 // This program carries no packaged settings, so the layered store is the file with its "+" sections.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "support/text.h"
 
 namespace {
@@ -116,6 +119,15 @@ TEST(Paths, ReplaceExtensionCutsAtTheLastDotAnywhere) {
     path = L"C:\\Apps\\demo";
     EXPECT_FALSE(replaceExtension(path, L"ini"));
     EXPECT_EQ(path, L"C:\\Apps\\demo");
+}
+
+TEST(DecimalText, EveryWidthAndSign) {
+    EXPECT_EQ(decimalText(0), L"0");
+    EXPECT_EQ(decimalText(-7), L"-7");
+    EXPECT_EQ(decimalText(std::numeric_limits<std::int32_t>::min()), L"-2147483648");
+    EXPECT_EQ(decimalText(std::numeric_limits<std::int64_t>::min()), L"-9223372036854775808");
+    EXPECT_EQ(decimalText(std::numeric_limits<std::uint64_t>::max()), L"18446744073709551615");
+    EXPECT_EQ(decimalText(1234567890u), L"1234567890");
 }
 
 }  // namespace
