@@ -24,6 +24,8 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
 }
 
 void writeJrePath(const Text& file, const Text& home) {
+    // The system would take an empty name as a file in the Windows folder.
+    if (file.empty()) return;
     WritePrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", home.c_str(), file.c_str());
 }
 

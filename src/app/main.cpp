@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
+#include "app/system_libraries.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    pinSystemLibraries();
     int exitCode = -1;
     {
         LauncherApp app;

@@ -110,6 +110,7 @@ WText environmentBlock(const std::vector<WText>& changes) {
     for (const WText& change : changes) {
         const size_t equals = change.find(L'=', 1);
         if (equals != WText::npos) variables[keyOf(change.substr(0, equals))] = change;
+        else variables.erase(keyOf(change));  // a bare name removes the variable
     }
     WText result;
     for (const auto& entry : variables) {

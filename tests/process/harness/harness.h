@@ -48,7 +48,8 @@ bool makeFolders(const WText& path);
 class ChildProcess {
 public:
     // Starts `application` with exactly `commandLine` (its first token is the caller's choice).
-    // `environment` is a list of "NAME=value" entries that replace or add to this process's own.
+    // `environment` is a list of "NAME=value" entries that replace or add to this process's own; a
+    // bare "NAME" removes that variable.
     static ChildProcess start(const WText& application, const WText& commandLine, const WText& currentFolder = L"",
                               const std::vector<WText>& environment = {});
 
