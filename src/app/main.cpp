@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
-#include "app/system_libraries.h"
+#include "support/system_libraries.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     pinSystemLibraries();

@@ -17,6 +17,7 @@ constexpr DWORD kMinusOne = 0xFFFFFFFF;
 struct Timing {
     std::string what;
     DWORD milliseconds;
+    DWORD messageAfter;  // 0 without a message
 };
 
 // Prints how long each case took when the test ends.
@@ -25,19 +26,30 @@ public:
     explicit Timings(const char* title) : title_(title) {}
     ~Timings() {
         std::printf("-- %s (%s)\n", title_, sizeof(void*) == 8 ? "x64" : "x86");
-        for (const Timing& timing : timings_) std::printf("   %6lu ms  %s\n", timing.milliseconds, timing.what.c_str());
+        for (const Timing& timing : timings_) {
+            if (timing.messageAfter == 0) {
+                std::printf("   %6lu ms                %s\n", timing.milliseconds, timing.what.c_str());
+            } else {
+                std::printf("   %6lu ms (message %4lu)  %s\n", timing.milliseconds, timing.messageAfter,
+                            timing.what.c_str());
+            }
+        }
         std::fflush(stdout);
     }
-    void add(const std::string& what, const Launch& launch) { timings_.push_back({what, launch.milliseconds}); }
+    // With a message box, also when it appeared: closing a window costs Wine's X11 driver up to 2 s
+    // of waiting for a window manager that the test display does not have.
+    void add(const std::string& what, const Launch& launch) {
+        timings_.push_back({what, launch.milliseconds, launch.windows.empty() ? 0 : launch.windows[0].shownAfter});
+    }
 
 private:
     const char* title_;
     std::vector<Timing> timings_;
 };
 
-// The "-Djava.class.path=" option the machine was created with, read back in the ANSI code page.
-WText classPathOption(const std::string& record) {
-    const std::string marker = "option: -Djava.class.path=";
+// The option "-D<name>=" the machine was created with, its value read back in the ANSI code page.
+WText propertyOption(const std::string& record, const std::string& name) {
+    const std::string marker = "option: -D" + name + "=";
     const size_t at = record.find(marker);
     if (at == std::string::npos) return WText();
     const size_t start = at + marker.size();
@@ -54,16 +66,26 @@ void expectStartedWithItsJar(const PackagedCopy& copy, const Launch& launch, con
     EXPECT_EQ(launch.exitCode, 0u) << what << ": " << describe(launch);
     EXPECT_TRUE(launch.windows.empty()) << what << ": " << describe(launch);
     EXPECT_TRUE(copy.mainRan()) << what << "\n" << copy.record();
-    WText classPath = classPathOption(copy.record());
+    WText classPath = propertyOption(copy.record(), "java.class.path");
     ASSERT_FALSE(classPath.empty()) << what << "\n" << copy.record();
     ASSERT_EQ(classPath.back(), L';') << what;
-    classPath.pop_back();
+    // The runtime cuts the list at every ";": the jar must come out whole as the first entry.
+    classPath.resize(classPath.find(L';'));
     WText longPath(4096, L'\0');
     longPath.resize(GetLongPathNameW(longForm(classPath).c_str(), longPath.data(), static_cast<DWORD>(longPath.size())));
     EXPECT_FALSE(longPath.empty()) << what << ": the class path names no file: " << utf8Of(classPath);
     const WText jar = longForm(copy.folder() + L"app.jar");
     EXPECT_EQ(CompareStringOrdinal(longPath.c_str(), -1, jar.c_str(), -1, TRUE), CSTR_EQUAL)
         << what << ": " << utf8Of(longPath) << " is not " << utf8Of(jar);
+    // The library path's second folder is the program's own ("Library Path" comes first).
+    const WText libraryPath = propertyOption(copy.record(), "java.library.path");
+    const size_t first = libraryPath.find(L';');
+    ASSERT_NE(first, WText::npos) << what << "\n" << copy.record();
+    const WText folder = libraryPath.substr(first + 1, libraryPath.find(L';', first + 1) - first - 1);
+    WText longFolder(4096, L'\0');
+    longFolder.resize(GetLongPathNameW(longForm(folder).c_str(), longFolder.data(), static_cast<DWORD>(longFolder.size())));
+    EXPECT_EQ(CompareStringOrdinal(longFolder.c_str(), -1, longForm(copy.folder()).c_str(), -1, TRUE), CSTR_EQUAL)
+        << what << ": the library path names " << utf8Of(folder);
 }
 
 void expectMessageAndMinusOne(const Launch& launch, const wchar_t* messageStart, const std::string& what) {
@@ -73,13 +95,15 @@ void expectMessageAndMinusOne(const Launch& launch, const wchar_t* messageStart,
     EXPECT_EQ(launch.windows[0].text.rfind(messageStart, 0), 0u) << what << ": " << describe(launch);
 }
 
-PackagedResources plainResources() { return PackagedCopy::resourcesFor(PackagedCopy::plainSettings()); }
+PackagedResources plainResources() {
+    return PackagedCopy::resourcesFor(PackagedCopy::plainSettings(L"Library Path=native\r\n"));
+}
 
 TEST(AwkwardPlaces, FoldersNamedInOtherScriptsAndWithSpecialCharacters) {
     Timings timings("folders");
     const wchar_t* const names[] = {
         L"Кириллица папка", L"Ελληνικός φάκελος", L"中文文件夹", L"日本語のフォルダ", L"emoji 😀🚀",
-        L"with  spaces ", L"semi;colon", L"per%cent", L"100% & 50%", L"x%SystemRoot%y", L"amp&ersand",
+        L"with  two  spaces", L"semi;colon", L"per%cent", L"100% & 50%", L"x%SystemRoot%y", L"amp&ersand",
         L"quo'te", L"ca^ret", L"all ;%&'^ at once",
     };
     for (const wchar_t* name : names) {
@@ -266,6 +290,11 @@ TEST(AwkwardPlaces, ProgramPathOverTwoHundredSixtyCharacters) {
     ASSERT_GT(copy.exe().size(), 260u);
     const Launch launch = copy.run({}, copy.scratch());
     timings.add(std::to_string(copy.exe().size()) + " characters", launch);
+    if (!launch.finished && launch.milliseconds == 0) {
+        removeTree(longForm(folder));
+        GTEST_SKIP() << "the system cannot start a program whose path is over 260 characters (Wine's "
+                        "CreateProcessW fails for every form of the name)";
+    }
     if (launch.finished && launch.exitCode == kMinusOne && launch.windows.size() == 1 &&
         launch.windows[0].text.rfind(L"[210]", 0) == 0) {
         removeTree(longForm(folder));

@@ -61,7 +61,7 @@ Launch PackagedCopy::run(const std::vector<WText>& environment, const WText& cur
                               L"VORNIC_STANDIN_SCRIPT=" + scratch() + L"script.txt", L"VORNIC_STANDIN_STACK_SIZE="};
     all.insert(all.end(), environment.begin(), environment.end());
     DeleteFileW((scratch() + L"record.txt").c_str());
-    return runAnswering(exe(), L"\"" + exe() + L"\"", IDOK, 30000 * VORNIC_TIME_FACTOR,
+    return runAnswering(longForm(exe()), L"\"" + exe() + L"\"", IDOK, 30000 * VORNIC_TIME_FACTOR,
                         currentFolder.empty() ? folder_ : currentFolder, all);
 }
 

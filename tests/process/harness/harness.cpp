@@ -217,9 +217,10 @@ void WindowAnswerer::watch() {
         for (HWND window : topLevelWindowsOf(processId_)) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (std::find(answered_.begin(), answered_.end(), window) != answered_.end()) continue;
+            const DWORD shownAfter = GetTickCount() - started_;
             // Give a box a moment to fill in its controls before reading it.
             Sleep(50);
-            SeenWindow seen{windowClassOf(window), windowTextOf(window), messageBoxText(window)};
+            SeenWindow seen{windowClassOf(window), windowTextOf(window), messageBoxText(window), shownAfter};
             if (seen.text.empty()) seen.text = seen.caption;
             seen_.push_back(seen);
             answered_.push_back(window);

@@ -70,6 +70,7 @@ struct SeenWindow {
     WText className;
     WText caption;
     WText text;  // a message box's message, or the window's own text
+    DWORD shownAfter = 0;  // milliseconds from the answerer's start to the first sight of it
 };
 
 // The visible top-level windows of process `processId`.
@@ -101,6 +102,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<SeenWindow> seen_;
     std::vector<HWND> answered_;
+    DWORD started_ = GetTickCount();  // before the thread that reads it
     std::thread thread_;
 };
 

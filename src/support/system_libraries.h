@@ -1,0 +1,16 @@
+// System libraries that the system itself loads by bare name while the launcher runs: the
+// cryptographic provider that deciphers the packaged settings and what it imports, and the theming
+// library of message boxes and dialogs with the libraries it loads by name. A library of the same
+// name planted beside the program or in the current folder would be found first and run. Loading
+// each from the system folder before the system needs it makes every later load by that name
+// return the library already loaded.
+#pragma once
+
+// First thing in the entry point, before any setting is read. Failures are ignored: a library the
+// system lacks is simply not pinned.
+void pinSystemLibraries();
+
+// Before the first message box or dialog (any thread; the work is done once). Not at the entry
+// point: starting the theming library starts the display connection, which a launch without a
+// window of its own never needs.
+void pinWindowLibraries();
