@@ -18,16 +18,14 @@ std::uint64_t number64(const std::uint8_t* data) {
 }
 
 std::uint64_t parseDecimal(const Text& digits, bool& ok) {
-    ok = !digits.empty();
-    std::uint64_t value = 0;
+    ok = !digits.empty() && digits.size() <= 20;
+    unsigned __int128 value = 0;
     for (wchar_t c : digits) {
-        if (c < L'0' || c > L'9' || value > (std::numeric_limits<std::uint64_t>::max() - 9) / 10) {
-            ok = false;
-            return 0;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+        if (c < L'0' || c > L'9') ok = false;
+        value = value * 10 + static_cast<unsigned>(c - L'0');
     }
-    return value;
+    if (value > std::numeric_limits<std::uint64_t>::max()) ok = false;
+    return ok ? static_cast<std::uint64_t>(value) : 0;
 }
 
 void checkShare(const Text& option, const MemoryFigures& figures, MemoryArithmetic arithmetic) {
