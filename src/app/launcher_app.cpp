@@ -26,6 +26,8 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
 
 // A failed write costs only the memory of the choice: this launch goes on, the next one asks again.
 void writeJrePath(const Text& file, const Text& home) {
+    // The system would take an empty name as a file in the Windows folder.
+    if (file.empty()) return;
     writeIniValue(file, L"Java Runtime Environment", L"JRE Path", home);
 }
 

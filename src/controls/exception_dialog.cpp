@@ -1,6 +1,7 @@
 #include "controls/exception_dialog.h"
 
 #include "settings/message_ids.h"
+#include "support/system_libraries.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ Text withCrLfLineEnds(const Text& text) {
 
 INT_PTR ExceptionDialog::show(HWND owner, const Text& text, HINSTANCE module) {
     ExceptionDialog dialog(text);
+    pinWindowLibraries();
     return DialogBoxParamW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDialogException), owner,
                            dialogProc, reinterpret_cast<LPARAM>(&dialog));
 }

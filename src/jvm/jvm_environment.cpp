@@ -13,11 +13,14 @@ void prepareJvmEnvironment(LauncherApp& app) {
     if (!app.libraryPathSetting.empty()) {
         Text exeFolder;
         getExeFolder(exeFolder);  // a failure was shown; the folder is then left out
-        const Text expanded =
-            expandEnvironment(libraryPathTemplate(app.libraryPathSetting, exeFolder, app.jvmLibraryPath));
+        // The two folders of the launcher's own are made list-safe before they join the list.
+        const Text expanded = libraryPathText(expandEnvironment(app.libraryPathSetting), narrowSafePath(exeFolder),
+                                              expandEnvironment(L"%Path%"), narrowSafePath(app.jvmLibraryPath));
         const Text libraryPath = mapPathList(expanded, [](const Text& folder) { return narrowSafePath(folder); });
         app.vmOptions.push_back(toAnsiText(L"-Djava.library.path=" + libraryPath));
     }
-    const Text searchPath = expandEnvironment(searchPathTemplate(app.systemPathSetting, app.jvmLibraryPath));
+    const Text searchPath =
+        searchPathText(expandEnvironment(app.systemPathSetting), expandEnvironment(L"%Path%"),
+                       narrowSafePath(app.jvmLibraryPath));
     SetEnvironmentVariableW(L"Path", searchPath.c_str());
 }

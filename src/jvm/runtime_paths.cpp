@@ -4,14 +4,15 @@ Text runtimeHome(const Text& jvmLibraryPath) {
     return stripPathComponents(jvmLibraryPath, 3) + L'\\';
 }
 
-Text libraryPathTemplate(const Text& setting, const Text& exeFolder, const Text& jvmLibraryPath) {
-    Text text = setting;
+Text libraryPathText(const Text& expandedSetting, const Text& exeFolder, const Text& searchPath,
+                     const Text& jvmLibraryPath) {
+    Text text = expandedSetting;
     if (!text.empty() && text.back() != L';') text += L';';
-    return text + exeFolder + L";.;%Path%;" + runtimeHome(jvmLibraryPath) + L"lib";
+    return text + exeFolder + L";.;" + searchPath + L";" + runtimeHome(jvmLibraryPath) + L"lib";
 }
 
-Text searchPathTemplate(const Text& systemPathSetting, const Text& jvmLibraryPath) {
-    Text text = systemPathSetting;
+Text searchPathText(const Text& expandedSystemPath, const Text& searchPath, const Text& jvmLibraryPath) {
+    Text text = expandedSystemPath;
     if (!text.empty() && text.back() != L';') text += L';';
-    return text + L"%Path%;" + stripPathComponents(jvmLibraryPath, 2);
+    return text + searchPath + L";" + stripPathComponents(jvmLibraryPath, 2);
 }

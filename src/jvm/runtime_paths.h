@@ -8,11 +8,15 @@
 // ("C:\rt\bin\server\jvm.dll" gives "C:\rt\").
 Text runtimeHome(const Text& jvmLibraryPath);
 
-// "<setting>;<exeFolder>;.;%Path%;<runtime home>lib"; no ";" is added after a setting ending in one.
-Text libraryPathTemplate(const Text& setting, const Text& exeFolder, const Text& jvmLibraryPath);
+// "<setting>;<exeFolder>;.;<search path>;<runtime home>lib"; no ";" is added after a setting ending in
+// one. The caller expands the setting and reads the process search path; the folders are taken as they
+// stand, since a folder's own name may hold "%NAME%".
+Text libraryPathText(const Text& expandedSetting, const Text& exeFolder, const Text& searchPath,
+                     const Text& jvmLibraryPath);
 
-// "<system path>;%Path%;<runtime bin folder>": the runtime's bin folder is searched last.
-Text searchPathTemplate(const Text& systemPathSetting, const Text& jvmLibraryPath);
+// "<system path>;<search path>;<runtime bin folder>": the runtime's bin folder is searched last. The
+// same division of work as libraryPathText.
+Text searchPathText(const Text& expandedSystemPath, const Text& searchPath, const Text& jvmLibraryPath);
 
 // Each ";"-separated piece of `list` passed through `map`; the separators stay as they are.
 template <typename Map>

@@ -70,12 +70,13 @@ bool ansiCanCarry(const Text& text) {
 }
 
 Text narrowSafePath(const Text& path) {
-    if (ansiCanCarry(path)) return path;
+    // A ";" inside a name would cut it in two wherever the path joins a class or library path list.
+    if (ansiCanCarry(path) && path.find(L';') == Text::npos) return path;
     Text shortPath;
     const bool ok = readGrowing(shortPath, [&path](wchar_t* buffer, std::size_t capacity) -> std::size_t {
         const DWORD needed = GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
         if (needed == 0) return kReadFailed;
         return needed;  // the length when it fit, else the size needed with the NUL (above capacity)
     });
-    return ok && ansiCanCarry(shortPath) ? shortPath : path;
+    return ok && ansiCanCarry(shortPath) && shortPath.find(L';') == Text::npos ? shortPath : path;
 }

@@ -20,6 +20,7 @@ Text fromAnsiText(const std::string& text);
 // True when every character of `text` has a mapping in the thread's ANSI code page.
 bool ansiCanCarry(const Text& text);
 
-// `path` itself when the code page can carry it; otherwise its short (8.3) form when the file
-// system has one that the code page can carry, so the runtime can still open it; else `path`.
+// `path` itself when the code page can carry it and it holds no ";" (the separator of the lists it
+// joins); otherwise its short (8.3) form when the file system has one without either fault, so the
+// runtime can still open it; else `path`.
 Text narrowSafePath(const Text& path);

@@ -67,7 +67,10 @@ bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmO
         return false;
     }
 
-    TextList options{L"-Djava.class.path=" + classPath};
+    // Each entry was expanded on its own; expanding the whole again would rewrite a folder whose own
+    // name holds "%NAME%" into another folder.
+    app.vmOptions.push_back(toAnsiText(L"-Djava.class.path=" + classPath));
+    TextList options;
     const Text parameters = readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
     for (const Text& parameter : splitVmParameters(parameters)) {
         addVmParameter(parameter, sources.memory, sources.arithmetic, options, app.javaThreadStackSize);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "support/growing_buffer.h"
+#include "support/system_libraries.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ bool loadStringId(unsigned id, Text& text) {
 }
 
 int showMessage(HWND owner, const Text& text, const Text* caption) {
+    pinWindowLibraries();
     return MessageBoxW(owner, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK | MB_ICONERROR);
 }
 

@@ -36,7 +36,11 @@ Text appDataFolder() {
 }
 
 Text userSettingsPath(const LauncherApp& app, const Text& sourcePath, bool createFolders) {
-    const Text productFolder = appDataFolder() + L"\\" + folderNameOf(app.productName);
+    // Unset, empty or relative, "APPDATA" would put the file on the current drive's root or in the
+    // current folder, where anyone may have left one: then there is no per-user file at all.
+    const Text appData = appDataFolder();
+    if (!isAbsolutePath(appData)) return Text();
+    const Text productFolder = appData + L"\\" + folderNameOf(app.productName);
     if (createFolders) CreateDirectoryW(withLongPathPrefix(productFolder).c_str(), nullptr);
     const Text codeFolder = productFolder + L"\\" + app.productCode;
     if (createFolders) CreateDirectoryW(withLongPathPrefix(codeFolder).c_str(), nullptr);

@@ -10,14 +10,15 @@ class LauncherApp;
 bool settingsFilePath(Text& path);
 
 // (APPDATA)\(product name)\(product code)\(executable base name).ini; empty when the executable's
-// path cannot be had. With `createFolders` the two folders are made (failures ignored).
+// path cannot be had or "APPDATA" is not an absolute path. With `createFolders` the two folders are
+// made (failures ignored).
 Text userSettingsFilePath(const LauncherApp& app, bool createFolders);
 
 // The INI beside the paired launcher; false when "Pair Product" is empty or has no ".".
 bool pairSettingsFilePath(const LauncherApp& app, Text& path);
 
 // The paired launcher's per-user file, with this launcher's product name and code. Always creates
-// the folders; empty when "Pair Product" is empty.
+// the folders; empty when "Pair Product" is empty or "APPDATA" is not an absolute path.
 Text pairUserSettingsFilePath(const LauncherApp& app);
 
 // Makes the executable's folder the current directory.

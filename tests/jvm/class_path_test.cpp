@@ -62,14 +62,17 @@ TEST(BuildClassPath, EmptyEntriesSearchTheExecutablesFolder) {
     EXPECT_EQ(system.searched, (TextList{L"C:\\app\\", L"C:\\app\\", L"C:\\app\\a.jar"}));
 }
 
-TEST(RuntimePaths, TextsBeforeExpansion) {
+TEST(RuntimePaths, LibraryAndSearchPathTexts) {
     const Text jvm = L"C:\\rt\\bin\\server\\jvm.dll";
     EXPECT_EQ(runtimeHome(jvm), L"C:\\rt\\");
-    EXPECT_EQ(libraryPathTemplate(L"C:\\native", L"C:\\app\\", jvm), L"C:\\native;C:\\app\\;.;%Path%;C:\\rt\\lib");
-    EXPECT_EQ(libraryPathTemplate(L"C:\\n;", L"C:\\app\\", jvm), L"C:\\n;C:\\app\\;.;%Path%;C:\\rt\\lib");
-    EXPECT_EQ(searchPathTemplate(L"", jvm), L"%Path%;C:\\rt\\bin");
-    EXPECT_EQ(searchPathTemplate(L"C:\\s", jvm), L"C:\\s;%Path%;C:\\rt\\bin");
-    EXPECT_EQ(searchPathTemplate(L"C:\\s;", jvm), L"C:\\s;%Path%;C:\\rt\\bin");
+    EXPECT_EQ(libraryPathText(L"C:\\native", L"C:\\app\\", L"P1;P2", jvm), L"C:\\native;C:\\app\\;.;P1;P2;C:\\rt\\lib");
+    EXPECT_EQ(libraryPathText(L"C:\\n;", L"C:\\app\\", L"P", jvm), L"C:\\n;C:\\app\\;.;P;C:\\rt\\lib");
+    // Folders whose names hold "%NAME%" are taken as they stand.
+    EXPECT_EQ(libraryPathText(L"", L"C:\\%OS%\\", L"P", L"C:\\%TEMP%\\bin\\server\\jvm.dll"),
+              L"C:\\%OS%\\;.;P;C:\\%TEMP%\\lib");
+    EXPECT_EQ(searchPathText(L"", L"P", jvm), L"P;C:\\rt\\bin");
+    EXPECT_EQ(searchPathText(L"C:\\s", L"P", jvm), L"C:\\s;P;C:\\rt\\bin");
+    EXPECT_EQ(searchPathText(L"C:\\s;", L"P", jvm), L"C:\\s;P;C:\\rt\\bin");
 }
 
 TEST(RuntimePaths, MapPathListKeepsSeparatorsAndEmptyPieces) {

@@ -335,8 +335,15 @@ TEST(SettingsPaths, FilesOfThisProgram) {
     EXPECT_FALSE(pairSettingsFilePath(app, pairFile));
     EXPECT_EQ(pairUserSettingsFilePath(app), L"");
 
-    ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", nullptr));
-    EXPECT_EQ(userSettingsFilePath(app, false), L"\\Demo Suite\\{P}\\" + programName);
+    // Without a usable APPDATA there is no per-user file, never one on the drive's root or in the
+    // current folder.
+    for (const wchar_t* value : {static_cast<const wchar_t*>(nullptr), L"", L"relative\\folder", L"\\rooted"}) {
+        ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", value));
+        EXPECT_EQ(userSettingsFilePath(app, true), L"");
+        app.pairProduct = L"C:\\Apps\\x86\\demo32.exe";
+        EXPECT_EQ(pairUserSettingsFilePath(app), L"");
+        app.pairProduct.clear();
+    }
 }
 
 TEST(SettingsPaths, WorkingDirOverrideMovesToTheProgramsFolder) {

@@ -218,6 +218,9 @@ bool PeImage::withResources(const std::vector<Resource>& resources, Bytes& out, 
         rsrc.virtualSize = static_cast<std::uint32_t>(data.size());
         rsrc.rawSize = rawSize;
         image.insert(image.end(), data.begin(), data.end());
+        // The raw size is the data rounded up to the alignment, counted from where the section starts:
+        // the file must hold all of it even when that start was not itself aligned.
+        image.resize(std::size_t{rsrc.rawPointer} + rawSize, 0);
         padTo(image, fileAlignment_);
         std::uint32_t nextVa = static_cast<std::uint32_t>(alignUp(rsrc.virtualEnd(), sectionAlignment_));
         for (std::size_t s = r + 1; s < sections.size(); ++s) {

@@ -111,6 +111,7 @@ WText environmentBlock(const std::vector<WText>& changes) {
     for (const WText& change : changes) {
         const size_t equals = change.find(L'=', 1);
         if (equals != WText::npos) variables[keyOf(change.substr(0, equals))] = change;
+        else variables.erase(keyOf(change));  // a bare name removes the variable
     }
     WText result;
     for (const auto& entry : variables) {
@@ -358,9 +359,10 @@ void WindowAnswerer::watch() {
         for (HWND window : topLevelWindowsOf(processId_)) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (std::find(answered_.begin(), answered_.end(), window) != answered_.end()) continue;
+            const DWORD shownAfter = GetTickCount() - started_;
             // Give a box a moment to fill in its controls before reading it.
             Sleep(50);
-            SeenWindow seen{windowClassOf(window), windowTextOf(window), messageBoxText(window)};
+            SeenWindow seen{windowClassOf(window), windowTextOf(window), messageBoxText(window), shownAfter};
             if (seen.text.empty()) seen.text = seen.caption;
             seen_.push_back(seen);
             answered_.push_back(window);

@@ -48,7 +48,8 @@ bool makeFolders(const WText& path);
 class ChildProcess {
 public:
     // Starts `application` with exactly `commandLine` (its first token is the caller's choice).
-    // `environment` is a list of "NAME=value" entries that replace or add to this process's own.
+    // `environment` is a list of "NAME=value" entries that replace or add to this process's own; a
+    // bare "NAME" removes that variable.
     static ChildProcess start(const WText& application, const WText& commandLine, const WText& currentFolder = L"",
                               const std::vector<WText>& environment = {});
 
@@ -69,6 +70,7 @@ struct SeenWindow {
     WText className;
     WText caption;
     WText text;  // a message box's message, or the window's own text
+    DWORD shownAfter = 0;  // milliseconds from the answerer's start to the first sight of it
 };
 
 // The visible top-level windows of process `processId`.
@@ -106,6 +108,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<SeenWindow> seen_;
     std::vector<HWND> answered_;
+    DWORD started_ = GetTickCount();  // before the thread that reads it
     std::thread thread_;
 };
 

@@ -1,0 +1,24 @@
+#include "support/system_libraries.h"
+
+#include <windows.h>
+
+namespace {
+
+// With LOAD_LIBRARY_SEARCH_SYSTEM32 a library's static imports come from the system folder too, so
+// pinning a library also pins what it imports; only what it loads by name later needs its own line.
+void pin(const wchar_t* name) {
+    // Never freed: the process would keep them loaded anyway once they were used.
+    LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+void pinWindowLibraries() {
+    static const bool pinned = [] {
+        pin(L"uxtheme.dll");
+        pin(L"msimg32.dll");  // the two that the theming library loads by name when it first draws
+        pin(L"ole32.dll");
+        return true;
+    }();
+    (void)pinned;
+}

@@ -1,0 +1,143 @@
+// Libraries planted beside the program and in the current folder, with Wine told to prefer native
+// ones: on every path through the launcher (settings, the runtime's machine check, the Java run,
+// the exception dialog, a message box) none of them may run. Each plant records its path from
+// DllMain; a careless bare-name load in the same set-up proves that the plant would be found.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "packaged_copy.h"
+
+namespace {
+
+// Every library that the launcher or the system loads by name on those paths after the entry point
+// (Wine's +loaddll). The static imports (kernel32, user32, gdi32, advapi32, msvcrt) and what Wine's
+// own user32 imports (version, imm32) are resolved by the system loader before the launcher's first
+// instruction, so no code of the launcher can choose where they come from; they are not planted.
+const wchar_t* const kLibraries[] = {
+    L"dbghelp.dll",  L"rsaenh.dll", L"bcrypt.dll",  L"crypt32.dll", L"uxtheme.dll", L"msimg32.dll",
+    L"combase.dll",  L"ole32.dll",  L"rpcrt4.dll",  L"comctl32.dll", L"winex11.drv",
+};
+
+const WText kProgram = L"hostile_planted.exe";
+const WText kProbe = L"hostile_plant_probe.exe";
+
+// Native libraries first for one program name, as Windows loads them. Wine takes the override for
+// a started process from its registry, not from the environment the parent hands it.
+class NativeFirst {
+public:
+    explicit NativeFirst(const WText& programName) : key_(L"Software\\Wine\\AppDefaults\\" + programName) {
+        HKEY raw = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        const UniqueKey overrides(raw);
+        const wchar_t order[] = L"native,builtin";
+        for (const wchar_t* library : kLibraries) {
+            WText name = library;
+            name.resize(name.rfind(L'.'));
+            RegSetValueExW(overrides.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof(order));
+        }
+    }
+    ~NativeFirst() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+
+private:
+    WText key_;
+};
+
+// Dialog 231 from this test program's own resources, as the packaging writes it.
+bool copyExceptionTemplate(const WText& exe) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!found) return false;
+    void* bytes = LockResource(LoadResource(nullptr, found));
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    if (!update) return false;
+    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
+                                    SizeofResource(nullptr, found));
+    return EndUpdateResourceW(update, !ok) && ok;
+}
+
+// The paths the plants recorded (each writes its own path in UTF-16), one a line.
+std::string plantsThatRan(const WText& record) {
+    const std::string bytes = readText(record);
+    return utf8Of(WText(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t)));
+}
+
+bool plantEverywhere(const std::vector<WText>& folders) {
+    const WText planted = WText(WIDE_STANDIN_PLANTED) + L"dbghelp.dll";
+    for (const WText& folder : folders) {
+        for (const wchar_t* library : kLibraries) {
+            if (!CopyFileW(planted.c_str(), (folder + library).c_str(), FALSE)) return false;
+        }
+    }
+    return true;
+}
+
+TEST(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
+    const TempFolder base;
+    const WText current = base.path() + L"current\\";
+    ASSERT_TRUE(makeFolders(current));
+    const WText record = base.path() + L"planted.txt";
+    const std::vector<WText> environment = {L"VORNIC_PLANTED_RECORD=" + record};
+    const NativeFirst nativeFirst(kProgram);
+    const NativeFirst probeNativeFirst(kProbe);
+
+    struct Path {
+        const char* what;
+        Text packaged;
+        std::string script;
+        DWORD exitCode;
+        const wchar_t* message;  // the start of the one message it shows, or none
+    };
+    const Path paths[] = {
+        {"settings, machine check and a Java run",
+         PackagedCopy::plainSettings(
+             L"JRE Path=" + base.path() + L"app1\\" + (sizeof(void*) == 8 ? L"jre64" : L"jre") + L"\r\n",
+             // A paired build makes the launcher read the runtime's machine with Dbghelp.
+             L"[Application]\r\nPair Product=" + base.path() + L"pair.exe\r\n"),
+         "main: out hello\n", 0, nullptr},
+        {"exception dialog", PackagedCopy::plainSettings(L"", L"[Application]\r\nFailure Check=Yes\r\n"),
+         "main: throw java/lang/IllegalStateException planted\n", 0, nullptr},
+        {"message box", L"[Class Path]\r\nClass Path=app.jar\r\n", "", 0xFFFFFFFF, L"[210]"},
+    };
+    int number = 0;
+    for (const Path& path : paths) {
+        const PackagedCopy copy(base.path() + L"app" + std::to_wstring(++number) + L"\\", kProgram, PackagedCopy::resourcesFor(path.packaged), path.script);
+        ASSERT_TRUE(copy.ready()) << path.what;
+        ASSERT_TRUE(copyExceptionTemplate(copy.exe())) << path.what;
+        ASSERT_TRUE(plantEverywhere({copy.folder(), current})) << path.what;
+        const Launch launch = copy.run(environment, current);
+        ASSERT_TRUE(launch.finished) << path.what << ": " << describe(launch);
+        EXPECT_EQ(launch.exitCode, path.exitCode) << path.what << ": " << describe(launch);
+        if (path.message) {
+            ASSERT_EQ(launch.windows.size(), 1u) << path.what << ": " << describe(launch);
+            EXPECT_EQ(launch.windows[0].text.rfind(path.message, 0), 0u) << path.what << ": " << describe(launch);
+        } else {
+            EXPECT_TRUE(copy.mainRan()) << path.what << "\n" << copy.record();
+        }
+        if (std::string(path.what) == "exception dialog") {
+            EXPECT_EQ(launch.windows.size(), 1u) << "the dialog was shown: " << describe(launch);
+        }
+        EXPECT_EQ(plantsThatRan(record), "") << path.what << ": planted libraries ran";
+        DeleteFileW(record.c_str());
+    }
+
+    // The control: a bare-name load from the same folders runs each plant.
+    const WText probe = base.path() + L"app1\\" + kProbe;
+    ASSERT_TRUE(CopyFileW(besideThisProgram(L"plant_probe.exe").c_str(), probe.c_str(), FALSE));
+    std::printf("-- planted libraries (%s)\n", sizeof(void*) == 8 ? "x64" : "x86");
+    for (const wchar_t* library : kLibraries) {
+        DeleteFileW(record.c_str());
+        ChildProcess careless = ChildProcess::start(probe, L"probe " + WText(library), current, environment);
+        DWORD code = 0;
+        ASSERT_TRUE(careless.waitForExit(20000 * VORNIC_TIME_FACTOR, code)) << utf8Of(library);
+        const std::string loaded = plantsThatRan(record);
+        std::printf("   %-16s %s\n", utf8Of(library).c_str(),
+                    contains(loaded, "\\app1\\") ? "a careless load runs the plant"
+                                                : "Wine never loads a plant of this name");
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
