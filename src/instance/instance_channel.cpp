@@ -220,7 +220,9 @@ bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
 }
 
 bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
-    const InstanceHeader header = *static_cast<const volatile InstanceHeader*>(view_.get());
+    // Complete by now: the first instance fills it before it lets later starts in.
+    InstanceHeader header{};
+    std::memcpy(&header, view_.get(), sizeof header);
     active_ = true;
     firstInstance_ = false;
     // The first instance's set-up failed after it had made the block.
