@@ -180,6 +180,7 @@ bool InstanceChannel::open(const LauncherApp& app) {
     // once its header is complete and its listener owns a queue: files opened together (one start
     // each) all reach the instance that the first of them became.
     const MutexHold order(startMutexName(key));
+    SetLastError(ERROR_SUCCESS);
     HANDLE mapping =
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceHeader), key.c_str());
     const bool first = GetLastError() == ERROR_SUCCESS;

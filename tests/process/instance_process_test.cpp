@@ -157,16 +157,41 @@ TEST(SingleInstance, EveryArgumentListArrivesWholeWithItsExitCode) {
     EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
 }
 
-TEST(SingleInstance, VoidVariantRepliesBeforeTheCall) {
-    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns void\nsecondaryMain: sleep 3000\n");
-    ChildProcess first = app.startFirst();
-    DWORD code = 1;
-    ASSERT_TRUE(app.start(L"x").waitForExit(kLaunchTimeout, code));
-    EXPECT_EQ(code, 0u);
-    EXPECT_FALSE(contains(app.record(), "secondary-returned")) << "the second start waited for the call";
-    EXPECT_TRUE(app.waitForRecord("secondary-returned", 1));
-    app.release();
-    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+// When the reply comes: before the call (void), after it (int; -1 when it throws), or never (no
+// secondaryMain: the waiting start ends with the first instance).
+TEST(SingleInstance, ReplyFollowsTheVariant) {
+    struct Case {
+        const char* script;
+        bool repliesBeforeFirstEnds;
+        DWORD exitCode;
+        const char* recorded;
+    };
+    const Case cases[] = {
+        {"secondaryMain: returns void\nsecondaryMain: sleep 3000\n", true, 0, "secondary-arguments: 1 1:x\n"},
+        {"secondaryMain: returns int\nsecondaryMain: throw java/lang/IllegalStateException refused\n", true,
+         static_cast<DWORD>(-1), "exception-describe: java.lang.IllegalStateException: refused"},
+        {"main: exit 4\n", false, 4, "exception-describe: java.lang.NoSuchMethodError"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        const InstanceApp app(L"Single Instance=yes\r\n", c.script);
+        ChildProcess first = app.startFirst();
+        ChildProcess second = app.start(L"x");
+        DWORD code = 1;
+        if (c.repliesBeforeFirstEnds) {
+            ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+            EXPECT_EQ(code, c.exitCode);
+            EXPECT_FALSE(contains(app.record(), "secondary-returned")) << "the void variant replied after the call";
+        } else {
+            EXPECT_TRUE(app.waitForRecord(c.recorded, 1)) << app.record();
+            EXPECT_EQ(WaitForSingleObject(second.handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "a reply came";
+        }
+        app.release();
+        ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, c.exitCode);
+        ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+        EXPECT_TRUE(contains(app.record(), c.recorded)) << app.record();
+    }
 }
 
 TEST(SingleInstance, StartDuringClassLoadingIsServedOnceMainRuns) {
