@@ -33,20 +33,29 @@ size_t occurrences(const std::string& text, const std::string& part) {
 // test, so that the first start keeps running while later ones arrive.
 class InstanceApp {
 public:
-    InstanceApp(const Text& applicationSection, const std::string& secondaryScript, const std::string& extraScript = "")
+    // With `exeLength`, the executable lies that deep (its runtime then named by "JRE Path").
+    InstanceApp(const Text& applicationSection, const std::string& secondaryScript, const std::string& extraScript = "",
+                size_t exeLength = 0)
         : event_(L"vornic_instance_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++count_)),
           release_(CreateEventW(nullptr, TRUE, FALSE, event_.c_str())) {
-        exe_ = folder_.path() + L"app.exe";
+        const WText runtime = folder_.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        WText exeFolder = folder_.path();
+        Text runtimeSetting;
+        if (exeLength > 0) {
+            exeFolder += WText(exeLength - exeFolder.size() - 8, L'd') + L"\\";
+            EXPECT_TRUE(makeFolders(exeFolder));
+            runtimeSetting = L"JRE Path=" + runtime + L"\r\n";
+        }
+        exe_ = exeFolder + L"app.exe";
         EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe_.c_str(), FALSE));
         PackagedResources resources;
         resources.settings(kUpgradeCode, L"second",
-                           L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n"
-                           L"[Application]\r\n" + applicationSection);
+                           L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSetting +
+                           L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" + applicationSection);
         EXPECT_TRUE(resources.writeInto(exe_));
-        EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini",
+        EXPECT_TRUE(writeUtf16File(exeFolder + L"app.ini",
                                    L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
-        EXPECT_TRUE(writeFileBytes(folder_.path() + L"app.jar", "PK"));
-        const WText runtime = folder_.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        EXPECT_TRUE(writeFileBytes(exeFolder + L"app.jar", "PK"));
         EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
         EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
         EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
@@ -248,6 +257,21 @@ TEST(SingleInstance, CopiesInDifferentFoldersAreIndependent) {
     EXPECT_EQ(code, 0u);
     ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
     EXPECT_EQ(occurrences(one.record(), "secondary-arguments"), 0u) << one.record();
+}
+
+// A path too long for object names that carry it whole (258 units: the registered message's name
+// holds 255) still gives a channel of its own.
+TEST(SingleInstance, ExecutableDeepInFoldersStillHandsOver) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n",
+                          "", 258);
+    ChildProcess first = app.startFirst();
+    DWORD code = 0;
+    ASSERT_TRUE(app.start(L"21 deep").waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 21u);
+    EXPECT_TRUE(contains(app.record(), secondaryLine({L"21", L"deep"}))) << app.record();
+    app.release();
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
 }
 
 // Many files opened at once start one launcher each: every list is delivered once, whole, and
