@@ -252,22 +252,29 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
     return PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0) != FALSE;
 }
 
+bool InstanceChannel::takeReply(int& code) const {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != replyMessage_) continue;
+        code = static_cast<int>(static_cast<std::uint32_t>(message.wParam));
+        return true;
+    }
+    return false;
+}
+
 int InstanceChannel::waitForReply() {
     HANDLE process = firstProcess_.get();
+    int code = 0;
     for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == replyMessage_) return static_cast<int>(static_cast<std::uint32_t>(message.wParam));
-        }
+        if (takeReply(code)) return code;
+        // One wait for both: a message in the queue, or the first instance's end.
         const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
         if (woke == WAIT_OBJECT_0 + 1) continue;
-        // The first instance ended (or cannot be waited for): a reply it posted before still wins.
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == replyMessage_) return static_cast<int>(static_cast<std::uint32_t>(message.wParam));
-        }
-        DWORD code = 0;
-        if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code)) return -1;
-        return static_cast<int>(code);
+        // It ended (or cannot be waited for): a reply it posted before still wins.
+        if (takeReply(code)) return code;
+        DWORD exitCode = 0;
+        if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) return -1;
+        return static_cast<int>(exitCode);
     }
 }
 

@@ -49,6 +49,8 @@ public:
 private:
     bool openFirst(const LauncherApp& app, const Text& key);
     bool handOver(const LauncherApp& app, const Text& key);
+    // Takes the queue's messages up to the reply, if there is one.
+    bool takeReply(int& code) const;
 
     bool active_ = false;
     bool firstInstance_ = true;
