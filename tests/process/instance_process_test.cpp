@@ -294,7 +294,8 @@ TEST(SingleInstance, TwentyStartsAtOnceEachDeliveredOnce) {
         for (size_t k = 0; k < starts.size(); ++k) {
             DWORD code = 0;
             ASSERT_TRUE(starts[k].waitForExit(kLaunchTimeout, code)) << "round " << round << " start " << k;
-            EXPECT_EQ(code, codes[k]) << "round " << round << " start " << k;
+            EXPECT_EQ(code, codes[k]) << "round " << round << " start " << k << "; main ran "
+                                      << occurrences(app.record(), "call: main") << " times";
         }
     }
     const std::string record = app.record();
