@@ -65,6 +65,9 @@ public:
                                    extraScript + "main: wait-event " + eventName + "\n" + secondaryScript));
     }
 
+    // A test that stops early still lets its starts end.
+    ~InstanceApp() { release(); }
+
     std::string record() const { return readText(folder_.path() + L"record.txt"); }
 
     ChildProcess start(const WText& arguments) const {
@@ -213,9 +216,12 @@ TEST(SingleInstance, StartDuringClassLoadingIsServedOnceMainRuns) {
     DWORD code = 0;
     ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
     EXPECT_EQ(code, 9u);
+    // Main's first line against the request's first: the ready signal comes just before main is
+    // called, and the request still has to attach, find the class and build its array.
     const std::string record = app.record();
-    ASSERT_NE(record.find("call: main"), std::string::npos);
-    EXPECT_LT(record.find("call: main"), record.find(secondaryLine({L"early"}))) << record;
+    ASSERT_NE(record.find("main-class: app/Main"), std::string::npos);
+    EXPECT_LT(record.find("main-class: app/Main"), record.find("secondary-class: app/Main")) << record;
+    EXPECT_TRUE(contains(record, secondaryLine({L"early"}))) << record;
     app.release();
     ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
 }
@@ -275,13 +281,12 @@ TEST(SingleInstance, ExecutableDeepInFoldersStillHandsOver) {
 }
 
 // Many files opened at once start one launcher each: every list is delivered once, whole, and
-// each start ends with its own code. Twenty rounds of twenty; under emulation (x86) a round takes
-// minutes, so there the rounds are fewer.
+// each start ends with its own code. Twenty rounds of twenty.
 TEST(SingleInstance, TwentyStartsAtOnceEachDeliveredOnce) {
     const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
     ChildProcess first = app.startFirst();
     std::vector<std::vector<WText>> sent;
-    for (int round = 0; round < 20 / VORNIC_TIME_FACTOR; ++round) {
+    for (int round = 0; round < 20; ++round) {
         std::vector<ChildProcess> starts;
         std::vector<DWORD> codes;
         for (int k = 0; k < 20; ++k) {

@@ -145,10 +145,11 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
                 result.i = static_cast<jint>(std::atol(utf8Of(arguments->elements[index]).c_str()));
             }
         } else if (verb == "wait-event") {
-            // Until the test sets the named event; a test that forgets it fails after two minutes.
+            // Until the test sets the named event; a test that forgets it fails after fifteen minutes
+            // (long enough for the longest test under emulation).
             const std::wstring name(rest.begin(), rest.end());
             const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-            if (!event || WaitForSingleObject(event, 120000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", rest);
+            if (!event || WaitForSingleObject(event, 900000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", rest);
             CloseHandle(event);
         } else {
             failLoudly("bad-script-action", action);

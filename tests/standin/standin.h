@@ -41,7 +41,7 @@
 //   secondaryMain: returns int|void   the signature secondaryMain has; without this line it has none
 //   secondaryMain: return <n>         the int it returns
 //   secondaryMain: return-argument <i>   the int its argument <i> (from 0) spells
-//   main: wait-event <name>   waits until the named event is set (at most two minutes, else aborts)
+//   main: wait-event <name>   waits until the named event is set (at most fifteen minutes, else aborts)
 //   load-delay: <ms>          loading an application class takes that long
 //   class: <name>             a class the application class loader knows (slash form); without any
 //                             such line every name outside java/, javax/ and sun/ is an application class
