@@ -53,8 +53,8 @@ public:
                            L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSetting +
                            L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" + applicationSection);
         EXPECT_TRUE(resources.writeInto(exe_));
-        EXPECT_TRUE(writeUtf16File(exeFolder + L"app.ini",
-                                   L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        iniPath_ = exeFolder + L"app.ini";
+        EXPECT_TRUE(writeUtf16File(iniPath_, L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
         EXPECT_TRUE(writeFileBytes(exeFolder + L"app.jar", "PK"));
         EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
         EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
@@ -63,6 +63,11 @@ public:
         const std::string eventName(event_.begin(), event_.end());
         EXPECT_TRUE(writeFileBytes(folder_.path() + L"script.txt",
                                    extraScript + "main: wait-event " + eventName + "\n" + secondaryScript));
+    }
+
+    // Sections of the INI file beside the executable, which override the packaged ones.
+    void addIniText(const Text& text) const {
+        EXPECT_TRUE(writeUtf16File(iniPath_, L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n" + text));
     }
 
     // A test that stops early still lets its starts end.
@@ -100,6 +105,7 @@ private:
     static inline int count_ = 0;
     TempFolder folder_;
     WText exe_;
+    WText iniPath_;
     WText event_;
     UniqueHandle release_;
 };
@@ -248,6 +254,30 @@ TEST(SingleInstance, FirstInstanceEndingUnansweredEndsTheWaitAtOnce) {
     EXPECT_EQ(code, 7u);
     // Polling every 100 ms would take 50 ms on average; the wait wakes on the end itself.
     EXPECT_LT(milliseconds, 40.0 * VORNIC_TIME_FACTOR) << "the waiting start ended " << milliseconds << " ms after";
+}
+
+// With IBM runtimes accepted the request's thread stays attached, as the Java thread does.
+TEST(SingleInstance, IbmRuntimesKeepTheRequestThreadAttached) {
+    for (const bool ibm : {false, true}) {
+        SCOPED_TRACE(ibm ? "ibm" : "default provider");
+        const InstanceApp app(L"Single Instance=yes\r\n",
+                              "secondaryMain: returns int\nsecondaryMain: return 2\nmain: exit 0\n");
+        if (ibm) app.addIniText(L"[Java Runtime Environment]\r\nVM Provider=ibm\r\n");
+        ChildProcess first = app.startFirst();
+        DWORD code = 0;
+        ASSERT_TRUE(app.start(L"x").waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, 2u);
+        if (ibm) {
+            Sleep(500 * VORNIC_TIME_FACTOR);
+        } else {
+            EXPECT_TRUE(app.waitForRecord("detach", 1)) << app.record();
+        }
+        app.release();
+        ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, 0u);
+        // main ends the process itself, so only a request thread can have detached.
+        EXPECT_EQ(occurrences(app.record(), "detach"), ibm ? 0u : 1u) << app.record();
+    }
 }
 
 TEST(SingleInstance, CopiesInDifferentFoldersAreIndependent) {
