@@ -43,7 +43,7 @@ LauncherApp::~LauncherApp() {
 bool LauncherApp::initialize() {
     commandArguments = argumentsOfCommandLine(GetCommandLineW());
     if (!loadLauncherSettings(*this)) return false;
-    if (!instanceChannel.open(false, Text())) return false;
+    if (!instanceChannel.open(*this)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
     if (overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;

@@ -1,11 +1,301 @@
 #include "instance/instance_channel.h"
 
-bool InstanceChannel::open(bool, const Text&) {
-    active_ = false;
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/launcher_app.h"
+#include "instance/instance_block.h"
+#include "jvm/java_invocation.h"
+#include "jvm/java_strings.h"
+#include "jvm/system_text.h"
+#include "settings/packaged_settings.h"
+#include "settings/settings_paths.h"
+#include "support/filesystem.h"
+
+struct InstanceChannel::Shared {
+    Text key;
+    UINT requestMessage = 0;
+    std::string mainClass;  // slash form, in the ANSI code page FindClass takes
+    bool keepAttached = false;
+    UniqueHandle ready;     // may be empty: then requests do not wait
+    std::atomic<JavaVM*> vm{nullptr};
+};
+
+namespace {
+
+using Shared = InstanceChannel::Shared;
+
+// How long a start waits for the one before it to decide; past that it goes on unordered rather
+// than hang behind a start that hangs.
+constexpr DWORD kStartOrderTimeout = 30000;
+
+// Holds a named mutex from a successful wait until destruction. An abandoned mutex (its holder
+// died) is held all the same.
+class MutexHold {
+public:
+    explicit MutexHold(const Text& name) : mutex_(CreateMutexW(nullptr, FALSE, name.c_str())) {
+        if (!mutex_) return;
+        const DWORD result = WaitForSingleObject(mutex_.get(), kStartOrderTimeout);
+        held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    ~MutexHold() {
+        if (held_) ReleaseMutex(mutex_.get());
+    }
+    MutexHold(const MutexHold&) = delete;
+    MutexHold& operator=(const MutexHold&) = delete;
+
+private:
+    UniqueHandle mutex_;
+    bool held_ = false;
+};
+
+struct ListenerStart {
+    std::shared_ptr<Shared> shared;
+    HANDLE queueReady;  // the opening thread's, which waits for it
+};
+
+struct Request {
+    std::shared_ptr<Shared> shared;
+    DWORD requester;
+    TextList arguments;
+};
+
+// A thread owns a message queue from its first call of a message function on; a message posted to it
+// before that is refused.
+void ownMessageQueue() {
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+}
+
+// The arguments of `requester`'s request, exactly once: a request whose writer has ended is gone, and
+// one already taken (a message repeated for a reused thread identifier) is not taken again.
+bool takeRequest(const Text& key, DWORD requester, TextList& arguments) {
+    UniqueHandle mapping(
+        OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, requestName(key, requester).c_str()));
+    if (!mapping) return false;
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    if (!view) return false;
+    MEMORY_BASIC_INFORMATION region{};
+    if (!VirtualQuery(view.get(), &region, sizeof region)) return false;
+    auto* bytes = static_cast<std::uint8_t*>(view.get());
+    auto* taken = reinterpret_cast<volatile LONG*>(bytes + kRequestTakenOffset);
+    if (InterlockedExchange(taken, 1) != 0) return false;
+    return decodeRequest(bytes, region.RegionSize, arguments);
+}
+
+void postReply(const Shared& shared, DWORD requester, jint code) {
+    PostThreadMessageW(requester, shared.requestMessage, static_cast<WPARAM>(static_cast<std::uint32_t>(code)), 0);
+}
+
+bool describePending(JNIEnv* env) {
+    if (!env->ExceptionCheck()) return false;
+    env->ExceptionDescribe();
+    return true;
+}
+
+// Calls "secondaryMain" with the arguments and replies: before the call for the void variant, with
+// its result after the call for the int one. False when it could not be called or threw.
+bool serve(JNIEnv* env, const Shared& shared, DWORD requester, const TextList& arguments) {
+    jclass mainClass = env->FindClass(shared.mainClass.c_str());
+    if (!mainClass) {
+        describePending(env);
+        return false;
+    }
+    bool served = false;
+    const SecondaryMain secondary = findSecondaryMain(env, mainClass);
+    if (secondary.kind != SecondaryMain::Kind::Missing) {
+        if (jobjectArray javaArguments = newJavaStringArray(env, arguments)) {
+            if (secondary.kind == SecondaryMain::Kind::Void) postReply(shared, requester, 0);
+            const jint result = callSecondaryMain(env, mainClass, secondary, javaArguments);
+            const bool threw = env->ExceptionCheck() == JNI_TRUE;
+            // An exception instead of a result is a failed hand-over, not a 0 the method never returned.
+            if (secondary.kind == SecondaryMain::Kind::Int) postReply(shared, requester, threw ? -1 : result);
+            served = !describePending(env);
+            env->DeleteLocalRef(javaArguments);
+        } else {
+            describePending(env);
+        }
+    }
+    env->DeleteLocalRef(mainClass);
+    return served;
+}
+
+DWORD WINAPI workerMain(void* parameter) {
+    const std::unique_ptr<Request> request(static_cast<Request*>(parameter));
+    const Shared& shared = *request->shared;
+    if (shared.ready) WaitForSingleObject(shared.ready.get(), INFINITE);
+    JavaVM* vm = shared.vm.load();
+    if (!vm) return 1;
+    JNIEnv* env = nullptr;
+    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return 1;
+    const bool served = serve(env, shared, request->requester, request->arguments);
+    // IBM runtimes keep the Java thread attached too.
+    if (!shared.keepAttached) vm->DetachCurrentThread();
+    return served ? 0 : 1;
+}
+
+DWORD WINAPI listenerMain(void* parameter) {
+    std::shared_ptr<Shared> shared;
+    {
+        const std::unique_ptr<ListenerStart> start(static_cast<ListenerStart*>(parameter));
+        shared = start->shared;
+        ownMessageQueue();
+        SetEvent(start->queueReady);
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message != shared->requestMessage) continue;
+        const auto requester = static_cast<DWORD>(message.wParam);
+        // Read at once, so the requester's mapping is free whatever the Java side still waits for.
+        TextList arguments;
+        if (!takeRequest(shared->key, requester, arguments)) continue;
+        auto* request = new Request{shared, requester, std::move(arguments)};
+        UniqueHandle worker(CreateThread(nullptr, 0, workerMain, request, 0, nullptr));
+        if (!worker) delete request;
+    }
+    return 0;
+}
+
+}  // namespace
+
+InstanceChannel::InstanceChannel() = default;
+
+InstanceChannel::~InstanceChannel() { close(); }
+
+bool InstanceChannel::open(const LauncherApp& app) {
+    Text iniPath;
+    if (!settingsFilePath(iniPath)) return false;
+    if (app.isService) return true;
+    Text singleInstance;
+    openLayeredStore(iniPath, app.upgradeCode).getValue(L"Application", L"Single Instance", singleInstance);
+    if (singleInstance != L"yes") return true;
+
+    Text exePath;
+    if (!getModulePath(nullptr, exePath)) return true;
+    const Text key = instanceKey(exePath);
+
+    // Starts of one executable decide one after the other, and the first lets the next one in only
+    // once its header is complete and its listener owns a queue: files opened together (one start
+    // each) all reach the instance that the first of them became.
+    const MutexHold order(startMutexName(key));
+    SetLastError(ERROR_SUCCESS);
+    HANDLE mapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceHeader), key.c_str());
+    const bool first = GetLastError() == ERROR_SUCCESS;
+    mapping_.reset(mapping);
+    if (!mapping_) return true;
+    view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    if (!view_) return true;
+    return first ? openFirst(app, key) : handOver(app, key);
+}
+
+bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
+    auto shared = std::make_shared<Shared>();
+    shared->key = key;
+    shared->mainClass = toAnsiText(app.mainClass);
+    shared->keepAttached = app.acceptIbm || app.favorIbm;
+    shared->ready.reset(CreateEventW(nullptr, TRUE, FALSE, readyEventName(key).c_str()));
+    shared->requestMessage = RegisterWindowMessageW(key.c_str());
+    if (shared->requestMessage == 0) return true;
+
+    auto* header = static_cast<InstanceHeader*>(view_.get());
+    header->requestMessage = shared->requestMessage;
+    header->ownerProcessId = GetCurrentProcessId();
+
+    UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!queueReady) return true;
+    auto* start = new ListenerStart{shared, queueReady.get()};
+    listener_.reset(CreateThread(nullptr, 0, listenerMain, start, 0, &listenerId_));
+    if (!listener_) {
+        delete start;
+        return true;
+    }
+    WaitForSingleObject(queueReady.get(), INFINITE);
+    header->listenerThreadId = listenerId_;
+    shared_ = std::move(shared);
+    active_ = true;
     firstInstance_ = true;
     return true;
 }
 
-void InstanceChannel::close() { active_ = false; }
+bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
+    // Complete by now: the first instance fills it before it lets later starts in.
+    InstanceHeader header{};
+    std::memcpy(&header, view_.get(), sizeof header);
+    active_ = true;
+    firstInstance_ = false;
+    // The first instance's set-up failed after it had made the block.
+    if (header.listenerThreadId == 0 || header.requestMessage == 0) return false;
+    // Opened before the request goes out, so that its end is seen however soon it comes.
+    firstProcess_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, header.ownerProcessId));
+    if (!firstProcess_) return false;
 
-int InstanceChannel::waitForReply() { return 0; }
+    std::vector<std::uint8_t> bytes;
+    if (!encodeRequest(app.commandArguments, bytes)) return false;
+    const DWORD self = GetCurrentThreadId();
+    HANDLE request = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        static_cast<DWORD>(bytes.size()), requestName(key, self).c_str());
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    request_.reset(request);
+    // An existing one belongs to an ended start whose thread identifier this one got: not ours to fill.
+    if (!request_ || existed) return false;
+    {
+        UniqueView view(MapViewOfFile(request_.get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (!view) return false;
+        std::memcpy(view.get(), bytes.data(), bytes.size());
+    }
+
+    ownMessageQueue();
+    replyMessage_ = header.requestMessage;
+    return PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0) != FALSE;
+}
+
+bool InstanceChannel::takeReply(int& code) const {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != replyMessage_) continue;
+        code = static_cast<int>(static_cast<std::uint32_t>(message.wParam));
+        return true;
+    }
+    return false;
+}
+
+int InstanceChannel::waitForReply() {
+    HANDLE process = firstProcess_.get();
+    int code = 0;
+    for (;;) {
+        if (takeReply(code)) return code;
+        // One wait for both: a message in the queue, or the first instance's end.
+        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+        if (woke == WAIT_OBJECT_0 + 1) continue;
+        // It ended (or cannot be waited for): a reply it posted before still wins.
+        if (takeReply(code)) return code;
+        DWORD exitCode = 0;
+        if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) return -1;
+        return static_cast<int>(exitCode);
+    }
+}
+
+void InstanceChannel::signalReady(JavaVM* vm) {
+    if (!shared_) return;
+    shared_->vm.store(vm);
+    if (shared_->ready) SetEvent(shared_->ready.get());
+}
+
+void InstanceChannel::close() {
+    if (listener_) {
+        // Repeated in case the quit message is lost; the listener's queue exists since open.
+        do {
+            PostThreadMessageW(listenerId_, WM_QUIT, 0, 0);
+        } while (WaitForSingleObject(listener_.get(), 100) == WAIT_TIMEOUT);
+        listener_.reset();
+    }
+    view_.reset();
+    mapping_.reset();
+    request_.reset();
+    firstProcess_.reset();
+    shared_.reset();
+    active_ = false;
+}

@@ -1,22 +1,67 @@
-// One running instance per executable path; later starts hand their command line to the first.
-// Until single-instance coordination is built the channel is never active.
+// One running instance per executable path; later starts hand their command line to the first,
+// which passes it to the main class's static "secondaryMain" and answers with an exit code.
+//
+//   if (!app.instanceChannel.open(app)) return false;            // initialize, after the settings
+//   if (channel.isActive() && !channel.isFirstInstance()) return channel.waitForReply();   // run
+//   app.instanceChannel.signalReady(app.vm);                       // Java thread, just before main
 #pragma once
 
+#include <windows.h>
+
+#include <jni.h>
+
+#include <memory>
+
 #include "support/text.h"
+#include "support/unique_handle.h"
+
+class LauncherApp;
 
 class InstanceChannel {
 public:
-    // Decides whether this process is the first instance. False only on a failure that ends the launch.
-    bool open(bool singleInstance, const Text& exePath);
+    InstanceChannel();
+    ~InstanceChannel();
+    InstanceChannel(const InstanceChannel&) = delete;
+    InstanceChannel& operator=(const InstanceChannel&) = delete;
+
+    // Active only when "Single Instance" is exactly "yes" and the application is no service. The
+    // first start of the executable then listens for requests; a later one hands its arguments
+    // over. False only when the launch must end with -1: no settings file path, or a later start
+    // that cannot hand over.
+    bool open(const LauncherApp& app);
+
+    // Stops listening and releases the shared objects; requests being served go on.
     void close();
 
     bool isActive() const { return active_; }
     bool isFirstInstance() const { return firstInstance_; }
 
-    // Second instance: hands the command line over and returns the first instance's reply.
+    // Later start: the first instance's reply, or its exit code when it ends without replying
+    // (-1 when that code cannot be read).
     int waitForReply();
 
+    // First instance: main is about to run in `vm`; requests waiting for it go ahead.
+    void signalReady(JavaVM* vm);
+
+    // What the listener and the request workers share; it outlives the channel while they run.
+    struct Shared;
+
 private:
+    bool openFirst(const LauncherApp& app, const Text& key);
+    bool handOver(const LauncherApp& app, const Text& key);
+    // Takes the queue's messages up to the reply, if there is one.
+    bool takeReply(int& code) const;
+
     bool active_ = false;
     bool firstInstance_ = true;
+    UniqueHandle mapping_;
+    UniqueView view_;
+    UniqueHandle listener_;
+    DWORD listenerId_ = 0;
+    std::shared_ptr<Shared> shared_;
+    // A later start: its request (kept until the end, so a slow reader still finds it), the first
+    // instance's process, and the message the reply comes as.
+    UniqueHandle request_;
+    UniqueHandle firstProcess_;
+    UINT replyMessage_ = 0;
 };

@@ -27,11 +27,15 @@ void showCreationFailure(jint result) {
 
 class LaunchHost : public InvocationHost {
 public:
+    explicit LaunchHost(LauncherApp& app) : app_(app) {}
     void showMessage(unsigned id, const Text& argument) override {
         showMessageId(id, {argument});
     }
-    // The single-instance ready signal belongs here once the instance channel offers it.
-    void beforeMain() override {}
+    // Later starts waiting for the application are served from here on.
+    void beforeMain() override { app_.instanceChannel.signalReady(app_.vm); }
+
+private:
+    LauncherApp& app_;
 };
 
 DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMain(*static_cast<LauncherApp*>(app))); }
@@ -101,7 +105,7 @@ bool createVm(LauncherApp& app) {
 
 bool invokeMain(LauncherApp& app) {
     JNIEnv* env = app.env;
-    LaunchHost host;
+    LaunchHost host(app);
     if (!runMain(env, app.jvmLibrary.findClassFromBootLoader, app.mainClass, app.commandArguments, host)) {
         // Detached, so that destroying the machine later does not wait for this thread.
         app.vm->DetachCurrentThread();

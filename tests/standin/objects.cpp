@@ -226,6 +226,10 @@ ClassInfo* applicationClass(const std::string& name) {
     const Script& s = script();
     const bool withoutMain = std::find(s.classesWithoutMain.begin(), s.classesWithoutMain.end(), name) !=
                              s.classesWithoutMain.end();
+    if (s.loadDelayMilliseconds > 0) {
+        record("class-loading", name);
+        Sleep(s.loadDelayMilliseconds);
+    }
     ClassInfo* object = classTable()["java/lang/Object"].get();
     ClassInfo* info = addClass(name, object, {});
     info->isApplication = true;

@@ -59,6 +59,8 @@ Script readScript() {
             parsed.classes.push_back(action);
         } else if (method == "no-main") {
             parsed.classesWithoutMain.push_back(action);
+        } else if (method == "load-delay") {
+            parsed.loadDelayMilliseconds = static_cast<unsigned long>(std::atol(action.c_str()));
         } else {
             failLoudly("bad-script-line", line);
         }
@@ -101,6 +103,18 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
     if (arguments) {
         for (const Object* argument : arguments->elements) record("arg", utf8Of(argument));
     }
+    // Calls may run at once: one line per call, each argument as "<UTF-8 bytes>:<text>", so that no
+    // text can pass for a separator.
+    if (method == "secondaryMain") {
+        std::string line = std::to_string(arguments ? arguments->elements.size() : 0) + " ";
+        if (arguments) {
+            for (const Object* argument : arguments->elements) {
+                const std::string text = utf8Of(argument);
+                line += std::to_string(text.size()) + ":" + text;
+            }
+        }
+        record("secondary-arguments", line);
+    }
     const std::vector<std::string>& actions = method == "main" ? script().mainActions : script().secondaryActions;
     for (const std::string& action : actions) {
         const size_t space = action.find(' ');
@@ -140,10 +154,23 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
             showApplicationWindow();
         } else if (verb == "return") {
             result.i = static_cast<jint>(std::atol(rest.c_str()));
+        } else if (verb == "return-argument") {
+            const size_t index = static_cast<size_t>(std::atol(rest.c_str()));
+            if (arguments && index < arguments->elements.size()) {
+                result.i = static_cast<jint>(std::atol(utf8Of(arguments->elements[index]).c_str()));
+            }
+        } else if (verb == "wait-event") {
+            // Until the test sets the named event; a test that forgets it fails after fifteen minutes
+            // (long enough for the longest test under emulation).
+            const std::wstring name(rest.begin(), rest.end());
+            const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+            if (!event || WaitForSingleObject(event, 900000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", rest);
+            CloseHandle(event);
         } else {
             failLoudly("bad-script-action", action);
         }
     }
+    if (method == "secondaryMain") record("secondary-returned");
     return result;
 }
 

@@ -14,6 +14,7 @@ struct Script {
     std::string secondarySignature;  // "", "([Ljava/lang/String;)V" or "([Ljava/lang/String;)I"
     std::vector<std::string> classes;
     std::vector<std::string> classesWithoutMain;
+    unsigned long loadDelayMilliseconds = 0;  // how long loading an application class takes
 };
 
 // Read once, on first use.

@@ -19,6 +19,9 @@
 //   find-class: <name>        FindClass; "find-class-from-boot-loader: <name>"; "check-and-load-main: <name>"
 //   main-class: <name>        the class whose "main" runs, slash form
 //   call: main                then "arg: <text>" per argument; likewise "call: secondaryMain"
+//   secondary-arguments: <n> <bytes>:<text>...   each secondaryMain call in one line (calls may overlap);
+//                             "secondary-returned" when its actions are done
+//   class-loading: <name>     an application class starts loading (only with "load-delay")
 //   set-out: <file>           System.setOut/setErr with the file a PrintStream writes to ("<memory>")
 //   exit: <n>                 System.exit, before the exit hook runs
 //   abort                     before the abort hook runs
@@ -41,6 +44,9 @@
 //                             on the Java thread; it stays until the thread ends
 //   secondaryMain: returns int|void   the signature secondaryMain has; without this line it has none
 //   secondaryMain: return <n>         the int it returns
+//   secondaryMain: return-argument <i>   the int its argument <i> (from 0) spells
+//   main: wait-event <name>   waits until the named event is set (at most fifteen minutes, else aborts)
+//   load-delay: <ms>          loading an application class takes that long
 //   class: <name>             a class the application class loader knows (slash form); without any
 //                             such line every name outside java/, javax/ and sun/ is an application class
 //   no-main: <name>           that class has no "main" method

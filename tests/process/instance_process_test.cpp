@@ -1,0 +1,369 @@
+// Single instance as users meet it: later starts of a packaged copy hand their arguments to the
+// running one, whose stand-in runtime records every "secondaryMain" call in one line.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "harness.h"
+#include "package_resources.h"
+
+namespace {
+
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
+const Text kUpgradeCode = L"{5A0C3E91-7B44-4C1D-8E2F-6D9A1B3C5E70}";
+const WText kStandin = WIDE_STANDIN_RUNTIME;
+
+// The record line of one secondaryMain call with these arguments.
+std::string secondaryLine(const std::vector<WText>& arguments) {
+    std::string line = "secondary-arguments: " + std::to_string(arguments.size()) + " ";
+    for (const WText& argument : arguments) {
+        const std::string text = utf8Of(argument);
+        line += std::to_string(text.size()) + ":" + text;
+    }
+    return line + "\n";
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// A packaged copy "app.exe" with the stand-in runtime beside it. Its main waits for an event of the
+// test, so that the first start keeps running while later ones arrive.
+class InstanceApp {
+public:
+    // With `exeLength`, the executable lies that deep (its runtime then named by "JRE Path").
+    InstanceApp(const Text& applicationSection, const std::string& secondaryScript, const std::string& extraScript = "",
+                size_t exeLength = 0)
+        : event_(L"vornic_instance_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++count_)),
+          release_(CreateEventW(nullptr, TRUE, FALSE, event_.c_str())) {
+        const WText runtime = folder_.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        WText exeFolder = folder_.path();
+        Text runtimeSetting;
+        if (exeLength > 0) {
+            exeFolder += WText(exeLength - exeFolder.size() - 8, L'd') + L"\\";
+            EXPECT_TRUE(makeFolders(exeFolder));
+            runtimeSetting = L"JRE Path=" + runtime + L"\r\n";
+        }
+        exe_ = exeFolder + L"app.exe";
+        EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe_.c_str(), FALSE));
+        PackagedResources resources;
+        resources.settings(kUpgradeCode, L"second",
+                           L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSetting +
+                           L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" + applicationSection);
+        EXPECT_TRUE(resources.writeInto(exe_));
+        iniPath_ = exeFolder + L"app.ini";
+        EXPECT_TRUE(writeUtf16File(iniPath_, L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        EXPECT_TRUE(writeFileBytes(exeFolder + L"app.jar", "PK"));
+        EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
+                              (runtime + L"bin\\server\\jvm.dll").c_str(), FALSE));
+        const std::string eventName(event_.begin(), event_.end());
+        EXPECT_TRUE(writeFileBytes(folder_.path() + L"script.txt",
+                                   extraScript + "main: wait-event " + eventName + "\n" + secondaryScript));
+    }
+
+    // Sections of the INI file beside the executable, which override the packaged ones.
+    void addIniText(const Text& text) const {
+        EXPECT_TRUE(writeUtf16File(iniPath_, L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n" + text));
+    }
+
+    // A test that stops early still lets its starts end.
+    ~InstanceApp() { release(); }
+
+    std::string record() const { return readText(folder_.path() + L"record.txt"); }
+
+    ChildProcess start(const WText& arguments) const {
+        const std::vector<WText> environment = {L"APPDATA=" + folder_.path() + L"appdata",
+                                                L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
+                                                L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
+        return ChildProcess::start(exe_, L"\"" + exe_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
+                                   folder_.path(), environment);
+    }
+
+    // Starts the first instance and waits until its main runs.
+    ChildProcess startFirst() const {
+        ChildProcess first = start(L"-nosplash");
+        EXPECT_TRUE(waitForRecord("call: main", 1));
+        return first;
+    }
+
+    bool waitForRecord(const std::string& part, size_t count) const {
+        for (DWORD waited = 0; waited < kLaunchTimeout; waited += 10) {
+            if (occurrences(record(), part) >= count) return true;
+            Sleep(10);
+        }
+        return false;
+    }
+
+    // Lets every main of this copy return.
+    void release() const { SetEvent(release_.get()); }
+
+private:
+    static inline int count_ = 0;
+    TempFolder folder_;
+    WText exe_;
+    WText iniPath_;
+    WText event_;
+    UniqueHandle release_;
+};
+
+// "Single Instance" is acted on only as exactly "yes", and never for a service.
+TEST(SingleInstance, OnlyExactYesOutsideServicesHandsOver) {
+    struct Case {
+        const wchar_t* settings;
+        bool handsOver;
+    };
+    const Case cases[] = {
+        {L"Single Instance=yes\r\n", true},
+        {L"Single Instance=Yes\r\n", false},
+        {L"Application Type=service\r\nSingle Instance=yes\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf8Of(c.settings));
+        const InstanceApp app(c.settings, "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+        ChildProcess first = app.startFirst();
+        ChildProcess second = app.start(L"5");
+        DWORD code = 0;
+        if (c.handsOver) {
+            ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+            EXPECT_EQ(code, 5u);
+            EXPECT_TRUE(contains(app.record(), secondaryLine({L"5"}))) << app.record();
+        } else {
+            // Independent: the second start runs main itself, with its own argument.
+            EXPECT_TRUE(app.waitForRecord("call: main\narg: 5\n", 1)) << app.record();
+        }
+        app.release();
+        ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, 0u);
+        if (!c.handsOver) {
+            ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+            EXPECT_EQ(code, 0u);
+            EXPECT_EQ(occurrences(app.record(), "secondary-arguments"), 0u) << app.record();
+        }
+    }
+}
+
+// What a later start's command line becomes in secondaryMain, and its exit code from the int variant.
+TEST(SingleInstance, EveryArgumentListArrivesWholeWithItsExitCode) {
+    const WText longArgument(30000, L'L');
+    struct Case {
+        const char* what;
+        WText commandLine;
+        std::vector<WText> received;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {"no arguments give one empty string", L"", {L""}, 0},
+        {"an empty argument keeps the ones after it", L"a \"\" b", {L"a", L"", L"b"}, 0},
+        {"a negative result", L"-5 \"two words\"", {L"-5", L"two words"}, static_cast<DWORD>(-5)},
+        {"a command line of 30,000 units", L"12 " + longArgument, {L"12", longArgument}, 12},
+    };
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+    ChildProcess first = app.startFirst();
+    for (const Case& c : cases) {
+        DWORD code = 0;
+        ASSERT_TRUE(app.start(c.commandLine).waitForExit(kLaunchTimeout, code)) << c.what;
+        EXPECT_EQ(code, c.exitCode) << c.what;
+        EXPECT_EQ(occurrences(app.record(), secondaryLine(c.received)), 1u) << c.what;
+    }
+    app.release();
+    DWORD code = 0;
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
+}
+
+// When the reply comes: before the call (void), after it (int; -1 when it throws), or never (no
+// secondaryMain: the waiting start ends with the first instance).
+TEST(SingleInstance, ReplyFollowsTheVariant) {
+    struct Case {
+        const char* script;
+        bool repliesBeforeFirstEnds;
+        DWORD exitCode;
+        const char* recorded;
+    };
+    const Case cases[] = {
+        {"secondaryMain: returns void\nsecondaryMain: sleep 3000\n", true, 0, "secondary-arguments: 1 1:x\n"},
+        {"secondaryMain: returns int\nsecondaryMain: throw java/lang/IllegalStateException refused\n", true,
+         static_cast<DWORD>(-1), "exception-describe: java.lang.IllegalStateException: refused"},
+        {"main: exit 4\n", false, 4, "exception-describe: java.lang.NoSuchMethodError"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        const InstanceApp app(L"Single Instance=yes\r\n", c.script);
+        ChildProcess first = app.startFirst();
+        ChildProcess second = app.start(L"x");
+        DWORD code = 1;
+        if (c.repliesBeforeFirstEnds) {
+            ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+            EXPECT_EQ(code, c.exitCode);
+            EXPECT_FALSE(contains(app.record(), "secondary-returned")) << "the void variant replied after the call";
+        } else {
+            EXPECT_TRUE(app.waitForRecord(c.recorded, 1)) << app.record();
+            EXPECT_EQ(WaitForSingleObject(second.handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "a reply came";
+        }
+        app.release();
+        ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, c.exitCode);
+        ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+        EXPECT_TRUE(contains(app.record(), c.recorded)) << app.record();
+    }
+}
+
+TEST(SingleInstance, StartDuringClassLoadingIsServedOnceMainRuns) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return 9\n",
+                          "load-delay: " + std::to_string(2000 * VORNIC_TIME_FACTOR) + "\n");
+    ChildProcess first = app.start(L"-nosplash");
+    ASSERT_TRUE(app.waitForRecord("class-loading: app", 1)) << app.record();
+    ChildProcess second = app.start(L"early");
+    EXPECT_FALSE(contains(app.record(), "call: main")) << "the class loaded before the second start";
+    DWORD code = 0;
+    ASSERT_TRUE(second.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 9u);
+    // Main's first line against the request's first: the ready signal comes just before main is
+    // called, and the request still has to attach, find the class and build its array.
+    const std::string record = app.record();
+    ASSERT_NE(record.find("main-class: app/Main"), std::string::npos);
+    EXPECT_LT(record.find("main-class: app/Main"), record.find("secondary-class: app/Main")) << record;
+    EXPECT_TRUE(contains(record, secondaryLine({L"early"}))) << record;
+    app.release();
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+}
+
+// The first instance ends while a request is being served: the waiting start ends with its exit
+// code as soon as it has ended, instead of noticing on its next look.
+TEST(SingleInstance, FirstInstanceEndingUnansweredEndsTheWaitAtOnce) {
+    const InstanceApp app(L"Single Instance=yes\r\n",
+                          "secondaryMain: returns int\nsecondaryMain: sleep 60000\nmain: exit 7\n");
+    ChildProcess first = app.startFirst();
+    ChildProcess second = app.start(L"unanswered");
+    ASSERT_TRUE(app.waitForRecord(secondaryLine({L"unanswered"}), 1)) << app.record();
+    app.release();
+    ASSERT_EQ(WaitForSingleObject(first.handle(), kLaunchTimeout), WAIT_OBJECT_0);
+    LARGE_INTEGER frequency, firstEnded, secondEnded;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&firstEnded);
+    ASSERT_EQ(WaitForSingleObject(second.handle(), kLaunchTimeout), WAIT_OBJECT_0);
+    QueryPerformanceCounter(&secondEnded);
+    const double milliseconds =
+        1000.0 * static_cast<double>(secondEnded.QuadPart - firstEnded.QuadPart) / static_cast<double>(frequency.QuadPart);
+    DWORD code = 0;
+    ASSERT_TRUE(second.waitForExit(0, code));
+    EXPECT_EQ(code, 7u);
+    // Polling every 100 ms would take 50 ms on average; the wait wakes on the end itself.
+    EXPECT_LT(milliseconds, 40.0 * VORNIC_TIME_FACTOR) << "the waiting start ended " << milliseconds << " ms after";
+}
+
+// With IBM runtimes accepted the request's thread stays attached, as the Java thread does.
+TEST(SingleInstance, IbmRuntimesKeepTheRequestThreadAttached) {
+    for (const bool ibm : {false, true}) {
+        SCOPED_TRACE(ibm ? "ibm" : "default provider");
+        const InstanceApp app(L"Single Instance=yes\r\n",
+                              "secondaryMain: returns int\nsecondaryMain: return 2\nmain: exit 0\n");
+        if (ibm) app.addIniText(L"[Java Runtime Environment]\r\nVM Provider=ibm\r\n");
+        ChildProcess first = app.startFirst();
+        DWORD code = 0;
+        ASSERT_TRUE(app.start(L"x").waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, 2u);
+        if (ibm) {
+            Sleep(500 * VORNIC_TIME_FACTOR);
+        } else {
+            EXPECT_TRUE(app.waitForRecord("detach", 1)) << app.record();
+        }
+        app.release();
+        ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, 0u);
+        // main ends the process itself, so only a request thread can have detached.
+        EXPECT_EQ(occurrences(app.record(), "detach"), ibm ? 0u : 1u) << app.record();
+    }
+}
+
+TEST(SingleInstance, CopiesInDifferentFoldersAreIndependent) {
+    const InstanceApp one(L"Single Instance=yes\r\n", "secondaryMain: returns int\n");
+    const InstanceApp two(L"Single Instance=yes\r\n", "secondaryMain: returns int\n");
+    ChildProcess first = one.startFirst();
+    ChildProcess other = two.start(L"other");
+    EXPECT_TRUE(two.waitForRecord("arg: other", 1)) << "the copy elsewhere ran its own main";
+    two.release();
+    one.release();
+    DWORD code = 1;
+    ASSERT_TRUE(other.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(occurrences(one.record(), "secondary-arguments"), 0u) << one.record();
+}
+
+// A path too long for object names that carry it whole (258 units: the registered message's name
+// holds 255) still gives a channel of its own.
+TEST(SingleInstance, ExecutableDeepInFoldersStillHandsOver) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n",
+                          "", 258);
+    ChildProcess first = app.startFirst();
+    DWORD code = 0;
+    ASSERT_TRUE(app.start(L"21 deep").waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 21u);
+    EXPECT_TRUE(contains(app.record(), secondaryLine({L"21", L"deep"}))) << app.record();
+    app.release();
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
+}
+
+// Many files opened at once start one launcher each: every list is delivered once, whole, and
+// each start ends with its own code. Twenty rounds of twenty.
+TEST(SingleInstance, TwentyStartsAtOnceEachDeliveredOnce) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+    ChildProcess first = app.startFirst();
+    std::vector<std::vector<WText>> sent;
+    for (int round = 0; round < 20; ++round) {
+        std::vector<ChildProcess> starts;
+        std::vector<DWORD> codes;
+        for (int k = 0; k < 20; ++k) {
+            const DWORD code = static_cast<DWORD>(1000 + round * 20 + k);
+            const WText file = L"C:\\Docs\\round " + std::to_wstring(round) + L"\\file " + std::to_wstring(k) + L".txt";
+            sent.push_back({std::to_wstring(code), file, L"", std::to_wstring(k)});
+            starts.push_back(app.start(std::to_wstring(code) + L" \"" + file + L"\" \"\" " + std::to_wstring(k)));
+            codes.push_back(code);
+        }
+        for (size_t k = 0; k < starts.size(); ++k) {
+            DWORD code = 0;
+            ASSERT_TRUE(starts[k].waitForExit(kLaunchTimeout, code)) << "round " << round << " start " << k;
+            EXPECT_EQ(code, codes[k]) << "round " << round << " start " << k << "; main ran "
+                                      << occurrences(app.record(), "call: main") << " times";
+        }
+    }
+    const std::string record = app.record();
+    for (const std::vector<WText>& arguments : sent) {
+        EXPECT_EQ(occurrences(record, secondaryLine(arguments)), 1u) << utf8Of(arguments[1]);
+    }
+    EXPECT_EQ(occurrences(record, "secondary-arguments"), sent.size());
+    app.release();
+    DWORD code = 0;
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+}
+
+// The same when no instance runs yet: one of them becomes the first, every other one hands over.
+TEST(SingleInstance, StartsAtOnceWithoutARunningInstanceElectOneFirst) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+    std::vector<ChildProcess> starts;
+    for (int k = 0; k < 20; ++k) starts.push_back(app.start(std::to_wstring(100 + k) + L" -nosplash"));
+    ASSERT_TRUE(app.waitForRecord("secondary-arguments", 19)) << app.record();
+    app.release();
+    int firstInstances = 0;
+    for (int k = 0; k < 20; ++k) {
+        DWORD code = 0;
+        ASSERT_TRUE(starts[k].waitForExit(kLaunchTimeout, code)) << k;
+        if (code == 0) {
+            ++firstInstances;
+            EXPECT_TRUE(contains(app.record(), "arg: " + std::to_string(100 + k) + "\n"));
+        } else {
+            EXPECT_EQ(code, static_cast<DWORD>(100 + k));
+            EXPECT_EQ(occurrences(app.record(), secondaryLine({std::to_wstring(100 + k), L"-nosplash"})), 1u);
+        }
+    }
+    EXPECT_EQ(firstInstances, 1);
+    EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
+}
+
+}  // namespace
