@@ -1,0 +1,47 @@
+#include "controls/shell_functions.h"
+
+#include <type_traits>
+
+namespace {
+
+// The declared types must be the system headers' own, calling convention included: on x86 a
+// mismatch would compile and then unbalance the stack.
+static_assert(std::is_same_v<decltype(ShellFunctions::coInitializeEx), decltype(&CoInitializeEx)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::coUninitialize), decltype(&CoUninitialize)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::coTaskMemFree), decltype(&CoTaskMemFree)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shBrowseForFolder), decltype(&SHBrowseForFolderW)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shGetPathFromIdList), decltype(&SHGetPathFromIDListEx)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shellExecute), decltype(&ShellExecuteW)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::initCommonControls), decltype(&InitCommonControlsEx)>);
+
+// From the system folder only: a library of the same name beside the program or in the current
+// folder must never run. Never freed, as an imported library would not be.
+HMODULE systemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
+
+template <typename Function>
+void resolve(HMODULE library, const char* name, Function& function) {
+    if (!library) return;
+    // GetProcAddress answers with one generic pointer type; the cast through void* is the documented use.
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+ShellFunctions load() {
+    ShellFunctions functions;
+    const HMODULE ole = systemLibrary(L"ole32.dll");
+    resolve(ole, "CoInitializeEx", functions.coInitializeEx);
+    resolve(ole, "CoUninitialize", functions.coUninitialize);
+    resolve(ole, "CoTaskMemFree", functions.coTaskMemFree);
+    const HMODULE shell = systemLibrary(L"shell32.dll");
+    resolve(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
+    resolve(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
+    resolve(shell, "ShellExecuteW", functions.shellExecute);
+    resolve(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
+    return functions;
+}
+
+}  // namespace
+
+const ShellFunctions& shellFunctions() {
+    static const ShellFunctions functions = load();
+    return functions;
+}
