@@ -2,6 +2,8 @@
 
 #include <type_traits>
 
+#include "support/run_once.h"
+
 namespace {
 
 // The declared types must be the system headers' own, calling convention included: on x86 a
@@ -21,12 +23,14 @@ HMODULE systemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr
 template <typename Function>
 void resolve(HMODULE library, const char* name, Function& function) {
     if (!library) return;
-    // GetProcAddress answers with one generic pointer type; the cast through void* is the documented use.
+    // GetProcAddress answers with one generic pointer type; going through void* says the cast is meant.
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-ShellFunctions load() {
-    ShellFunctions functions;
+ShellFunctions functions;
+INIT_ONCE loaded = INIT_ONCE_STATIC_INIT;
+
+void load() {
     const HMODULE ole = systemLibrary(L"ole32.dll");
     resolve(ole, "CoInitializeEx", functions.coInitializeEx);
     resolve(ole, "CoUninitialize", functions.coUninitialize);
@@ -36,12 +40,11 @@ ShellFunctions load() {
     resolve(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
     resolve(shell, "ShellExecuteW", functions.shellExecute);
     resolve(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
-    return functions;
 }
 
 }  // namespace
 
 const ShellFunctions& shellFunctions() {
-    static const ShellFunctions functions = load();
+    runOnce(loaded, load);
     return functions;
 }
