@@ -25,6 +25,7 @@ void __throw_out_of_range(const char*) { endProcess(); }
 void __throw_out_of_range_fmt(const char*, ...) { endProcess(); }
 void __throw_invalid_argument(const char*) { endProcess(); }
 void __throw_system_error(int) { endProcess(); }
+void __throw_bad_function_call() { endProcess(); }
 
 }  // namespace std
 

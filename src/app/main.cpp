@@ -14,6 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         SetThreadLocale(GetSystemDefaultLCID());
         exitCode = app.initialize() ? app.run() : -1;
     }
-    VORNIC_TRACE(L"exit code " + std::to_wstring(exitCode));
+    VORNIC_TRACE(L"exit code " + decimalText(exitCode));
     return exitCode;
 }

@@ -1,11 +1,11 @@
 #include "controls/hyperlink_control.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <cstddef>
 
 #include "controls/link_colours.h"
+#include "controls/shell_functions.h"
 
 namespace {
 
@@ -39,7 +39,9 @@ void readColourValue(HKEY key, const wchar_t* name, std::uint32_t& colour) {
 }  // namespace
 
 bool openWithShell(const Text& target) {
-    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const auto shellExecute = shellFunctions().shellExecute;
+    if (!shellExecute) return false;
+    const HINSTANCE result = shellExecute(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
@@ -93,8 +95,9 @@ void HyperlinkControl::initialise() {
         }
         if (!linkFont_) createLinkFont();
     }
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
+    // Registers the tooltip class; without it the control is a link without a tooltip.
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    if (const auto initCommonControls = shellFunctions().initCommonControls) initCommonControls(&classes);
     tooltipWindow_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                          CW_USEDEFAULT, window_, nullptr, moduleInstance(), nullptr));
     if (label_.empty()) {

@@ -42,7 +42,7 @@ DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMa
 
 }  // namespace
 
-void JNICALL vmExitHook(jint code) { VORNIC_TRACE(L"exit code " + std::to_wstring(code) + L" (System.exit)"); }
+void JNICALL vmExitHook(jint code) { VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)"); }
 void JNICALL vmAbortHook() {}
 
 unsigned long long defaultStackSize(LauncherApp& app) {

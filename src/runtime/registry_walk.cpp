@@ -72,8 +72,8 @@ bool kindWanted(RuntimeKind kind, const SearchPreferences& p) {
 }
 
 Text versionText(const JavaVersion& v) {
-    return std::to_wstring(v.parts[0]) + L"." + std::to_wstring(v.parts[1]) + L"." + std::to_wstring(v.parts[2]) +
-           L"." + std::to_wstring(v.parts[3]);
+    return decimalText(v.parts[0]) + L"." + decimalText(v.parts[1]) + L"." + decimalText(v.parts[2]) +
+           L"." + decimalText(v.parts[3]);
 }
 
 const wchar_t* rootName(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? L"HKLM\\" : L"HKCU\\"; }
@@ -126,7 +126,7 @@ void considerVendorHome(const SearchPass& pass, const Text& where, const Text& r
 void walkVendorKey(const SearchPass& pass, RegistryRoot root, const VendorKey& vendor, CandidateList& candidates) {
     TextList names;
     if (!pass.registry.subkeyNames(root, vendor.path, names)) return;
-    VORNIC_TRACE(L"vendor key " + Text(rootName(root)) + vendor.path + L": " + std::to_wstring(names.size()) +
+    VORNIC_TRACE(L"vendor key " + Text(rootName(root)) + vendor.path + L": " + decimalText(names.size()) +
                  L" subkeys");
     for (const Text& name : names) {
         const Text key = vendor.path + name;
@@ -187,11 +187,11 @@ bool probeRuntimeKey(const RuntimeKey& key, const Text& name, const SearchPass& 
 void collectCandidates(const RuntimeKey& key, const SearchPass& pass, CandidateList& candidates) {
     TextList names;
     if (!pass.registry.subkeyNames(RegistryRoot::LocalMachine, key.path, names)) {
-        VORNIC_TRACE(L"key " + std::to_wstring(key.number) + L" HKLM\\" + key.path + L": not present");
+        VORNIC_TRACE(L"key " + decimalText(key.number) + L" HKLM\\" + key.path + L": not present");
         return;
     }
-    VORNIC_TRACE(L"key " + std::to_wstring(key.number) + L" HKLM\\" + key.path + L": " +
-                 std::to_wstring(names.size()) + L" subkeys");
+    VORNIC_TRACE(L"key " + decimalText(key.number) + L" HKLM\\" + key.path + L": " +
+                 decimalText(names.size()) + L" subkeys");
     const bool favored = isKeyFavored(key, pass.preferences);
     for (const Text& name : names) {
         RuntimeCandidate candidate;
@@ -226,7 +226,7 @@ void collectPassCandidates(const SearchPass& pass, CandidateList& candidates) {
         if (isKeySearched(key, p)) {
             collectCandidates(key, pass, candidates);
         } else {
-            VORNIC_TRACE(L"key " + std::to_wstring(key.number) + L" HKLM\\" + key.path +
+            VORNIC_TRACE(L"key " + decimalText(key.number) + L" HKLM\\" + key.path +
                          L": not searched (JVM Source, VM Provider)");
         }
     }
@@ -254,7 +254,7 @@ bool chooseRegisteredRuntime(const SearchPass& pass, Text& home) {
     }
     rankCandidates(candidates, p.favorMode, p.jvmType);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        VORNIC_TRACE(L"ranked " + std::to_wstring(i + 1) + L": " + describeCandidate(candidates[i]));
+        VORNIC_TRACE(L"ranked " + decimalText(i + 1) + L": " + describeCandidate(candidates[i]));
     }
     const Text* pattern = nullptr;
     const std::size_t chosen = selectCandidate(candidates, p.preferredVersions, &pattern);

@@ -1,6 +1,7 @@
 #include "runtime/runtime_candidates.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -61,7 +62,7 @@ Text textUpToNul(const Text& data) {
 
 bool releaseFileVersion(const std::string& content, JavaVersion& version) {
     version.clear();
-    static const std::string kKey = "JAVA_VERSION=";
+    const std::string_view kKey = "JAVA_VERSION=";
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
@@ -82,8 +83,8 @@ bool releaseFileVersion(const std::string& content, JavaVersion& version) {
 
 Text describeCandidate(const RuntimeCandidate& candidate) {
     const JavaVersion& v = candidate.version;
-    Text text = std::to_wstring(v.parts[0]) + L"." + std::to_wstring(v.parts[1]) + L"." + std::to_wstring(v.parts[2]) +
-                L"." + std::to_wstring(v.parts[3]) + L" " + candidate.home +
+    Text text = decimalText(v.parts[0]) + L"." + decimalText(v.parts[1]) + L"." + decimalText(v.parts[2]) +
+                L"." + decimalText(v.parts[3]) + L" " + candidate.home +
                 (candidate.server ? L" (server VM" : L" (client or other VM");
     return text + (candidate.favored ? L", favored)" : L")");
 }

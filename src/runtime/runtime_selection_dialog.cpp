@@ -1,9 +1,7 @@
 #include "runtime/runtime_selection_dialog.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-
 #include "controls/dialog_layout.h"
+#include "controls/shell_functions.h"
 #include "runtime/runtime_folder.h"
 #include "settings/messages.h"
 #include "settings/requirement_text.h"
@@ -16,35 +14,43 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NO
 static_assert(kBrowseFlags == 0x0241);
 
 struct CoTaskMemory {
-    explicit CoTaskMemory(void* memory) : memory(memory) {}
-    ~CoTaskMemory() { CoTaskMemFree(memory); }
+    CoTaskMemory(void* memory, const ShellFunctions& shell) : memory(memory), shell(shell) {}
+    ~CoTaskMemory() {
+        if (memory) shell.coTaskMemFree(memory);
+    }
     CoTaskMemory(const CoTaskMemory&) = delete;
     CoTaskMemory& operator=(const CoTaskMemory&) = delete;
     void* memory;
+    const ShellFunctions& shell;
 };
 
 }  // namespace
 
 bool browseWithShell(HWND owner, const Text& title, Text& folder) {
     folder.clear();
+    const ShellFunctions& shell = shellFunctions();
+    // Without any of these the browser cannot be shown; the user sees it as cancelled.
+    if (!shell.coInitializeEx || !shell.coUninitialize || !shell.coTaskMemFree || !shell.shBrowseForFolder ||
+        !shell.shGetPathFromIdList)
+        return false;
     // The resizable browser hosts COM objects and needs a single-threaded apartment on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT com = shell.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = title.c_str();
     info.ulFlags = kBrowseFlags;
-    const CoTaskMemory picked(SHBrowseForFolderW(&info));
+    const CoTaskMemory picked(shell.shBrowseForFolder(&info), shell);
     bool found = false;
     if (picked.memory) {
         Text path(32768, L'\0');
-        if (SHGetPathFromIDListEx(static_cast<PCIDLIST_ABSOLUTE>(picked.memory), path.data(),
-                                  static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+        if (shell.shGetPathFromIdList(static_cast<PCIDLIST_ABSOLUTE>(picked.memory), path.data(),
+                                      static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
             path.resize(wcslen(path.c_str()));
             folder = path;
             found = !folder.empty();
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) shell.coUninitialize();
     return found;
 }
 

@@ -59,7 +59,7 @@ bool SystemRegistryReader::valueData(RegistryRoot root, const Text& key, const w
 
 Text SystemRuntimeFiles::findJvmLibrary(const Text& home, JvmType type, bool* server) {
     // Family subkeys (1.8 beside 1.8.0_151) share a folder: each folder and type is looked at once.
-    const Text id = std::to_wstring(static_cast<int>(type)) + L"|" + home;
+    const Text id = decimalText(static_cast<int>(type)) + L"|" + home;
     const auto known = known_.find(id);
     if (known != known_.end()) {
         if (server && !known->second.library.empty()) *server = known->second.server;

@@ -116,7 +116,7 @@ void SplashController::runClosingLoop(SplashWindow& window) {
 }
 
 void SplashController::closeWindow() {
-    std::lock_guard<std::mutex> lock(closeMutex_);
+    const ExclusiveLock::Held held(closeLock_);
     if (!window_) return;
     if (thread_) {
         // A post fails until the thread has its queue; once one is accepted the thread ends.

@@ -11,9 +11,9 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 #include "splash/splash_rules.h"
+#include "support/exclusive_lock.h"
 #include "support/text.h"
 #include "support/unique_handle.h"
 
@@ -46,7 +46,7 @@ private:
     Text shadowSetting_;
     Text nativeSetting_;
     SplashClosing closing_;
-    std::mutex closeMutex_;
+    ExclusiveLock closeLock_;
     std::unique_ptr<SplashWindow> window_;
     UniqueHandle thread_;
     DWORD threadId_ = 0;

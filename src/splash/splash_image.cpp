@@ -1,6 +1,9 @@
 #include "splash/splash_image.h"
 
+#include <cstdlib>
+
 #include "support/growing_buffer.h"
+#include "support/run_once.h"
 
 namespace {
 
@@ -106,10 +109,18 @@ private:
     bool running_ = false;
 };
 
-// Made on first use under the language's guarded initialisation; destroyed at process exit.
+Gdiplus* gdiplusInstance = nullptr;
+INIT_ONCE gdiplusMade = INIT_ONCE_STATIC_INIT;
+
+void makeGdiplus() {
+    gdiplusInstance = new Gdiplus;
+    std::atexit([] { delete gdiplusInstance; });
+}
+
+// Made on first use by whichever thread comes first; shut down at process exit.
 Gdiplus& gdiplus() {
-    static Gdiplus instance;
-    return instance;
+    runOnce(gdiplusMade, makeGdiplus);
+    return *gdiplusInstance;
 }
 
 struct GraphicsTraits {

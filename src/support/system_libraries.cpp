@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "support/run_once.h"
+
 namespace {
 
 // With LOAD_LIBRARY_SEARCH_SYSTEM32 a library's static imports come from the system folder too, so
@@ -11,14 +13,14 @@ void pin(const wchar_t* name) {
     LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+void pinAll() {
+    pin(L"uxtheme.dll");
+    pin(L"msimg32.dll");  // the two that the theming library loads by name when it first draws
+    pin(L"ole32.dll");
+}
+
+INIT_ONCE pinned = INIT_ONCE_STATIC_INIT;
+
 }  // namespace
 
-void pinWindowLibraries() {
-    static const bool pinned = [] {
-        pin(L"uxtheme.dll");
-        pin(L"msimg32.dll");  // the two that the theming library loads by name when it first draws
-        pin(L"ole32.dll");
-        return true;
-    }();
-    (void)pinned;
-}
+void pinWindowLibraries() { runOnce(pinned, pinAll); }

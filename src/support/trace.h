@@ -5,6 +5,7 @@
 //   VORNIC_TRACE(L"JRE Path: " + home + L" has no jvm.dll");   // builds the text only when tracing
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "support/text.h"
@@ -20,8 +21,17 @@ namespace trace_detail {
 extern TraceSink* sink;
 }
 
-// Starts the clock; null turns tracing off. The sink must outlive every trace call.
-void setTraceSink(TraceSink* sink);
+// Milliseconds since any fixed point, for the stamps.
+using TraceClock = long long (*)();
+
+inline long long steadyClockMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Starts the clock; null turns tracing off. The sink must outlive every trace call. The launcher
+// passes the system's own clock: the standard one would bring in the POSIX thread library.
+void setTraceSink(TraceSink* sink, TraceClock clock = steadyClockMilliseconds);
 
 inline bool tracing() { return trace_detail::sink != nullptr; }
 

@@ -22,6 +22,17 @@ private:
     UniqueFile file_;
 };
 
+// The performance counter, as the standard library's steady clock reads it.
+long long counterMilliseconds() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER counter{};
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 || !QueryPerformanceCounter(&counter))
+        return static_cast<long long>(GetTickCount64());
+    const long long whole = counter.QuadPart / frequency.QuadPart;
+    const long long part = counter.QuadPart % frequency.QuadPart;
+    return whole * 1000 + part * 1000 / frequency.QuadPart;
+}
+
 }  // namespace
 
 void startTraceFromEnvironment() {
@@ -36,12 +47,12 @@ void startTraceFromEnvironment() {
     UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
-    // Lives until the process ends, so that the exit code can still be written.
-    static FileTraceSink sink(file.release());
-    setTraceSink(&sink);
+    // Lives until the process ends, so that the exit code can still be written; the system closes the
+    // file then.
+    setTraceSink(new FileTraceSink(file.release()), counterMilliseconds);
 
     Text exe(MAX_PATH, L'\0');
     exe.resize(GetModuleFileNameW(nullptr, exe.data(), MAX_PATH));
-    traceLine(L"launch: " + exe + L" (process " + std::to_wstring(GetCurrentProcessId()) + L", " +
+    traceLine(L"launch: " + exe + L" (process " + decimalText(GetCurrentProcessId()) + L", " +
               (sizeof(void*) == 8 ? L"x64" : L"x86") + L" build), command line: " + GetCommandLineW());
 }

@@ -1,0 +1,50 @@
+#include "controls/shell_functions.h"
+
+#include <type_traits>
+
+#include "support/run_once.h"
+
+namespace {
+
+// The declared types must be the system headers' own, calling convention included: on x86 a
+// mismatch would compile and then unbalance the stack.
+static_assert(std::is_same_v<decltype(ShellFunctions::coInitializeEx), decltype(&CoInitializeEx)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::coUninitialize), decltype(&CoUninitialize)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::coTaskMemFree), decltype(&CoTaskMemFree)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shBrowseForFolder), decltype(&SHBrowseForFolderW)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shGetPathFromIdList), decltype(&SHGetPathFromIDListEx)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::shellExecute), decltype(&ShellExecuteW)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::initCommonControls), decltype(&InitCommonControlsEx)>);
+
+// From the system folder only: a library of the same name beside the program or in the current
+// folder must never run. Never freed, as an imported library would not be.
+HMODULE systemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
+
+template <typename Function>
+void resolve(HMODULE library, const char* name, Function& function) {
+    if (!library) return;
+    // GetProcAddress answers with one generic pointer type; going through void* says the cast is meant.
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+ShellFunctions functions;
+INIT_ONCE loaded = INIT_ONCE_STATIC_INIT;
+
+void load() {
+    const HMODULE ole = systemLibrary(L"ole32.dll");
+    resolve(ole, "CoInitializeEx", functions.coInitializeEx);
+    resolve(ole, "CoUninitialize", functions.coUninitialize);
+    resolve(ole, "CoTaskMemFree", functions.coTaskMemFree);
+    const HMODULE shell = systemLibrary(L"shell32.dll");
+    resolve(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
+    resolve(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
+    resolve(shell, "ShellExecuteW", functions.shellExecute);
+    resolve(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
+}
+
+}  // namespace
+
+const ShellFunctions& shellFunctions() {
+    runOnce(loaded, load);
+    return functions;
+}

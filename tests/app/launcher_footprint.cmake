@@ -1,0 +1,29 @@
+# The launcher's start-up footprint: the DLLs it imports (each one is loaded at every start, before
+# any of its code runs) and its size. The shell, COM and common-controls libraries are loaded only
+# when the runtime dialog needs them; GDI is imported by USER32 anyway.
+#   cmake -DOBJDUMP=... -DLAUNCHER=.../vornicw.exe -P launcher_footprint.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
+set(max_bytes 204800)
+
+execute_process(COMMAND ${OBJDUMP} -p ${LAUNCHER} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} cannot read ${LAUNCHER}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${headers}")
+if(NOT lines)
+  message(FATAL_ERROR "no import found in ${LAUNCHER}")
+endif()
+foreach(line IN LISTS lines)
+  string(REPLACE "DLL Name: " "" name "${line}")
+  if(NOT name IN_LIST allowed)
+    message(SEND_ERROR "the launcher imports ${name}: load it when it is first needed instead")
+  endif()
+endforeach()
+
+file(SIZE ${LAUNCHER} bytes)
+if(bytes GREATER_EQUAL max_bytes)
+  message(SEND_ERROR "the launcher has ${bytes} bytes; it must stay under ${max_bytes}")
+endif()
+message(STATUS "${bytes} bytes; ${lines}")
