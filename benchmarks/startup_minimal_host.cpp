@@ -1,6 +1,8 @@
 // The least a host can do to start Java: load jvm.dll, create the machine, end. The start-up
 // benchmark compares the launcher's whole start with this; the host itself imports kernel32 only, so
-// what else loads is what the runtime's jvm.dll imports.
+// what else loads is what the runtime's jvm.dll imports. Built a second time with
+// MINIMAL_HOST_WITH_USER32, a host that can at least show a message box, so that the system loads and
+// initialises user32 as it does for every windowed program (the hand-over benchmark's floor).
 //
 //   startup_minimal_host PATH\jvm.dll CLASS_PATH
 #include <windows.h>
@@ -27,6 +29,11 @@ int wmain(int argc, wchar_t** argv) {
     initArgs.options = &option;
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    if (create(&vm, reinterpret_cast<void**>(&env), &initArgs) != JNI_OK) return 5;
+    if (create(&vm, reinterpret_cast<void**>(&env), &initArgs) != JNI_OK) {
+#ifdef MINIMAL_HOST_WITH_USER32
+        MessageBoxW(nullptr, L"The Java virtual machine cannot be created.", nullptr, MB_ICONERROR);
+#endif
+        return 5;
+    }
     return 0;
 }

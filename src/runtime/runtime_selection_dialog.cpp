@@ -5,6 +5,7 @@
 #include "runtime/runtime_folder.h"
 #include "settings/messages.h"
 #include "settings/requirement_text.h"
+#include "support/system_libraries.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ RuntimeDialog::RuntimeDialog(const Text& message, JvmType type, FolderBrowser br
     : message_(message), type_(type), browser_(std::move(browser)), link_(std::move(opener)) {}
 
 INT_PTR RuntimeDialog::show(HWND owner, HINSTANCE module) {
+    pinWindowLibraries();  // the dialog's theming loads libraries by name: have the system's ones first
     return DialogBoxParamW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(201), owner, dialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
