@@ -46,18 +46,6 @@ private:
     WText key_;
 };
 
-// Dialog 231 from this test program's own resources, as the packaging writes it.
-bool copyExceptionTemplate(const WText& exe) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!found) return false;
-    void* bytes = LockResource(LoadResource(nullptr, found));
-    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
-    if (!update) return false;
-    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
-                                    SizeofResource(nullptr, found));
-    return EndUpdateResourceW(update, !ok) && ok;
-}
-
 // The paths the plants recorded (each writes its own path in UTF-16), one a line.
 std::string plantsThatRan(const WText& record) {
     const std::string bytes = readText(record);

@@ -22,18 +22,6 @@ const std::map<unsigned, Text> kStrings = {
     {229, L"[229] exists"},           {230, L"[230] invalid"},
 };
 
-// Dialog 231 from this test program's own resources, as the packaging writes it.
-bool copyExceptionTemplate(const WText& exe) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!found) return false;
-    void* bytes = LockResource(LoadResource(nullptr, found));
-    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
-    if (!update) return false;
-    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
-                                    SizeofResource(nullptr, found));
-    return EndUpdateResourceW(update, !ok) && ok;
-}
-
 // A packaged copy "app.exe" with the stand-in runtime in its private runtime folder.
 class JavaApp {
 public:

@@ -17,17 +17,6 @@ const Text kUpgradeCode = L"{0F6B2D1A-3C57-4E89-A1B2-7D4E5F6A8B90}";
 constexpr COLORREF kGold = RGB(0xFF, 0xD7, 0x00);
 constexpr COLORREF kBlue = RGB(0x1E, 0x90, 0xFF);
 
-bool copyExceptionTemplate(const WText& exe) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!found) return false;
-    void* bytes = LockResource(LoadResource(nullptr, found));
-    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
-    if (!update) return false;
-    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
-                                    SizeofResource(nullptr, found));
-    return EndUpdateResourceW(update, !ok) && ok;
-}
-
 size_t countOf(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;

@@ -416,3 +416,14 @@ std::string utf8Of(const WText& text) {
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
+
+bool copyExceptionTemplate(const WText& exe) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!found) return false;
+    void* bytes = LockResource(LoadResource(nullptr, found));
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    if (!update) return false;
+    const bool ok = UpdateResourceW(update, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(231), 0, bytes,
+                                    SizeofResource(nullptr, found));
+    return EndUpdateResourceW(update, !ok) && ok;
+}

@@ -133,3 +133,7 @@ std::string readText(const WText& path);
 bool contains(const std::string& text, const std::string& part);
 // UTF-8, to compare wide texts with what records and logs hold.
 std::string utf8Of(const WText& text);
+
+// Writes dialog 231 (the exception dialog) from this test program's own resources into `exe`, as the
+// packaging writes it.
+bool copyExceptionTemplate(const WText& exe);
