@@ -5,13 +5,21 @@
 
 namespace {
 
-TEST(LongPathPrefix, OnlyLongPathsWithoutItGetIt) {
-    const Text shortPath = L"C:\\" + Text(256, L'a');
-    EXPECT_EQ(withLongPathPrefix(shortPath), shortPath);
-    const Text longPath = L"C:\\" + Text(257, L'a');
-    EXPECT_EQ(withLongPathPrefix(longPath), L"\\\\?\\" + longPath);
-    const Text prefixed = L"\\\\?\\" + longPath;
-    EXPECT_EQ(withLongPathPrefix(prefixed), prefixed);
+TEST(LongPathPrefix, OnlyLongFullPathsGetItInTheirForm) {
+    const Text name(257, L'a');
+    const struct {
+        Text path;
+        Text expected;
+    } cases[] = {
+        {L"C:\\" + Text(256, L'a'), L"C:\\" + Text(256, L'a')},  // 259 units: no prefix needed
+        {L"C:\\" + name, L"\\\\?\\C:\\" + name},
+        {L"\\\\?\\C:\\" + name, L"\\\\?\\C:\\" + name},
+        {L"\\\\server\\share\\" + name, L"\\\\?\\UNC\\server\\share\\" + name},
+        {L"C:/dir/" + name, L"\\\\?\\C:\\dir\\" + name},
+        {L"dir\\" + name, L"dir\\" + name},  // relative: the prefix would make it name another place
+        {L"\\\\.\\pipe\\" + name, L"\\\\.\\pipe\\" + name},
+    };
+    for (const auto& c : cases) EXPECT_EQ(withLongPathPrefix(c.path), c.expected) << c.path.size();
 }
 
 TEST(PathKinds, AbsoluteAndUnc) {
