@@ -8,7 +8,6 @@
 #include "app/launcher_app.h"
 #include "instance/instance_block.h"
 #include "jvm/java_invocation.h"
-#include "jvm/java_strings.h"
 #include "jvm/system_text.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
@@ -85,41 +84,10 @@ bool takeRequest(const Text& key, DWORD requester, TextList& arguments) {
     return decodeRequest(bytes, region.RegionSize, arguments);
 }
 
-void postReply(const Shared& shared, DWORD requester, jint code) {
-    PostThreadMessageW(requester, shared.requestMessage, static_cast<WPARAM>(static_cast<std::uint32_t>(code)), 0);
-}
-
-bool describePending(JNIEnv* env) {
-    if (!env->ExceptionCheck()) return false;
-    env->ExceptionDescribe();
-    return true;
-}
-
-// Calls "secondaryMain" with the arguments and replies: before the call for the void variant, with
-// its result after the call for the int one. False when it could not be called or threw.
-bool serve(JNIEnv* env, const Shared& shared, DWORD requester, const TextList& arguments) {
-    jclass mainClass = env->FindClass(shared.mainClass.c_str());
-    if (!mainClass) {
-        describePending(env);
-        return false;
-    }
-    bool served = false;
-    const SecondaryMain secondary = findSecondaryMain(env, mainClass);
-    if (secondary.kind != SecondaryMain::Kind::Missing) {
-        if (jobjectArray javaArguments = newJavaStringArray(env, arguments)) {
-            if (secondary.kind == SecondaryMain::Kind::Void) postReply(shared, requester, 0);
-            const jint result = callSecondaryMain(env, mainClass, secondary, javaArguments);
-            const bool threw = env->ExceptionCheck() == JNI_TRUE;
-            // An exception instead of a result is a failed hand-over, not a 0 the method never returned.
-            if (secondary.kind == SecondaryMain::Kind::Int) postReply(shared, requester, threw ? -1 : result);
-            served = !describePending(env);
-            env->DeleteLocalRef(javaArguments);
-        } else {
-            describePending(env);
-        }
-    }
-    env->DeleteLocalRef(mainClass);
-    return served;
+void postReply(void* context, jint code) {
+    const auto& request = *static_cast<const Request*>(context);
+    PostThreadMessageW(request.requester, request.shared->requestMessage,
+                       static_cast<WPARAM>(static_cast<std::uint32_t>(code)), 0);
 }
 
 DWORD WINAPI workerMain(void* parameter) {
@@ -130,7 +98,8 @@ DWORD WINAPI workerMain(void* parameter) {
     if (!vm) return 1;
     JNIEnv* env = nullptr;
     if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return 1;
-    const bool served = serve(env, shared, request->requester, request->arguments);
+    const bool served =
+        serveSecondaryRequest(env, shared.mainClass.c_str(), request->arguments, postReply, request.get());
     // IBM runtimes keep the Java thread attached too.
     if (!shared.keepAttached) vm->DetachCurrentThread();
     return served ? 0 : 1;

@@ -140,3 +140,29 @@ jint callSecondaryMain(JNIEnv* env, jclass mainClass, const SecondaryMain& secon
     }
     return 0;
 }
+
+bool serveSecondaryRequest(JNIEnv* env, const char* mainClass, const TextList& arguments, SecondaryReply reply,
+                           void* context) {
+    jclass found = env->FindClass(mainClass);
+    if (!found) {
+        describePending(env);
+        return false;
+    }
+    bool served = false;
+    const SecondaryMain secondary = findSecondaryMain(env, found);
+    if (secondary.kind != SecondaryMain::Kind::Missing) {
+        if (jobjectArray javaArguments = newJavaStringArray(env, arguments)) {
+            if (secondary.kind == SecondaryMain::Kind::Void) reply(context, 0);
+            const jint result = callSecondaryMain(env, found, secondary, javaArguments);
+            const bool threw = env->ExceptionCheck() == JNI_TRUE;
+            // An exception instead of a result is a failed hand-over, not a 0 the method never returned.
+            if (secondary.kind == SecondaryMain::Kind::Int) reply(context, threw ? -1 : result);
+            served = !describePending(env);
+            env->DeleteLocalRef(javaArguments);
+        } else {
+            describePending(env);
+        }
+    }
+    env->DeleteLocalRef(found);
+    return served;
+}

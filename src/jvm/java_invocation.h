@@ -50,3 +50,14 @@ SecondaryMain findSecondaryMain(JNIEnv* env, jclass mainClass);
 // Calls a found "secondaryMain" with `arguments`: its result for the int variant, 0 for the void one.
 // An exception it throws is left pending.
 jint callSecondaryMain(JNIEnv* env, jclass mainClass, const SecondaryMain& secondary, jobjectArray arguments);
+
+// Where a later start's exit code goes: the single-instance channel posts it back to the start.
+using SecondaryReply = void (*)(void* context, jint code);
+
+// Serves one later start on an attached thread: finds the main class (`mainClass` in slash form, in
+// the code page FindClass takes) and its "secondaryMain", and calls it with `arguments`. `reply` is
+// called once: with 0 before the call of the void variant, with the result after the call of the int
+// one, or with -1 when that one threw instead of returning. Nothing is replied when it cannot be
+// called. False when it was not called or threw; the exception is described.
+bool serveSecondaryRequest(JNIEnv* env, const char* mainClass, const TextList& arguments, SecondaryReply reply,
+                           void* context);

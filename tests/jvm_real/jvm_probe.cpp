@@ -190,16 +190,10 @@ int main(int argc, char** argv) {
         env->ExceptionClear();
         say("text-begin\n" + utf8(exceptionText(env, thrown)) + "text-end");
     } else if (scenario == "secondary") {
-        // secondary CLASS ARGS...
-        jclass mainClass = findMainClass(env, nullptr, textOf(rest[0]), host);
-        const SecondaryMain secondary = mainClass ? findSecondaryMain(env, mainClass) : SecondaryMain();
-        const char* kinds[] = {"missing", "void", "int"};
-        say(std::string("secondary kind ") + kinds[static_cast<int>(secondary.kind)]);
-        if (secondary.kind != SecondaryMain::Kind::Missing) {
-            jobjectArray array = newJavaStringArray(env, textsOf(restCount - 1, rest + 1));
-            say("secondary result " + std::to_string(callSecondaryMain(env, mainClass, secondary, array)));
-        }
-        ran = mainClass != nullptr;
+        // secondary CLASS ARGS...: served as the single-instance channel serves a later start
+        const std::string mainClass = rest[0];
+        const auto sayReply = [](void*, jint code) { say("reply " + std::to_string(code)); };
+        ran = serveSecondaryRequest(env, mainClass.c_str(), textsOf(restCount - 1, rest + 1), sayReply, nullptr);
     } else {
         say("unknown scenario " + scenario);
     }

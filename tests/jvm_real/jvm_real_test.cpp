@@ -217,28 +217,36 @@ TEST_F(JvmReal, ExceptionTextHoldsTheTraceAndItsCause) {
     EXPECT_TRUE(contains(run.out, "ran\n")) << run.out;  // the cleared exception stays cleared
 }
 
-TEST_F(JvmReal, SecondaryMainVariantsAreFound) {
+// A later start's exit code: before the call for the void variant, its result after the call for the
+// int one, -1 when that one throws, and no reply at all when there is nothing to call.
+TEST_F(JvmReal, SecondaryRequestsAreServedAndAnswered) {
     struct Case {
         const char* mainClass;
-        const char* kind;
-        const char* result;
-        const char* printed;
+        std::vector<std::string> arguments;
+        std::vector<std::string> outInOrder;
+        const char* described;
+        int exitStatus;
     };
     const Case cases[] = {
-        {"probe/SecondaryVoid", "void", "secondary result 0\n", "secondary void a|b c\n"},
-        {"probe/SecondaryInt", "int", "secondary result -7\n", "secondary int a|b c\n"},
-        {"probe/EchoArgs", "missing", nullptr, nullptr},
+        {"probe/SecondaryVoid", {"a", "b c", ""}, {"reply 0\n", "secondary void a|b c|\n", "\nran\n"}, nullptr, 0},
+        {"probe/SecondaryInt", {"a", "b c"}, {"secondary int a|b c\n", "reply -7\n", "\nran\n"}, nullptr, 0},
+        {"probe/SecondaryInt", {"throw"}, {"secondary int throw\n", "reply -1\n", "not ran\n"},
+         "java.lang.IllegalStateException: no document", 1},
+        {"probe/EchoArgs", {"a"}, {"not ran\n"}, "java.lang.NoSuchMethodError", 1},
+        {"probe/Absent", {"a"}, {"not ran\n"}, "java.lang.NoClassDefFoundError", 1},
     };
     for (const Case& c : cases) {
-        const ProbeRun run = probe("secondary", {c.mainClass, "a", "b c"});
-        EXPECT_EQ(run.exitStatus, 0) << c.mainClass << run.err;
-        EXPECT_TRUE(contains(run.out, std::string("secondary kind ") + c.kind + "\n")) << run.out;
-        if (c.result) {
-            EXPECT_TRUE(contains(run.out, c.printed)) << run.out;
-            EXPECT_TRUE(contains(run.out, c.result)) << run.out;
-        } else {
-            EXPECT_TRUE(contains(run.err, "java.lang.NoSuchMethodError")) << run.err;
+        std::vector<std::string> words = {c.mainClass};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        const ProbeRun run = probe("secondary", words);
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << c.mainClass << run.err;
+        std::size_t at = 0;
+        for (const std::string& line : c.outInOrder) {
+            at = run.out.find(line, at);
+            ASSERT_NE(at, std::string::npos) << c.mainClass << ": " << line << " in order in\n" << run.out;
         }
+        if (c.outInOrder.size() == 1) EXPECT_FALSE(contains(run.out, "reply")) << run.out;
+        if (c.described) EXPECT_TRUE(contains(run.err, c.described)) << run.err;
     }
 }
 
