@@ -18,35 +18,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "harness.h"
 #include "package_resources.h"
+#include "process_timing.h"
 
 namespace {
 
 const Text kUpgradeCode = L"{5A0C3E91-7B44-4C1D-8E2F-6D9A1B3C5E70}";
-
-double millisecondsOf(const WText& application, const WText& commandLine, const WText& folder,
-                      const std::vector<WText>& environment) {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    ChildProcess child = ChildProcess::start(application, commandLine, folder, environment);
-    DWORD code = 0;
-    if (!child.started() || !child.waitForExit(30000, code) || code != 0) {
-        std::fwprintf(stderr, L"run failed: %ls (exit %lu)\n", commandLine.c_str(), code);
-        std::exit(1);
-    }
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // A packaged launcher in `folder` with the stand-in runtime `variant` as its private runtime.
 struct Setup {
@@ -86,13 +63,13 @@ struct Timings {
 };
 
 double launcherRun(const Setup& setup) {
-    return millisecondsOf(setup.folder + L"app.exe", setup.launcherLine, setup.folder, setup.environment);
+    return millisecondsToRun(setup.folder + L"app.exe", setup.launcherLine, setup.folder, setup.environment);
 }
 
 void runPair(const Setup& setup, Timings& timings) {
     const WText host = besideThisProgram(L"startup_minimal_host.exe");
     timings.launcher.push_back(launcherRun(setup));
-    timings.host.push_back(millisecondsOf(host, setup.hostLine, setup.folder, setup.environment));
+    timings.host.push_back(millisecondsToRun(host, setup.hostLine, setup.folder, setup.environment));
 }
 
 void report(const char* what, const Timings& timings) {
