@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 TempFolder::TempFolder() {
@@ -139,6 +140,9 @@ ChildProcess ChildProcess::start(const WText& application, const WText& commandL
         child.process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         child.id_ = info.dwProcessId;
+    } else {
+        // Said where it happens: the test then fails on a child that never ran.
+        std::fwprintf(stderr, L"cannot start %ls: error %lu\n", application.c_str(), GetLastError());
     }
     return child;
 }
