@@ -12,6 +12,7 @@
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
+#include "support/trace.h"
 
 struct InstanceChannel::Shared {
     Text key;
@@ -183,6 +184,7 @@ bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
     }
     WaitForSingleObject(queueReady.get(), INFINITE);
     header->listenerThreadId = listenerId_;
+    VORNIC_TRACE(L"single instance: first instance, later starts hand their command lines here");
     shared_ = std::move(shared);
     active_ = true;
     firstInstance_ = true;
@@ -218,7 +220,10 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
 
     ownMessageQueue();
     replyMessage_ = header.requestMessage;
-    return PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0) != FALSE;
+    const bool posted = PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0) != FALSE;
+    VORNIC_TRACE(L"single instance: " + Text(posted ? L"command line handed to" : L"cannot hand the command line to") +
+                 L" the running instance, process " + decimalText(header.ownerProcessId));
+    return posted;
 }
 
 bool InstanceChannel::takeReply(int& code) const {
@@ -235,14 +240,25 @@ int InstanceChannel::waitForReply() {
     HANDLE process = firstProcess_.get();
     int code = 0;
     for (;;) {
-        if (takeReply(code)) return code;
+        if (takeReply(code)) {
+            VORNIC_TRACE(L"single instance: the running instance answered " + decimalText(code));
+            return code;
+        }
         // One wait for both: a message in the queue, or the first instance's end.
         const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
         if (woke == WAIT_OBJECT_0 + 1) continue;
         // It ended (or cannot be waited for): a reply it posted before still wins.
-        if (takeReply(code)) return code;
+        if (takeReply(code)) {
+            VORNIC_TRACE(L"single instance: the running instance answered " + decimalText(code) + L" and ended");
+            return code;
+        }
         DWORD exitCode = 0;
-        if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) return -1;
+        if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) {
+            VORNIC_TRACE(L"single instance: the running instance's end cannot be read");
+            return -1;
+        }
+        VORNIC_TRACE(L"single instance: the running instance ended unanswered, with " +
+                     decimalText(static_cast<int>(exitCode)));
         return static_cast<int>(exitCode);
     }
 }

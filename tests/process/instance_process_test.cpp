@@ -74,11 +74,14 @@ public:
     ~InstanceApp() { release(); }
 
     std::string record() const { return readText(folder_.path() + L"record.txt"); }
+    // Every start of this copy traces into one file.
+    std::string trace() const { return readText(folder_.path() + L"trace.txt"); }
 
     ChildProcess start(const WText& arguments) const {
         const std::vector<WText> environment = {L"APPDATA=" + folder_.path() + L"appdata",
                                                 L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
-                                                L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
+                                                L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt",
+                                                L"VORNIC_TRACE=" + folder_.path() + L"trace.txt"};
         return ChildProcess::start(exe_, L"\"" + exe_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
                                    folder_.path(), environment);
     }
@@ -173,6 +176,14 @@ TEST(SingleInstance, EveryArgumentListArrivesWholeWithItsExitCode) {
     DWORD code = 0;
     ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
     EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
+    // The trace says which start ran the application and where each of the others went.
+    const std::string trace = app.trace();
+    EXPECT_EQ(occurrences(trace, "single instance: first instance"), 1u) << trace;
+    EXPECT_EQ(occurrences(trace, "single instance: command line handed to the running instance, process " +
+                                     std::to_string(first.id()) + "\r\n"),
+              std::size(cases))
+        << trace;
+    EXPECT_TRUE(contains(trace, "single instance: the running instance answered -5\r\n")) << trace;
 }
 
 // When the reply comes: before the call (void), after it (int; -1 when it throws), or never (no
@@ -252,6 +263,8 @@ TEST(SingleInstance, FirstInstanceEndingUnansweredEndsTheWaitAtOnce) {
     DWORD code = 0;
     ASSERT_TRUE(second.waitForExit(0, code));
     EXPECT_EQ(code, 7u);
+    EXPECT_TRUE(contains(app.trace(), "single instance: the running instance ended unanswered, with 7\r\n"))
+        << app.trace();
     // Polling every 100 ms would take 50 ms on average; the wait wakes on the end itself.
     EXPECT_LT(milliseconds, 40.0 * VORNIC_TIME_FACTOR) << "the waiting start ended " << milliseconds << " ms after";
 }
