@@ -1,12 +1,15 @@
 // Libraries planted beside the program and in the current folder, with Wine told to prefer native
 // ones: on every path through the launcher (settings, the runtime's machine check, the Java run,
-// the exception dialog, a message box) none of them may run. Each plant records its path from
+// the exception dialog, a message box, the runtime selection dialog and its folder browser) none of
+// them may run. Each plant records its path from
 // DllMain; a careless bare-name load in the same set-up proves that the plant would be found.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
+#include "dialog_templates.h"
 #include "packaged_copy.h"
+#include "string_table.h"
 
 namespace {
 
@@ -16,7 +19,8 @@ namespace {
 // instruction, so no code of the launcher can choose where they come from; they are not planted.
 const wchar_t* const kLibraries[] = {
     L"dbghelp.dll",  L"rsaenh.dll", L"bcrypt.dll",  L"crypt32.dll", L"uxtheme.dll", L"msimg32.dll",
-    L"combase.dll",  L"ole32.dll",  L"rpcrt4.dll",  L"comctl32.dll", L"winex11.drv",
+    L"combase.dll",  L"ole32.dll",  L"rpcrt4.dll",  L"comctl32.dll", L"winex11.drv", L"shell32.dll",
+    L"shlwapi.dll",  L"shcore.dll", L"oleaut32.dll", L"actxprxy.dll",
 };
 
 const WText kProgram = L"hostile_planted.exe";
@@ -126,6 +130,56 @@ TEST(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
                                                 : "Wine never loads a plant of this name");
     }
     std::fflush(stdout);
+}
+
+// The top-level window of `processId` other than `except` that is (or is not) the runtime dialog.
+HWND windowOf(DWORD processId, HWND except, bool runtimeDialog) {
+    for (DWORD waited = 0; waited < 15000 * VORNIC_TIME_FACTOR; waited += 50) {
+        for (HWND window : topLevelWindowsOf(processId)) {
+            if (window != except && (GetDlgItem(window, 203) && GetDlgItem(window, 205)) == runtimeDialog) return window;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// No runtime anywhere: the launcher asks with its dialog (themed controls) and the user browses for
+// a folder (the system's shell), then gives up. Needs a registry without Java runtimes.
+TEST(PlantedLibraries, NoneRunsWhenTheUserIsAskedForARuntime) {
+    const TempFolder base;
+    const WText current = base.path() + L"current\\";
+    ASSERT_TRUE(makeFolders(current));
+    const WText record = base.path() + L"planted.txt";
+    const NativeFirst nativeFirst(kProgram);
+    PackagedResources resources = PackagedCopy::resourcesFor(PackagedCopy::plainSettings());
+    resources.strings = defaultMessageTexts();
+    resources.dialogs[201] =
+        encodeDialog(runtimeSelectionDialog({PackagedCopy::kProductName, L"https://example.com/java"}));
+    const PackagedCopy copy(base.path() + L"asks\\", kProgram, resources);
+    ASSERT_TRUE(copy.ready());
+    ASSERT_TRUE(removeTree(copy.folder() + (sizeof(void*) == 8 ? L"jre64" : L"jre")));
+    ASSERT_TRUE(plantEverywhere({copy.folder(), current}));
+
+    ChildProcess child = ChildProcess::start(copy.exe(), L"\"" + copy.exe() + L"\"", current,
+                                             {L"APPDATA=" + copy.scratch() + L"appdata",
+                                              L"VORNIC_PLANTED_RECORD=" + record});
+    ASSERT_TRUE(child.started());
+    const HWND dialog = windowOf(child.id(), nullptr, true);
+    std::string steps = dialog ? "dialog" : "no dialog";
+    if (dialog) {
+        pressButton(dialog, 202);
+        if (const HWND browser = windowOf(child.id(), dialog, false)) {
+            steps += ", folder browser";
+            Sleep(300);  // it fills its tree after it shows
+            pressButton(browser, IDCANCEL);
+        }
+        pressButton(dialog, IDCANCEL);
+    }
+    DWORD code = 0;
+    ASSERT_TRUE(child.waitForExit(30000 * VORNIC_TIME_FACTOR, code)) << steps;
+    EXPECT_EQ(steps, "dialog, folder browser");
+    EXPECT_EQ(code, 0xFFFFFFFFu);
+    EXPECT_EQ(plantsThatRan(record), "") << "planted libraries ran";
 }
 
 }  // namespace
