@@ -99,15 +99,16 @@ bool replaceFile(const Text& path, const std::string& bytes) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD written = 0;
+        // On the disk before the move: otherwise a power cut can keep the new name and lose the text.
         const bool complete = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                              written == bytes.size();
+                              written == bytes.size() && FlushFileBuffers(file.get());
         if (!complete) {
             file.reset();
             DeleteFileW(temporary.c_str());
             return false;
         }
     }
-    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     DeleteFileW(temporary.c_str());
     return false;
 }
