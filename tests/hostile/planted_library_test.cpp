@@ -66,13 +66,20 @@ bool plantEverywhere(const std::vector<WText>& folders) {
     return true;
 }
 
-TEST(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
+// A scratch folder, a current folder to plant into, the plants' record file, and native libraries
+// first for the packaged program.
+class PlantedLibraries : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(makeFolders(current)); }
+
     const TempFolder base;
     const WText current = base.path() + L"current\\";
-    ASSERT_TRUE(makeFolders(current));
     const WText record = base.path() + L"planted.txt";
     const std::vector<WText> environment = {L"VORNIC_PLANTED_RECORD=" + record};
-    const NativeFirst nativeFirst(kProgram);
+    const NativeFirst nativeFirst{kProgram};
+};
+
+TEST_F(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
     const NativeFirst probeNativeFirst(kProbe);
 
     struct Path {
@@ -145,12 +152,7 @@ HWND windowOf(DWORD processId, HWND except, bool runtimeDialog) {
 
 // No runtime anywhere: the launcher asks with its dialog (themed controls) and the user browses for
 // a folder (the system's shell), then gives up. Needs a registry without Java runtimes.
-TEST(PlantedLibraries, NoneRunsWhenTheUserIsAskedForARuntime) {
-    const TempFolder base;
-    const WText current = base.path() + L"current\\";
-    ASSERT_TRUE(makeFolders(current));
-    const WText record = base.path() + L"planted.txt";
-    const NativeFirst nativeFirst(kProgram);
+TEST_F(PlantedLibraries, NoneRunsWhenTheUserIsAskedForARuntime) {
     PackagedResources resources = PackagedCopy::resourcesFor(PackagedCopy::plainSettings());
     resources.strings = defaultMessageTexts();
     resources.dialogs[201] =
@@ -160,9 +162,9 @@ TEST(PlantedLibraries, NoneRunsWhenTheUserIsAskedForARuntime) {
     ASSERT_TRUE(removeTree(copy.folder() + (sizeof(void*) == 8 ? L"jre64" : L"jre")));
     ASSERT_TRUE(plantEverywhere({copy.folder(), current}));
 
-    ChildProcess child = ChildProcess::start(copy.exe(), L"\"" + copy.exe() + L"\"", current,
-                                             {L"APPDATA=" + copy.scratch() + L"appdata",
-                                              L"VORNIC_PLANTED_RECORD=" + record});
+    std::vector<WText> all = environment;
+    all.push_back(L"APPDATA=" + copy.scratch() + L"appdata");
+    ChildProcess child = ChildProcess::start(copy.exe(), L"\"" + copy.exe() + L"\"", current, all);
     ASSERT_TRUE(child.started());
     const HWND dialog = windowOf(child.id(), nullptr, true);
     std::string steps = dialog ? "dialog" : "no dialog";
