@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <map>
-#include <thread>
+
+#include "modal_dialog_thread.h"
 
 namespace {
 
@@ -24,47 +24,11 @@ TEST(ExceptionDialogText, LineEndsBecomeCrLf) {
     for (const Case& c : cases) EXPECT_EQ(withCrLfLineEnds(c.input), c.expected) << c.input;
 }
 
-// Runs the modal dialog on a thread of its own, as the Java thread does, and finds its window.
-class RunningDialog {
+// The exception dialog on a thread of its own, as the Java thread shows it.
+class RunningDialog : public ModalDialogThread {
 public:
-    explicit RunningDialog(const Text& text, HINSTANCE module = nullptr) {
-        thread_ = std::thread([this, text, module] {
-            threadId_ = GetCurrentThreadId();
-            result_ = ExceptionDialog::show(nullptr, text, module);
-            done_ = true;
-        });
-        for (int i = 0; i < 500 && !window_ && !done_; ++i) {
-            if (threadId_) EnumThreadWindows(threadId_, collect, reinterpret_cast<LPARAM>(&window_));
-            if (!window_) Sleep(10);
-        }
-    }
-    ~RunningDialog() {
-        if (!done_ && window_) PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
-        thread_.join();
-    }
-
-    HWND window() const { return window_; }
-    INT_PTR finish() {
-        thread_.join();
-        thread_ = std::thread([] {});
-        return result_;
-    }
-
-private:
-    static BOOL CALLBACK collect(HWND window, LPARAM found) {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        // The dialog manager shows the dialog only after WM_INITDIALOG has run.
-        if (Text(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-
-    std::thread thread_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<HWND> window_{nullptr};
-    std::atomic<bool> done_{false};
-    INT_PTR result_ = 0;
+    explicit RunningDialog(const Text& text, HINSTANCE module = nullptr)
+        : ModalDialogThread([text, module] { return ExceptionDialog::show(nullptr, text, module); }) {}
 };
 
 RECT clientRectOf(HWND dialog, int id) {

@@ -2,13 +2,12 @@
 // browser and the shell are replaced by functions that answer for the user.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 #include "dialog_templates.h"
 #include "harness.h"
+#include "modal_dialog_thread.h"
 #include "package_resources.h"
 #include "runtime/runtime_selection_dialog.h"
 
@@ -55,56 +54,30 @@ struct Browser {
     }
 };
 
-// The modal dialog on a thread of its own, found once it is visible.
+// The runtime dialog on a thread of its own, found once it is visible; it records the links it opens.
 class RunningDialog {
 public:
     RunningDialog(HINSTANCE module, const Text& prompt, JvmType type, Browser& browser)
-        : dialog_(prompt, type, browser.function(), [this](const Text& target) {
-              opened_.push_back(target);
-              return true;
-          }) {
-        thread_ = std::thread([this, module] {
-            threadId_ = GetCurrentThreadId();
-            result_ = dialog_.show(nullptr, module);
-            done_ = true;
-        });
-        for (int i = 0; i < 500 && !window_ && !done_; ++i) {
-            if (threadId_) EnumThreadWindows(threadId_, collect, reinterpret_cast<LPARAM>(&window_));
-            if (!window_) Sleep(10);
-        }
-    }
-    ~RunningDialog() {
-        if (!done_ && window_) PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
-        thread_.join();
-    }
+        : dialog_(prompt, type, browser.function(),
+                  [this](const Text& target) {
+                      opened_.push_back(target);
+                      return true;
+                  }),
+          running_([this, module] { return dialog_.show(nullptr, module); }) {}
 
-    HWND window() const { return window_; }
-    HWND item(int id) const { return GetDlgItem(window_, id); }
+    HWND window() const { return running_.window(); }
+    HWND item(int id) const { return GetDlgItem(window(), id); }
     const RuntimeDialog& dialog() const { return dialog_; }
     const std::vector<Text>& opened() const { return opened_; }
-    bool done() const { return done_; }
+    bool done() const { return running_.done(); }
 
-    void browse() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(RuntimeDialog::kBrowse, BN_CLICKED), 0); }
-    INT_PTR finish() {
-        thread_.join();
-        thread_ = std::thread([] {});
-        return result_;
-    }
+    void browse() { SendMessageW(window(), WM_COMMAND, MAKEWPARAM(RuntimeDialog::kBrowse, BN_CLICKED), 0); }
+    INT_PTR finish() { return running_.finish(); }
 
 private:
-    static BOOL CALLBACK collect(HWND window, LPARAM found) {
-        if (windowClassOf(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-
     RuntimeDialog dialog_;
     std::vector<Text> opened_;
-    std::thread thread_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<HWND> window_{nullptr};
-    std::atomic<bool> done_{false};
-    INT_PTR result_ = 0;
+    ModalDialogThread running_;  // last: the dialog and its record exist before the thread shows it
 };
 
 // A runtime home (ending with a backslash) holding the jvm.dll variants named.
