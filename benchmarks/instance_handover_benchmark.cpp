@@ -67,9 +67,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    const std::vector<WText> environment = {L"APPDATA=" + folder.path() + L"appdata",
-                                            L"VORNIC_STANDIN_RECORD=" + folder.path() + L"record.txt",
-                                            L"VORNIC_STANDIN_SCRIPT=" + folder.path() + L"script.txt"};
+    const std::vector<WText> environment = standinEnvironment(folder.path());
     ChildProcess first = ChildProcess::start(exe, L"\"" + exe + L"\" -nosplash", folder.path(), environment);
     for (int waited = 0; !contains(readText(folder.path() + L"record.txt"), "call: main"); waited += 10) {
         if (waited > 30000) {

@@ -78,9 +78,7 @@ bool oneLaunch(const TempFolder& folder, Figures& figures) {
     const WText exe = folder.path() + L"app.exe";
     const double start = nowMs();
     ChildProcess child = ChildProcess::start(exe, L"\"" + exe + L"\"", folder.path(),
-                                             {L"VORNIC_STANDIN_RECORD=" + folder.path() + L"record.txt",
-                                              L"VORNIC_STANDIN_SCRIPT=" + folder.path() + L"script.txt",
-                                              L"APPDATA=" + folder.path() + L"appdata"});
+                                             standinEnvironment(folder.path()));
     if (!child.started()) return false;
     HWND splash = nullptr;
     double windowAt = -1;

@@ -52,8 +52,7 @@ bool prepare(const WText& folder, const WText& variant, Setup& setup, const WTex
     setup.launcherLine = L"\"" + exe + L"\" -nosplash";
     setup.hostLine = L"\"" + besideThisProgram(L"startup_minimal_host.exe") + L"\" \"" + runtime +
                      L"bin\\server\\jvm.dll\" \"" + folder + L"app.jar\"";
-    setup.environment = {L"APPDATA=" + folder + L"appdata", L"VORNIC_STANDIN_RECORD=" + folder + L"record.txt",
-                         L"VORNIC_STANDIN_SCRIPT=" + folder + L"script.txt"};
+    setup.environment = standinEnvironment(folder);
     return true;
 }
 

@@ -78,10 +78,8 @@ public:
     std::string trace() const { return readText(folder_.path() + L"trace.txt"); }
 
     ChildProcess start(const WText& arguments) const {
-        const std::vector<WText> environment = {L"APPDATA=" + folder_.path() + L"appdata",
-                                                L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
-                                                L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt",
-                                                L"VORNIC_TRACE=" + folder_.path() + L"trace.txt"};
+        const std::vector<WText> environment =
+            standinEnvironment(folder_.path(), {L"VORNIC_TRACE=" + folder_.path() + L"trace.txt"});
         return ChildProcess::start(exe_, L"\"" + exe_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
                                    folder_.path(), environment);
     }

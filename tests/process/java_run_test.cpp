@@ -60,11 +60,7 @@ public:
 
     // The copy's own APPDATA, record and script, then `environment`.
     std::vector<WText> environmentWith(const std::vector<WText>& environment) const {
-        std::vector<WText> all = {L"APPDATA=" + folder_.path() + L"appdata",
-                                  L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
-                                  L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
-        all.insert(all.end(), environment.begin(), environment.end());
-        return all;
+        return standinEnvironment(folder_.path(), environment);
     }
 
     // Runs to the end, answering every window it shows with OK.

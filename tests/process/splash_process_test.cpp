@@ -67,11 +67,7 @@ public:
     std::string record() const { return readText(folder_.path() + L"record.txt"); }
 
     std::vector<WText> environmentWith(const std::vector<WText>& environment) const {
-        std::vector<WText> all = {L"APPDATA=" + folder_.path() + L"appdata",
-                                  L"VORNIC_STANDIN_RECORD=" + folder_.path() + L"record.txt",
-                                  L"VORNIC_STANDIN_SCRIPT=" + folder_.path() + L"script.txt"};
-        all.insert(all.end(), environment.begin(), environment.end());
-        return all;
+        return standinEnvironment(folder_.path(), environment);
     }
 
     ChildProcess start(const WText& arguments = L"", const std::vector<WText>& environment = {},

@@ -404,6 +404,13 @@ Launch runAnswering(const WText& application, const WText& commandLine, int answ
     return result;
 }
 
+std::vector<WText> standinEnvironment(const WText& folder, const std::vector<WText>& more) {
+    std::vector<WText> all = {L"APPDATA=" + folder + L"appdata", L"VORNIC_STANDIN_RECORD=" + folder + L"record.txt",
+                              L"VORNIC_STANDIN_SCRIPT=" + folder + L"script.txt"};
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+}
+
 std::string readText(const WText& path) {
     std::string bytes;
     readFileBytes(path, bytes);

@@ -39,6 +39,10 @@ bool writeFileBytes(const WText& path, const std::string& bytes);
 bool readFileBytes(const WText& path, std::string& bytes);
 // UTF-16LE with a byte-order mark, as the launcher's INI files are written.
 bool writeUtf16File(const WText& path, const WText& text);
+
+// What a packaged copy in `folder` (ending with a backslash) runs with: its own APPDATA, the stand-in
+// runtime's record and script files there, then `more`.
+std::vector<WText> standinEnvironment(const WText& folder, const std::vector<WText>& more = {});
 // The full path of this test program and of a file beside it.
 WText thisProgramPath();
 WText besideThisProgram(const WText& name);
