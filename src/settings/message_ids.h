@@ -25,4 +25,7 @@ enum MessageId : unsigned {
     kMsgJniErrorFirst = 225,           // 225 for JNI error -1 ... 230 for -6
     kMsgJniErrorLast = 230,
     kDialogException = 231,
+    kMsgPairSameWidth = 232,           // text (library path)
+    kMsgPairStartFailed = 233,         // text (paired launcher's path), number (system error code)
+    kMsgHandOverFailed = 234,
 };

@@ -126,7 +126,7 @@ TEST_F(PackagedStub, EveryResourceIsFoundByTheSystem) {
     EXPECT_TRUE(FindResourceW(m, MAKEINTRESOURCEW(1), RT_VERSION));
 
     for (UINT id : {202u, 203u, 206u, 208u, 209u, 210u, 211u, 212u, 213u, 214u, 215u, 216u, 217u, 218u, 219u, 220u,
-                    221u, 222u, 225u, 226u, 227u, 228u, 229u, 230u}) {
+                    221u, 222u, 225u, 226u, 227u, 228u, 229u, 230u, 232u, 233u, 234u}) {
         const wchar_t* text = nullptr;
         EXPECT_GT(LoadStringW(m, id, reinterpret_cast<LPWSTR>(&text), 0), 0) << id;
     }

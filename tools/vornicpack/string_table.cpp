@@ -63,6 +63,16 @@ const std::vector<MessageDefinition>& messageDefinitions() {
         {229, false, {}, L"A Java virtual machine already exists in this process (-5)."},
         {230, false, {},
          L"The runtime rejected an option (-6). Check the \"Virtual Machine Parameters\" setting."},
+        {232, true, {T},
+         L"The Java runtime \"%s\" has the other processor width, and so has the paired launcher that would "
+         L"run it, so the application cannot start.\n\nChoose a runtime of this application's width, or "
+         L"reinstall the application."},
+        {233, true, {T, N},
+         L"The application's other launcher \"%s\" could not be started (Windows error code %d).\n\n"
+         L"Reinstall the application."},
+        {234, false, {},
+         L"The application is already running, but this start could not hand its command line over to it.\n\n"
+         L"Wait until it has started, or close it, and try again."},
     };
     return messages;
 }
@@ -158,7 +168,8 @@ bool applyStringsFile(const Text& fileText, std::map<unsigned, Text>& texts, std
             }
             const MessageDefinition* message = digits ? findMessage(id) : nullptr;
             if (!message) {
-                error = where + "\"" + encodeUtf8(pair.key) + "\" is not a message id of the launcher (202 to 230)";
+                error = where + "\"" + encodeUtf8(pair.key) + "\" is not a message id of the launcher (202 to " +
+                        std::to_string(messageDefinitions().back().id) + ")";
                 return false;
             }
             Text value;
