@@ -1,0 +1,301 @@
+// Whole launches that must end with a message and -1 instead of looping or running half set up: the
+// hand-over to "Pair Product" (a pair that leads back, a pair that cannot start, with the current
+// folder elsewhere), an empty class path and the "[Class Path+]" form that extends it, and what the
+// trace says and where it writes.
+//
+// Every launch runs in a job object that is ended on every path, so that a launcher handing over in
+// a circle cannot fill the machine: the launch's processes are followed in the system's snapshot
+// (each names its parent), and more than the allowed number ends the job at once. The exact number
+// started is counted from the trace, where each launcher process writes its first line.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "harness.h"
+#include "package_resources.h"
+
+namespace {
+
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
+constexpr DWORD kMinusOne = 0xFFFFFFFF;
+const Text kUpgradeCode = L"{0D4C1B7E-5A39-4E62-8F10-9B7D2C6A3E45}";
+const WText kStandin = WIDE_STANDIN_RUNTIME;
+
+// Each text names its id, so that the windows seen tell which message came.
+const std::map<unsigned, Text> kStrings = {
+    {209, L"[209] empty class path"}, {222, L"[222] %s | %d"}, {232, L"[232] %s"}, {233, L"[233] %s | %d"}};
+
+WText environmentBlock(const std::vector<WText>& changes) {
+    const auto keyOf = [](WText name) {
+        CharUpperW(name.data());
+        return name;
+    };
+    std::map<WText, WText> variables;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            const WText text = entry;
+            const size_t equals = text.find(L'=', 1);
+            if (equals != WText::npos) variables[keyOf(text.substr(0, equals))] = text;
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const WText& change : changes) {
+        const size_t equals = change.find(L'=', 1);
+        if (equals != WText::npos) variables[keyOf(change.substr(0, equals))] = change;
+    }
+    WText result;
+    for (const auto& entry : variables) result += entry.second + L'\0';
+    return result + L'\0';
+}
+
+// A job that ends every process in it when the test lets go of it, whatever path the test takes.
+class ProcessJob {
+public:
+    explicit ProcessJob(DWORD processLimit) : job_(CreateJobObjectW(nullptr, nullptr)) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_ACTIVE_PROCESS;
+        limits.BasicLimitInformation.ActiveProcessLimit = processLimit;
+        if (!SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+            // The counting below still ends the job when the system does not keep the limit itself.
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        }
+    }
+    ~ProcessJob() { end(); }
+    ProcessJob(const ProcessJob&) = delete;
+    ProcessJob& operator=(const ProcessJob&) = delete;
+
+    HANDLE get() const { return job_.get(); }
+    void end() {
+        if (job_) TerminateJobObject(job_.get(), 0xDEAD);
+    }
+
+    // The processes now running that `family` started or that descend from them, added to it: the
+    // system's snapshot names each one's parent. (Wine answers no question about a process's job.)
+    static std::set<DWORD> runningOf(std::set<DWORD>& family) {
+        std::vector<PROCESSENTRY32W> entries;
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.get() == INVALID_HANDLE_VALUE) {
+            snapshot.release();
+            return {};
+        }
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+            entries.push_back(entry);
+        std::set<DWORD> running;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (const PROCESSENTRY32W& e : entries) {
+                if (running.count(e.th32ProcessID)) continue;
+                if (family.count(e.th32ProcessID) || family.count(e.th32ParentProcessID)) {
+                    family.insert(e.th32ProcessID);
+                    running.insert(e.th32ProcessID);
+                    grew = true;
+                }
+            }
+        }
+        return running;
+    }
+
+private:
+    UniqueHandle job_;
+};
+
+struct GuardedRun {
+    bool finished = false;    // the first process ended, and every one it started
+    bool overrun = false;     // more processes than allowed: the job was ended
+    DWORD exitCode = 0;       // the first process's
+    DWORD processes = 0;      // seen running in all, the first included
+    std::vector<WText> messages;  // texts of the message boxes seen; a dialog's caption
+    std::string still;            // when not finished: what still ran
+};
+
+// Starts `exe` in a job, answers every window of every process of the job (message boxes with OK,
+// other dialogs with Cancel), counts the processes, and waits for all of them to end.
+GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& currentFolder,
+                      const std::vector<WText>& environment, DWORD maxProcesses = 2) {
+    GuardedRun run;
+    ProcessJob job(maxProcesses + 1);
+    WText line = L"\"" + exe + L"\" " + arguments;
+    WText block = environmentBlock(environment);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
+                        block.data(), currentFolder.c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << utf8Of(exe) << ": error " << GetLastError();
+        return run;
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    if (!AssignProcessToJobObject(job.get(), process.get())) {
+        TerminateProcess(process.get(), 0xDEAD);
+        ADD_FAILURE() << "cannot put the launch into a job: error " << GetLastError();
+        return run;
+    }
+    ResumeThread(thread.get());
+
+    std::set<DWORD> family = {info.dwProcessId};
+    std::vector<HWND> answered;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kLaunchTimeout) {
+        const std::set<DWORD> running = ProcessJob::runningOf(family);
+        run.processes = static_cast<DWORD>(family.size());
+        if (run.processes > maxProcesses) {
+            run.overrun = true;
+            break;
+        }
+        for (DWORD id : running) {
+            for (HWND window : topLevelWindowsOf(id)) {
+                if (std::find(answered.begin(), answered.end(), window) != answered.end()) continue;
+                Sleep(50);  // a box fills in its controls after it shows
+                const WText text = messageBoxText(window);
+                run.messages.push_back(text.empty() ? windowTextOf(window) : text);
+                answered.push_back(window);
+                pressButton(window, text.empty() ? IDCANCEL : IDOK);
+            }
+        }
+        const bool firstEnded = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+        if (firstEnded && running.empty()) {
+            run.finished = true;
+            break;
+        }
+        run.still = std::string(firstEnded ? "first ended" : "first runs") + ", in the job:";
+        for (DWORD id : running) run.still += " " + std::to_string(id) + (id == info.dwProcessId ? "(first)" : "");
+        Sleep(30);
+    }
+    job.end();
+    GetExitCodeProcess(process.get(), &run.exitCode);
+    return run;
+}
+
+// A packaged copy `name` in `folder` without a runtime beside it unless `privateRuntime`.
+struct CopySettings {
+    WText runtime;       // lines of [Java Runtime Environment] after "Main Class"
+    WText application;   // lines of [Application]
+    WText classPath = L"app.jar";
+    WText besideIni;     // more sections of the INI beside the executable
+    bool privateRuntime = false;
+};
+
+CopySettings withPair(const WText& runtime, const WText& application) {
+    CopySettings settings;
+    settings.runtime = runtime;
+    settings.application = application;
+    return settings;
+}
+
+WText packageCopy(const WText& folder, const WText& name, const CopySettings& settings) {
+    const WText exe = folder + name + L".exe";
+    EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
+    PackagedResources resources;
+    resources.settings(kUpgradeCode, L"handover",
+                       L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + settings.runtime +
+                           L"[Application]\r\n" + settings.application + L"[Class Path]\r\nClass Path=" +
+                           settings.classPath + L"\r\n");
+    resources.strings = kStrings;
+    EXPECT_TRUE(resources.writeInto(exe));
+    EXPECT_TRUE(writeUtf16File(folder + name + L".ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode +
+                                                            L"\r\n" + settings.besideIni));
+    EXPECT_TRUE(writeFileBytes(folder + L"app.jar", "PK"));
+    if (settings.privateRuntime) {
+        const WText runtime = folder + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
+                              (runtime + L"bin\\server\\jvm.dll").c_str(), FALSE));
+    }
+    return exe;
+}
+
+// A runtime in `home` whose jvm.dll was built for the other processor width: the other build's
+// stand-in where the build has one, else this build's with the PE machine field of the other width
+// (the launcher reads the field; neither is ever loaded when handed over).
+WText placeOtherWidthRuntime(const WText& home) {
+    EXPECT_TRUE(makeFolders(home + L"bin\\server"));
+    const WText jvm = home + L"bin\\server\\jvm.dll";
+    EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (home + L"bin\\java.dll").c_str(), FALSE));
+#ifdef WIDE_STANDIN_OTHER_WIDTH
+    EXPECT_TRUE(CopyFileW((WText(WIDE_STANDIN_OTHER_WIDTH) + L"bin\\server\\jvm.dll").c_str(), jvm.c_str(), FALSE));
+#else
+    std::string bytes;
+    EXPECT_TRUE(readFileBytes(kStandin + L"bin\\server\\jvm.dll", bytes));
+    EXPECT_GT(bytes.size(), 0x100u);
+    const auto ntAt = static_cast<size_t>(*reinterpret_cast<const DWORD*>(bytes.data() + 0x3C));
+    const WORD other = sizeof(void*) == 8 ? 0x014C : 0x8664;
+    bytes[ntAt + 4] = static_cast<char>(other & 0xFF);
+    bytes[ntAt + 5] = static_cast<char>(other >> 8);
+    EXPECT_TRUE(writeFileBytes(jvm, bytes));
+#endif
+    return jvm;
+}
+
+std::string joined(const std::vector<WText>& texts) {
+    std::string all;
+    for (const WText& text : texts) all += utf8Of(text) + " / ";
+    return all;
+}
+
+TEST(HandOver, APairThatLeadsBackOrCannotStartEndsWithItsMessageAndMinusOne) {
+    const TempFolder folder;
+    const TempFolder elsewhere;  // the current folder of every launch
+    const WText otherJvm = placeOtherWidthRuntime(folder.path() + L"other\\");
+    const WText otherWidth = L"JRE Path=" + folder.path() + L"other\r\n";
+    WText shouting = folder.path() + L"sub\\..\\SELF2.EXE";
+    CharUpperW(shouting.data());
+    ASSERT_TRUE(writeFileBytes(folder.path() + L"notes.exe", "not a program"));
+    // Two launchers naming each other, each one's runtime of the other's width.
+    packageCopy(folder.path(), L"left", withPair(otherWidth, L"Pair Product=right.exe\r\nPair Return Code=Yes\r\n"));
+    packageCopy(folder.path(), L"right", withPair(otherWidth, L"Pair Product=left.exe\r\nPair Return Code=Yes\r\n"));
+
+    const struct {
+        const char* what;
+        WText name;
+        WText pairSettings;  // empty: the copy exists already
+        DWORD processes;
+        std::string message;
+    } cases[] = {
+        {"itself, relative", L"self", L"Pair Product=self.exe\r\nPair Return Code=Yes\r\n", 1,
+         "[232] " + utf8Of(otherJvm)},
+        {"itself, another spelling, no return code", L"self2", L"Pair Product=" + shouting + L"\r\n", 1,
+         "[232] " + utf8Of(otherJvm)},
+        {"each other", L"left", L"", 2, "[232] " + utf8Of(otherJvm)},
+        {"missing, relative to the executable", L"missing", L"Pair Product=nonexist.exe\r\nPair Return Code=Yes\r\n",
+         1, "[233] " + utf8Of(folder.path()) + "nonexist.exe | 2"},
+        {"not a program", L"notprog", L"Pair Product=notes.exe\r\n", 1,
+         "[233] " + utf8Of(folder.path()) + "notes.exe | 193"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.pairSettings.empty()) packageCopy(folder.path(), c.name, withPair(otherWidth, c.pairSettings));
+        const WText trace = elsewhere.path() + c.name + L".log";
+        const GuardedRun run = runGuarded(folder.path() + c.name + L".exe", L"-nosplash a", elsewhere.path(),
+                                          standinEnvironment(folder.path(), {L"VORNIC_TRACE=" + trace}));
+        EXPECT_FALSE(run.overrun) << run.processes << " processes";
+        ASSERT_TRUE(run.finished) << run.still << "; " << joined(run.messages);
+        EXPECT_EQ(run.exitCode, kMinusOne);
+        EXPECT_LE(run.processes, c.processes);
+        // Every launcher process writes its "launch:" line into the trace it inherits, however short
+        // it lived: the exact number started.
+        const std::string log = readText(trace);
+        size_t launches = 0;
+        for (size_t at = log.find("launch: "); at != std::string::npos; at = log.find("launch: ", at + 1)) ++launches;
+        EXPECT_EQ(launches, c.processes) << log;
+        ASSERT_EQ(run.messages.size(), 1u) << joined(run.messages);
+        EXPECT_TRUE(equalsNoCase(run.messages[0], Text(c.message.begin(), c.message.end())))
+            << utf8Of(run.messages[0]) << " | expected " << c.message;
+        EXPECT_TRUE(contains(log, c.processes == 2 ? "never handing over again" : "exit code -1")) << log;
+        EXPECT_FALSE(contains(log, "exit code 0")) << log;
+        if (c.message.rfind("[233]", 0) == 0) {
+            EXPECT_TRUE(contains(log, "could not be started: error")) << log;
+        }
+    }
+}
+
+}  // namespace
