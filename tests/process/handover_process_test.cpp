@@ -116,8 +116,8 @@ struct GuardedRun {
     std::string still;            // when not finished: what still ran
 };
 
-// Starts `exe` in a job, answers every window of every process of the job (message boxes with OK,
-// other dialogs with Cancel), counts the processes, and waits for all of them to end.
+// Starts `exe` in a job, answers every window of every process of the launch with Cancel, counts
+// the processes, and waits for all of them to end.
 GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& currentFolder,
                       const std::vector<WText>& environment, DWORD maxProcesses = 2) {
     GuardedRun run;
@@ -158,7 +158,8 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
                 const WText text = messageBoxText(window);
                 run.messages.push_back(text.empty() ? windowTextOf(window) : text);
                 answered.push_back(window);
-                pressButton(window, text.empty() ? IDCANCEL : IDOK);
+                // Cancel closes a message box as OK does, and never accepts a dialog left unfilled.
+                pressButton(window, IDCANCEL);
             }
         }
         const bool firstEnded = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
@@ -296,6 +297,120 @@ TEST(HandOver, APairThatLeadsBackOrCannotStartEndsWithItsMessageAndMinusOne) {
             EXPECT_TRUE(contains(log, "could not be started: error")) << log;
         }
     }
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(LaunchEnds, WithoutAClassPathTheRuntimeIsNeverCreatedAndAPlusValueAfterASemicolonAddsAJar) {
+    const struct {
+        const char* what;
+        WText classPath;
+        WText besideIni;
+        bool runs;
+        std::vector<std::string> entries;  // relative to the folder, each followed by ";"
+    } cases[] = {
+        {"no file matches", L"lib\\missing.jar", L"", false, {}},
+        // The "+" value is appended after a space: one entry "lib\a.jar lib\b.jar", which no file matches.
+        {"[Class Path+] without a separator", L"lib\\a.jar", L"[Class Path+]\r\nClass Path=lib\\b.jar\r\n", false, {}},
+        // With a leading ";" the space ends the entry before it, and Windows drops a name's trailing spaces.
+        {"[Class Path+] after a semicolon", L"lib\\a.jar", L"[Class Path+]\r\nClass Path=;lib\\b.jar\r\n", true,
+         {"lib\\a.jar;", "lib\\b.jar;"}},
+        {"after a pattern", L"lib\\*.jar", L"[Class Path+]\r\nClass Path=;extra\\c.jar\r\n", true,
+         {"lib\\a.jar;", "lib\\b.jar;", "extra\\c.jar;"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        CopySettings settings;
+        settings.runtime = L"Virtual Machine Parameters=-Dp=1\r\n";
+        settings.application = L"Cmd=fromcmd\r\n";
+        settings.classPath = c.classPath;
+        settings.besideIni = c.besideIni;
+        settings.privateRuntime = true;
+        const WText exe = packageCopy(folder.path(), L"app", settings);
+        ASSERT_TRUE(makeFolders(folder.path() + L"lib") && makeFolders(folder.path() + L"extra"));
+        for (const wchar_t* jar : {L"lib\\a.jar", L"lib\\b.jar", L"extra\\c.jar"})
+            ASSERT_TRUE(writeFileBytes(folder.path() + jar, "PK"));
+        const TempFolder elsewhere;
+        const GuardedRun run = runGuarded(exe, L"-nosplash", elsewhere.path(), standinEnvironment(folder.path()), 1);
+        ASSERT_TRUE(run.finished) << run.still;
+        const std::string record = readText(folder.path() + L"record.txt");
+        if (!c.runs) {
+            EXPECT_EQ(run.exitCode, kMinusOne);
+            EXPECT_EQ(joined(run.messages), "[209] empty class path / ");
+            EXPECT_FALSE(contains(record, "create-vm")) << record;
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 0u) << joined(run.messages);
+        EXPECT_TRUE(run.messages.empty()) << joined(run.messages);
+        const size_t line = record.find("option: -Djava.class.path=");
+        ASSERT_NE(line, std::string::npos) << record;
+        const size_t value = record.find('=', line) + 1;
+        const std::string classPath = record.substr(value, record.find('\n', line) - value);
+        for (const std::string& entry : c.entries)
+            EXPECT_TRUE(contains(classPath, utf8Of(folder.path()) + entry)) << classPath;
+        EXPECT_EQ(countOf(classPath, ";"), c.entries.size()) << classPath;
+        EXPECT_FALSE(contains(classPath, " ")) << classPath;
+        EXPECT_TRUE(contains(record, "option: -Dp=1")) << record;
+        EXPECT_TRUE(contains(record, "arg: fromcmd")) << record;
+    }
+}
+
+TEST(Trace, SaysWhyAndWritesBesideAFileThatIsNoTrace) {
+    const TempFolder folder;
+    const TempFolder elsewhere;
+    const WText otherJvm = placeOtherWidthRuntime(folder.path() + L"other\\");
+
+    // A runtime of the other width named by "JRE Path", no pair to hand it to.
+    const WText widthExe = packageCopy(folder.path(), L"width", withPair(L"JRE Path=" + folder.path() + L"other\r\n", L""));
+    const WText widthTrace = folder.path() + L"width.log";
+    const GuardedRun width = runGuarded(widthExe, L"-nosplash", elsewhere.path(),
+                                        standinEnvironment(folder.path(), {L"VORNIC_TRACE=" + widthTrace}), 1);
+    ASSERT_TRUE(width.finished) << width.still;
+    EXPECT_EQ(width.exitCode, kMinusOne);
+    ASSERT_EQ(width.messages.size(), 1u) << joined(width.messages);
+    EXPECT_EQ(utf8Of(width.messages[0]).rfind("[222] " + utf8Of(otherJvm) + " | ", 0), 0u) << joined(width.messages);
+    EXPECT_TRUE(contains(readText(widthTrace), utf8Of(otherJvm) + ": wrong processor width")) << readText(widthTrace);
+
+    // No bounds and no runtime anywhere: the registry passes say "any", and the dialog is cancelled.
+    const WText noneExe = packageCopy(folder.path(), L"none", CopySettings());
+    const WText noneTrace = folder.path() + L"none.log";
+    const GuardedRun none = runGuarded(noneExe, L"-nosplash", elsewhere.path(),
+                                       standinEnvironment(folder.path(), {L"VORNIC_TRACE=" + noneTrace, L"JAVA_HOME="}), 1);
+    ASSERT_TRUE(none.finished) << none.still;
+    EXPECT_EQ(none.exitCode, kMinusOne);
+    EXPECT_TRUE(contains(readText(noneTrace), "registry pass 1 (own view): bounds any to any")) << readText(noneTrace);
+    EXPECT_FALSE(contains(readText(noneTrace), "0.0.0.0")) << readText(noneTrace);
+
+    // VORNIC_TRACE naming the program itself, or a file of other text: both stay as they were, and
+    // the trace goes to a file beside them, which the next launch appends to.
+    CopySettings runs;
+    runs.privateRuntime = true;
+    const WText exe = packageCopy(folder.path(), L"runs", runs);
+    const WText notes = folder.path() + L"notes.txt";
+    ASSERT_TRUE(writeFileBytes(notes, "my own notes\r\n"));
+    std::string exeBefore;
+    ASSERT_TRUE(readFileBytes(exe, exeBefore));
+    for (const WText& named : {exe, exe, notes}) {
+        const GuardedRun run = runGuarded(exe, L"-nosplash", elsewhere.path(),
+                                          standinEnvironment(folder.path(), {L"VORNIC_TRACE=" + named}), 1);
+        ASSERT_TRUE(run.finished) << run.still;
+        EXPECT_EQ(run.exitCode, 0u) << joined(run.messages);
+    }
+    std::string exeAfter;
+    ASSERT_TRUE(readFileBytes(exe, exeAfter));
+    EXPECT_EQ(exeAfter.size(), exeBefore.size());
+    EXPECT_TRUE(exeAfter == exeBefore);
+    EXPECT_EQ(readText(notes), "my own notes\r\n");
+    const std::string besideExe = readText(exe + L".trace.txt");
+    EXPECT_EQ(countOf(besideExe, "launch: "), 2u) << besideExe;
+    EXPECT_TRUE(contains(besideExe, "which is no trace file: tracing into " + utf8Of(exe) + ".trace.txt")) << besideExe;
+    EXPECT_TRUE(contains(besideExe, "exit code 0")) << besideExe;
+    EXPECT_EQ(countOf(readText(notes + L".trace.txt"), "launch: "), 1u) << readText(notes + L".trace.txt");
 }
 
 }  // namespace
