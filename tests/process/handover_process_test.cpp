@@ -243,6 +243,12 @@ std::string joined(const std::vector<WText>& texts) {
     return all;
 }
 
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 TEST(HandOver, APairThatLeadsBackOrCannotStartEndsWithItsMessageAndMinusOne) {
     const TempFolder folder;
     const TempFolder elsewhere;  // the current folder of every launch
@@ -271,7 +277,13 @@ TEST(HandOver, APairThatLeadsBackOrCannotStartEndsWithItsMessageAndMinusOne) {
          1, "[233] " + utf8Of(folder.path()) + "nonexist.exe | 2"},
         {"not a program", L"notprog", L"Pair Product=notes.exe\r\n", 1,
          "[233] " + utf8Of(folder.path()) + "notes.exe | 193"},
+        // A sound pair, named relative to the executable: it runs the application and ends with its code.
+        {"a pair that runs", L"handing", L"Pair Product=runner.exe\r\nPair Return Code=Yes\r\n", 2, ""},
     };
+    CopySettings runner;
+    runner.privateRuntime = true;
+    packageCopy(folder.path(), L"runner", runner);
+    ASSERT_TRUE(writeFileBytes(folder.path() + L"script.txt", "main: exit 7\n"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         if (!c.pairSettings.empty()) packageCopy(folder.path(), c.name, withPair(otherWidth, c.pairSettings));
@@ -280,29 +292,26 @@ TEST(HandOver, APairThatLeadsBackOrCannotStartEndsWithItsMessageAndMinusOne) {
                                           standinEnvironment(folder.path(), {L"VORNIC_TRACE=" + trace}));
         EXPECT_FALSE(run.overrun) << run.processes << " processes";
         ASSERT_TRUE(run.finished) << run.still << "; " << joined(run.messages);
-        EXPECT_EQ(run.exitCode, kMinusOne);
+        EXPECT_EQ(run.exitCode, c.message.empty() ? 7u : kMinusOne);
         EXPECT_LE(run.processes, c.processes);
         // Every launcher process writes its "launch:" line into the trace it inherits, however short
         // it lived: the exact number started.
         const std::string log = readText(trace);
-        size_t launches = 0;
-        for (size_t at = log.find("launch: "); at != std::string::npos; at = log.find("launch: ", at + 1)) ++launches;
-        EXPECT_EQ(launches, c.processes) << log;
+        EXPECT_EQ(countOf(log, "launch: "), c.processes) << log;
+        EXPECT_TRUE(contains(log, c.processes == 2 ? "never handing over again" : "exit code -1")) << log;
+        EXPECT_FALSE(contains(log, "exit code 0")) << log;
+        if (c.message.empty()) {
+            EXPECT_TRUE(run.messages.empty()) << joined(run.messages);
+            EXPECT_TRUE(contains(readText(folder.path() + L"record.txt"), "exit: 7")) << "the pair ran main";
+            continue;
+        }
         ASSERT_EQ(run.messages.size(), 1u) << joined(run.messages);
         EXPECT_TRUE(equalsNoCase(run.messages[0], Text(c.message.begin(), c.message.end())))
             << utf8Of(run.messages[0]) << " | expected " << c.message;
-        EXPECT_TRUE(contains(log, c.processes == 2 ? "never handing over again" : "exit code -1")) << log;
-        EXPECT_FALSE(contains(log, "exit code 0")) << log;
         if (c.message.rfind("[233]", 0) == 0) {
             EXPECT_TRUE(contains(log, "could not be started: error")) << log;
         }
     }
-}
-
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 TEST(LaunchEnds, WithoutAClassPathTheRuntimeIsNeverCreatedAndAPlusValueAfterASemicolonAddsAJar) {
