@@ -39,11 +39,11 @@ bool startsLikeATrace(HANDLE file) {
     char head[32];
     DWORD read = 0;
     if (!ReadFile(file, head, sizeof(head), &read, nullptr)) return false;
+    if (read == 0) return true;
     DWORD at = 0;
     while (at < read && head[at] == ' ') ++at;
     const DWORD digits = at;
     while (at < read && head[at] >= '0' && head[at] <= '9') ++at;
-    if (read == 0) return true;
     static const char kUnit[] = " ms  ";
     if (at == digits || read - at < sizeof(kUnit) - 1) return false;
     for (DWORD i = 0; i + 1 < sizeof(kUnit); ++i)
