@@ -42,7 +42,12 @@ LauncherApp::~LauncherApp() {
 
 bool LauncherApp::initialize() {
     commandArguments = argumentsOfCommandLine(GetCommandLineW());
+    Text handedOverBy;
+    startedByHandOver = takeHandOverMark(handedOverBy);
+    if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
     if (!loadLauncherSettings(*this)) return false;
+    pairProduct = resolvePairProduct(pairProduct);
+    if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
     if (!instanceChannel.open(*this)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
     if (overrideWorkingDir) applyWorkingDirOverride();
@@ -110,16 +115,44 @@ void LauncherApp::rememberRuntime(const Text& home) {
 }
 
 int LauncherApp::run() {
-    if (runPairProduct) return relaunchPairProduct(pairProduct, pairReturnCode);
+    if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
     prepareJvmEnvironment(*this);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !startSplash(*this)) return 0;
     if (!loadJvmLibrary(*this)) return -1;
-    assembleVmOptions(*this);  // the Java thread starts even when an option was refused
+    // Without a class path (message 209) the runtime would run without the application's options,
+    // output settings and "Cmd" words, and could even end with 0: it is never created.
+    if (!assembleVmOptions(*this)) {
+        VORNIC_TRACE(L"no class path or no settings file: the runtime is not created");
+        return -1;
+    }
     if (startJavaThread(*this) == 0) return 0;
     callExitHook();
     return -1;
+}
+
+int LauncherApp::handOverToPairProduct() {
+    // A launcher that was itself handed the launch, or whose pair is this very executable, would hand
+    // it on in a circle: its pair has the same wrong width.
+    const bool circle = startedByHandOver || namesThisExecutable(pairProduct);
+    if (circle) {
+        VORNIC_TRACE(L"runtime " + jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
+                     pairProduct + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
+                     L": not handed over");
+        showMessageId(kMsgPairSameWidth, {jvmLibraryPath});
+        return -1;
+    }
+    int exitCode = 0;
+    unsigned long error = 0;
+    if (!relaunchPairProduct(pairProduct, pairReturnCode, exitCode, error)) {
+        VORNIC_TRACE(L"Pair Product " + pairProduct + L" could not be started: error " + decimalText(error));
+        showMessageId(kMsgPairStartFailed, {pairProduct, error});
+        return -1;
+    }
+    VORNIC_TRACE(L"handed to Pair Product " + pairProduct +
+                 (pairReturnCode ? L", which ended with exit code " + decimalText(exitCode) : Text(L", not waited for")));
+    return exitCode;
 }
 
 void LauncherApp::callExitHook() {

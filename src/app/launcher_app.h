@@ -66,6 +66,8 @@ public:
     // Runtime.
     Text jvmLibraryPath;
     bool runPairProduct = false;
+    // Started by the paired launcher's hand-over: this process never hands over again.
+    bool startedByHandOver = false;
 
     // JVM hosting.
     JvmLibrary jvmLibrary;
@@ -91,5 +93,6 @@ private:
     bool findRuntime();
     bool askForRuntime();
     void rememberRuntime(const Text& home);
+    int handOverToPairProduct();
     void callExitHook();
 };

@@ -1,25 +1,97 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "support/filesystem.h"
+#include "support/path.h"
 #include "support/unique_handle.h"
 
-int relaunchPairProduct(const Text& pairProduct, bool waitForExitCode) {
+namespace {
+
+// Set for the paired launcher only; a launcher that finds it was handed the launch and must never
+// hand it on again: two launchers naming each other, each with a runtime of the other's width, would
+// otherwise start each other without end.
+const wchar_t kHandOverVariable[] = L"VORNIC_HANDED_OVER_FROM";
+
+// The full form of `path`: "." and ".." removed, and short (8.3) components made long when the file
+// exists, so that two spellings of one file compare equal.
+Text fullPathOf(const Text& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    Text full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    const DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
+    if (longNeeded == 0) return full;
+    Text longForm(longNeeded, L'\0');
+    const DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
+    if (longLength == 0 || longLength >= longNeeded) return full;
+    longForm.resize(longLength);
+    return longForm;
+}
+
+}  // namespace
+
+bool takeHandOverMark(Text& handedOverBy) {
+    handedOverBy.clear();
+    wchar_t probe[1];
+    SetLastError(ERROR_SUCCESS);
+    const DWORD needed = GetEnvironmentVariableW(kHandOverVariable, probe, 1);
+    if (needed == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+    if (needed == 0) {  // set, but empty
+        SetEnvironmentVariableW(kHandOverVariable, nullptr);
+        return true;
+    }
+    handedOverBy.resize(needed);
+    const DWORD length = GetEnvironmentVariableW(kHandOverVariable, handedOverBy.data(), needed);
+    handedOverBy.resize(length < needed ? length : 0);
+    // The Java application and the programs it starts are no hand-over.
+    SetEnvironmentVariableW(kHandOverVariable, nullptr);
+    return true;
+}
+
+Text resolvePairProduct(const Text& pairProduct) {
+    if (pairProduct.empty()) return pairProduct;
+    Text exeFolder;
+    if (isAbsolutePath(pairProduct) || !getExeFolder(exeFolder)) return fullPathOf(pairProduct);
+    // A shortcut or a file association may set any current folder; the pair lies beside this
+    // executable. "\x" is rooted on this executable's drive.
+    if (pairProduct[0] == L'\\' || pairProduct[0] == L'/') {
+        const std::size_t root = exeFolder.size() >= 2 && exeFolder[1] == L':' ? 2 : exeFolder.size() - 1;
+        return fullPathOf(exeFolder.substr(0, root) + pairProduct);
+    }
+    return fullPathOf(exeFolder + pairProduct);
+}
+
+bool namesThisExecutable(const Text& path) {
+    Text exe;
+    if (!getModulePath(nullptr, exe)) return false;
+    return equalsNoCase(fullPathOf(path), fullPathOf(exe));
+}
+
+bool relaunchPairProduct(const Text& pairProduct, bool waitForExitCode, int& exitCode, DWORD& error) {
+    exitCode = 0;
+    error = 0;
+    Text exe;
+    getModulePath(nullptr, exe);
+    // This process ends after the hand-over, so its own environment can carry the mark.
+    SetEnvironmentVariableW(kHandOverVariable, exe.empty() ? L"?" : exe.c_str());
     // CreateProcessW may write into the command line it is given, so it gets a copy.
     Text commandLine = GetCommandLineW();
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
-        return 0;
-    }
+    const BOOL ok = CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &started);
+    error = ok ? 0 : GetLastError();
+    SetEnvironmentVariableW(kHandOverVariable, nullptr);
+    if (!ok) return false;
     UniqueHandle process(started.hProcess);
     UniqueHandle thread(started.hThread);
-    if (!waitForExitCode) return 0;
-    DWORD exitCode = 0;
-    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.get(), &exitCode)) {
-        return 0;
+    if (!waitForExitCode) return true;
+    DWORD code = 0;
+    if (WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code)) {
+        exitCode = static_cast<int>(code);
     }
-    return static_cast<int>(exitCode);
+    return true;
 }

@@ -8,7 +8,8 @@ class LauncherApp;
 bool loadJvmLibrary(LauncherApp& app);
 
 // Builds the VM options from the layered settings; false when the settings file path cannot be
-// formed or the class path is empty (message 209). The launch goes on either way (vm_options.cpp).
+// formed or the class path is empty (message 209): the launch then ends without creating the
+// runtime. An option the runtime may refuse is no failure here (vm_options.cpp).
 bool assembleVmOptions(LauncherApp& app);
 
 // Runs the Java side on its own thread and waits for it; 0 when main returned.

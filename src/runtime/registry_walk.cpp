@@ -76,6 +76,14 @@ Text versionText(const JavaVersion& v) {
            L"." + decimalText(v.parts[3]);
 }
 
+// A bound that admits every version reads "any": "0.0.0.0 to 0.0.0.0" would read as nothing allowed.
+Text boundText(const JavaVersion& v, bool upper) {
+    const std::int32_t open = upper ? JavaVersion::kUnbounded : 0;
+    const bool unset = (v.parts[0] == 0 && v.parts[1] == 0 && v.parts[2] == 0 && v.parts[3] == 0) ||
+                       (v.parts[0] == open && v.parts[1] == open && v.parts[2] == open && v.parts[3] == open);
+    return unset ? Text(L"any") : versionText(v);
+}
+
 const wchar_t* rootName(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? L"HKLM\\" : L"HKCU\\"; }
 
 // A vendor registration or JAVA_HOME, judged like a registry candidate plus two checks of its
@@ -245,7 +253,7 @@ bool chooseRegisteredRuntime(const SearchPass& pass, Text& home) {
         VORNIC_TRACE(passName + L": skipped, no Pair Product to hand a runtime to");
         return false;
     }
-    VORNIC_TRACE(passName + L": bounds " + versionText(p.minimumVersion) + L" to " + versionText(p.maximumVersion));
+    VORNIC_TRACE(passName + L": bounds " + boundText(p.minimumVersion, false) + L" to " + boundText(p.maximumVersion, true));
     CandidateList candidates;
     collectPassCandidates(pass, candidates);
     if (candidates.empty()) {

@@ -4,6 +4,7 @@
 
 #include "app/launcher_app.h"
 #include "support/filesystem.h"
+#include "support/trace.h"
 #include "support/unique_handle.h"
 
 namespace {
@@ -104,9 +105,19 @@ std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath) {
 
 void checkJvmMachine(LauncherApp& app) {
     app.runPairProduct = false;
-    if (app.pairProduct.empty()) return;
+    // Without a pair the file is read only for the trace: loading will fail, and the trace says why.
+    if (app.pairProduct.empty() && !tracing()) return;
     const std::uint16_t machine = jvmLibraryMachine(app.jvmLibraryPath);
-    if (machine != 0) app.runPairProduct = isOtherWidthMachine(machine, sizeof(void*) == 8);
+    const bool otherWidth = machine != 0 && isOtherWidthMachine(machine, sizeof(void*) == 8);
+    if (!app.pairProduct.empty()) {
+        app.runPairProduct = otherWidth;
+        return;
+    }
+    if (otherWidth) {
+        VORNIC_TRACE(app.jvmLibraryPath + L": wrong processor width (" +
+                     (machine == 0x014C ? L"a 32-bit" : L"a 64-bit or other") + L" jvm.dll for the " +
+                     (sizeof(void*) == 8 ? L"x64" : L"x86") + L" launcher), and no Pair Product to hand it to");
+    }
 }
 
 void publishJvmEnvironment(const Text& jvmLibraryPath) {

@@ -28,7 +28,8 @@ bool findPrivateRuntime(Text& home);
 const wchar_t* privateRuntimeFolderName();
 
 // Sets runPairProduct when "Pair Product" is set and the chosen jvm.dll was built for the other
-// processor width. Never shows anything: a file it cannot inspect leaves the flag false.
+// processor width. Never shows anything: a file it cannot inspect leaves the flag false. Without
+// "Pair Product" a jvm.dll of the other width is only named in the trace.
 void checkJvmMachine(LauncherApp& app);
 
 // The PE machine of a jvm.dll (0x014C for x86, 0x8664 for x64); 0 when the file is not a PE image

@@ -187,7 +187,7 @@ TEST(RegistryLaunch, TheTraceShowsEverySourceTriedAndWhy) {
         "settings read from the packaged settings, " + utf8Of(copy.folder()) + "app.ini, no per-user file",
         "JRE Path " + utf8Of(runtimes.path()) + "empty\\: no jvm.dll",
         "runtime beside the executable: none",
-        "registry pass 1 (own view): bounds 0.0.0.0 to 1.8.65535.65535",
+        "registry pass 1 (own view): bounds any to 1.8.65535.65535",
         "  1.9: dropped, version 1.9.0.0 is out of bounds",
         "  1.8.0_1: dropped, no jvm.dll under " + utf8Of(runtimes.path()) + "gone\\",
         "  1.8.0_202: kept 1.8.0.202 " + jre8Text,

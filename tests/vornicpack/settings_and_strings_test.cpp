@@ -83,6 +83,57 @@ TEST(SettingsSplit, RefusesWhatTheLauncherWouldReadDifferently) {
     }
 }
 
+TEST(SettingsSplit, RefusesMemorySharesThatGiveTheRuntimeNonsense) {
+    const struct {
+        const wchar_t* parameters;
+        MemoryArithmetic width;
+        const char* reason;  // null: packaged
+    } cases[] = {
+        {L"-XmxP", MemoryArithmetic::Bits64, "no digits"},
+        {L"-Xmx:256P", MemoryArithmetic::Bits64, "no digits"},
+        {L"-Xmx-5P", MemoryArithmetic::Bits64, "not a sign or other characters"},
+        {L"-Dx=1 \"-Xms1.5T\"", MemoryArithmetic::Bits64, "not a sign or other characters"},
+        {L"-Xmx1:2:3:4P", MemoryArithmetic::Bits64, "at most three numbers"},
+        {L"-Xmx0P", MemoryArithmetic::Bits64, "a share of 0 without a lower bound"},
+        {L"-Xms0:0:512p", MemoryArithmetic::Bits64, "a share of 0 without a lower bound"},
+        {L"-Xmx99999999999999999999P", MemoryArithmetic::Bits64, "too large for the 64-bit launcher"},
+        {L"-Xmx102401P", MemoryArithmetic::Bits32, "too large for the 32-bit launcher"},
+        {L"-Xmx50:4194304P", MemoryArithmetic::Bits32, "at most 4194303 MiB"},
+        {L"-Xmx50:1:99999999999999999999P", MemoryArithmetic::Bits64, "at most 18014398509481983 MiB"},
+        {L"-Xss1:2048P", MemoryArithmetic::Bits64, "at most 1024 MiB"},
+        {L"-Xss100T", MemoryArithmetic::Bits64, "cannot take the whole memory"},
+        // What the launcher turns into sound sizes is packaged.
+        {L"-Xmx50P -Xms25:256:1024P -Xmx25::1024t", MemoryArithmetic::Bits32, nullptr},
+        {L"-Xmx0:256P -Xss1:1:64P -Xss100:0:1024T -Xmx102400P", MemoryArithmetic::Bits32, nullptr},
+        {L"-Xmx50:4194304P -XmxPlain -Xmx512m", MemoryArithmetic::Bits64, nullptr},
+    };
+    for (const auto& c : cases) {
+        const Text text = L"[Java Runtime Environment]\nMain Class=M\nVirtual Machine Parameters=" + Text(c.parameters) +
+                          L"\n[Java Runtime Environment+]\nVirtual Machine Parameters=-Xmx25P\n";
+        std::vector<IniSection> sections;
+        SplitSettings out;
+        std::string error;
+        ASSERT_TRUE(parseSettingsText(text, sections, error)) << error;
+        const bool packaged = splitSettings(sections, kGenerated, out, error, c.width);
+        if (!c.reason) {
+            EXPECT_TRUE(packaged) << encodeUtf8(c.parameters) << " -> " << error;
+            continue;
+        }
+        EXPECT_FALSE(packaged) << encodeUtf8(c.parameters);
+        EXPECT_EQ(error.rfind("line 3: the memory share", 0), 0u) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << encodeUtf8(c.parameters) << " -> " << error;
+    }
+    // The extending section is appended at start, so its shares are checked too.
+    std::vector<IniSection> sections;
+    SplitSettings out;
+    std::string error;
+    ASSERT_TRUE(parseSettingsText(L"[Java Runtime Environment]\nMain Class=M\n[Java Runtime Environment+]\n"
+                                  L"Virtual Machine Parameters=\"-Xmx-5P\"\n",
+                                  sections, error));
+    EXPECT_FALSE(splitSettings(sections, kGenerated, out, error));
+    EXPECT_EQ(error.rfind("line 4: the memory share \"-Xmx-5P\"", 0), 0u) << error;
+}
+
 TEST(SettingsSplit, ErrorsNameTheLine) {
     std::vector<IniSection> sections;
     std::string error;

@@ -110,7 +110,8 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     std::vector<IniSection> sections;
     SplitSettings split;
     if (!parseSettingsText(in.settingsText, sections, problem) ||
-        !splitSettings(sections, in.generatedUpgradeCode, split, problem)) {
+        !splitSettings(sections, in.generatedUpgradeCode, split, problem,
+                       stub.machine() == 0x014C ? MemoryArithmetic::Bits32 : MemoryArithmetic::Bits64)) {
         error = "settings: " + problem;
         return false;
     }

@@ -1,5 +1,8 @@
 #include "settings_split.h"
 
+#include <algorithm>
+
+#include "jvm/vm_parameters.h"
 #include "text_codec.h"
 
 namespace {
@@ -78,6 +81,60 @@ bool checkDuplicates(const std::vector<IniSection>& sections, std::string& error
     return true;
 }
 
+// Why the launcher would hand the runtime a size that makes no sense for this memory share, or an
+// empty text when the share is sound. The launcher rewrites whatever it is given (skipping other
+// characters, saturating long numbers), so the mistakes must be caught here, before they ship.
+std::string memoryShareProblem(const Text& option, MemoryArithmetic arithmetic) {
+    const Text body = option.substr(4, option.size() - 5);  // between "-Xmx" and the letter
+    for (const wchar_t c : body)
+        if ((c < L'0' || c > L'9') && c != L':')
+            return "a share holds only digits and \":\" (percent[:lower MiB[:upper MiB]]), not a sign or other characters";
+    const TextList parts = splitText(body, L":");
+    if (parts.empty() || parts[0].empty()) return "the share has no digits: write it as percent[:lower MiB[:upper MiB]]";
+    if (std::count(body.begin(), body.end(), L':') > 2)
+        return "a share has at most three numbers: percent[:lower MiB[:upper MiB]]";
+    // Saturates like the launcher's own reading, so that a number past 64 bits shows as the maximum.
+    const std::vector<std::uint64_t> numbers = parseNumberList(body + L"P").numbers;
+    const auto number = [&numbers](std::size_t i) -> std::uint64_t { return i < numbers.size() ? numbers[i] : 0; };
+    const std::uint64_t share = number(0);
+    const std::uint64_t lower = number(1);
+    const std::uint64_t upper = number(2);
+    const std::uint64_t limitKiB = arithmetic == MemoryArithmetic::Bits32 ? 0xFFFFFFFFull : ~0ull;
+    const std::uint64_t limitMiB = limitKiB / 1024;
+    const char* width = arithmetic == MemoryArithmetic::Bits32 ? "the 32-bit launcher" : "the 64-bit launcher";
+    // Any base memory gives at most limitKiB / 1024 KiB, so a larger share could only ever saturate.
+    if (share > 102400)
+        return "the share " + encodeUtf8(parts[0]) + " is too large for " + width + ": its size would not fit";
+    if (lower > limitMiB || upper > limitMiB)
+        return std::string("a bound is too large for ") + width + ": at most " + std::to_string(limitMiB) + " MiB";
+    if (share == 0 && lower == 0) return "a share of 0 without a lower bound gives a size of 0";
+    if (option.compare(0, 4, L"-Xss") == 0) {
+        // The runtime takes no thread stack above 1 GiB, and the stack is reserved in the launcher's
+        // own address space.
+        if (lower > 1024) return "a thread's stack can be at most 1024 MiB, and the lower bound asks for more";
+        if (share >= 100 && (upper == 0 || upper > 1024))
+            return "a thread's stack cannot take the whole memory: give an upper bound of at most 1024 MiB";
+    }
+    return std::string();
+}
+
+bool checkMemoryShares(const IniSection& section, MemoryArithmetic arithmetic, std::string& error) {
+    if (!equalsNoCase(section.name, kRuntimeSection) && !equalsNoCase(section.name, Text(kRuntimeSection) + L"+"))
+        return true;
+    for (const IniPair& pair : section.pairs) {
+        if (!equalsNoCase(pair.key, L"Virtual Machine Parameters")) continue;
+        for (const Text& parameter : splitVmParameters(isBesideSection(section.name) ? profileValue(pair.value) : pair.value)) {
+            const Text option = unquoteOption(parameter);
+            if (!isMemoryShare(option)) continue;
+            const std::string problem = memoryShareProblem(option, arithmetic);
+            if (problem.empty()) continue;
+            error = atLine(pair.line) + "the memory share \"" + encodeUtf8(option) + "\": " + problem;
+            return false;
+        }
+    }
+    return true;
+}
+
 const IniPair* findPair(const IniSection& section, const wchar_t* key) {
     for (const IniPair& pair : section.pairs)
         if (equalsNoCase(pair.key, key)) return &pair;
@@ -147,11 +204,11 @@ Text profileValue(const Text& value) {
 }
 
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
-                   std::string& error) {
+                   std::string& error, MemoryArithmetic arithmetic) {
     out = SplitSettings();
     if (!checkDuplicates(sections, error)) return false;
     for (const IniSection& section : sections)
-        if (!checkNames(section, error)) return false;
+        if (!checkNames(section, error) || !checkMemoryShares(section, arithmetic, error)) return false;
 
     bool hasMainClass = false;
     for (const IniSection& section : sections)

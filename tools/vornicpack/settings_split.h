@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "jvm/memory_share.h"
 #include "support/text.h"
 
 struct IniPair {
@@ -43,9 +44,11 @@ struct SplitSettings {
 // differently from what the user wrote: a section or key given twice (only the first is read), a
 // known section or key in another letter case (the packaged text is matched exactly), a missing
 // "Main Class", an Upgrade Code that is not plain ASCII (the launcher hashes its ANSI bytes, which
-// differ between code pages).
+// differ between code pages), a memory share in "Virtual Machine Parameters" that would give the
+// runtime a size that makes no sense for a launcher computing in `arithmetic` (no digits, a sign or
+// other characters, a size of 0, numbers too large, a thread stack no thread can have).
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
-                   std::string& error);
+                   std::string& error, MemoryArithmetic arithmetic = MemoryArithmetic::Bits64);
 
 // Sections the launcher reads from the INI file beside the executable only.
 bool isBesideSection(const Text& name);
