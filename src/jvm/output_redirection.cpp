@@ -20,6 +20,7 @@ const wchar_t* settingOf(JavaStream stream) { return stream == JavaStream::Out ?
 bool prepareFile(Text& name, JavaStream stream, RedirectionPlatform& platform) {
     Text full;
     if (platform.fullPath(name, full)) name = full;
+    VORNIC_TRACE(Text(settingOf(stream)) + L": " + name);
     const unsigned long error = platform.createParentFolders(name);
     if (error != 0) {
         VORNIC_TRACE(Text(settingOf(stream)) + L" " + name + L": its folder cannot be created (error " +

@@ -70,6 +70,7 @@ TEST(OutputFiles, PercentInFoldersRelativeNamesAndRefusedPatterns) {
         EXPECT_EQ(readDated(copy.folder() + L"logs\\o_", day, L".log"), "to the output file\r\n");
         EXPECT_EQ(readText(copy.folder() + L"e_.log"), "to the error file\r\n");
         EXPECT_TRUE(contains(readText(trace), "which no file name may hold")) << readText(trace);
+        EXPECT_TRUE(contains(readText(trace), "Output File: " + utf8Of(copy.folder()) + "logs\\o_")) << readText(trace);
     }
 }
 
