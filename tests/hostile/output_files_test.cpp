@@ -33,7 +33,7 @@ PackagedResources withApplication(const Text& applicationLines, const Text& runt
     return PackagedCopy::resourcesFor(PackagedCopy::plainSettings(runtimeLines, L"[Application]\r\n" + applicationLines));
 }
 
-TEST(OutputFiles, PercentInFoldersRelativeNamesAndRefusedPatterns) {
+TEST(OutputFiles, PercentInFoldersRelativeNamesRefusedPatternsAndFoldersThatCannotBeMade) {
     TempFolder base;
     const WText logDir = base.path() + L"pct\\50%off";  // does not exist yet
     const std::string script = "main: out to the output file\nmain: err to the error file\n";
@@ -71,6 +71,21 @@ TEST(OutputFiles, PercentInFoldersRelativeNamesAndRefusedPatterns) {
         EXPECT_EQ(readText(copy.folder() + L"e_.log"), "to the error file\r\n");
         EXPECT_TRUE(contains(readText(trace), "which no file name may hold")) << readText(trace);
         EXPECT_TRUE(contains(readText(trace), "Output File: " + utf8Of(copy.folder()) + "logs\\o_")) << readText(trace);
+    }
+
+    // A folder that cannot be made (a file stands in its way): the trace says so, the stream stays
+    // where it was, and the application runs.
+    {
+        PackagedCopy copy(base.path() + L"three\\", L"app.exe", withApplication(L"Output File=app.jar\\sub\\o.log\r\n"),
+                          script);
+        ASSERT_TRUE(copy.ready());
+        const WText trace = copy.scratch() + L"trace.txt";
+        const Launch launch = copy.run({L"VORNIC_TRACE=" + trace});
+        ASSERT_TRUE(launch.finished) << describe(launch);
+        EXPECT_EQ(launch.exitCode, 0u) << describe(launch);
+        EXPECT_TRUE(copy.mainRan()) << copy.record();
+        EXPECT_TRUE(contains(readText(trace), "app.jar\\sub\\o.log: its folder cannot be created")) << readText(trace);
+        EXPECT_FALSE(contains(copy.record(), "set-out")) << copy.record();
     }
 }
 
