@@ -1,6 +1,7 @@
 #include "jvm/output_redirection.h"
 
 #include "jvm/java_strings.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -12,12 +13,26 @@ bool describePending(JNIEnv* env) {
     return true;
 }
 
-bool hasPattern(const Text& name) { return !name.empty() && name.find(L'%') != Text::npos; }
+const wchar_t* settingOf(JavaStream stream) { return stream == JavaStream::Out ? L"Output File" : L"Error File"; }
+
+// The name expanded and made full, its folders made. False (traced) when the folders cannot be made:
+// the runtime could not open the file, and the stream is better left where a console shows it.
+bool prepareFile(Text& name, JavaStream stream, RedirectionPlatform& platform) {
+    Text full;
+    if (platform.fullPath(name, full)) name = full;
+    VORNIC_TRACE(Text(settingOf(stream)) + L": " + name);
+    const unsigned long error = platform.createParentFolders(name);
+    if (error != 0) {
+        VORNIC_TRACE(Text(settingOf(stream)) + L" " + name + L": its folder cannot be created (error " +
+                     decimalText(error) + L"); the stream is not redirected");
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
-bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream target, RedirectionPlatform& platform) {
-    platform.createParentFolders(fileName);
+bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream target, bool bothStreams) {
     jstring name = newJavaString(env, fileName);
     if (!name) return false;
 
@@ -31,9 +46,18 @@ bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream t
     jclass system = printer ? env->FindClass("java/lang/System") : nullptr;
     const char* setter = target == JavaStream::Out ? "setOut" : "setErr";
     jmethodID set = system ? env->GetStaticMethodID(system, setter, "(Ljava/io/PrintStream;)V") : nullptr;
-    if (set) {
+    jmethodID setOther =
+        set && bothStreams ? env->GetStaticMethodID(system, target == JavaStream::Out ? "setErr" : "setOut",
+                                                    "(Ljava/io/PrintStream;)V")
+                           : nullptr;
+    if (set && (!bothStreams || setOther)) {
         env->CallStaticVoidMethod(system, set, printer);
         done = !describePending(env);
+        if (done && bothStreams) {
+            // One PrintStream for both: every line lands in the order the program wrote it.
+            env->CallStaticVoidMethod(system, setOther, printer);
+            done = !describePending(env);
+        }
     }
 
     for (jobject ref : {static_cast<jobject>(system), printer, static_cast<jobject>(printClass), file,
@@ -45,15 +69,21 @@ bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream t
 
 void redirectOutput(JNIEnv* env, Text& outputFile, bool outputAppend, Text& errorFile, bool errorAppend,
                     RedirectionPlatform& platform) {
-    if (hasPattern(outputFile) || hasPattern(errorFile)) {
+    if (outputFile.find(L'%') != Text::npos || errorFile.find(L'%') != Text::npos) {
         const LocalTime now = platform.localTime();  // one instant for both names
-        if (hasPattern(outputFile)) expandDateTimePattern(outputFile, now, platform);
-        if (hasPattern(errorFile)) expandDateTimePattern(errorFile, now, platform);
+        if (!outputFile.empty()) outputFile = expandFileName(outputFile, now, platform);
+        if (!errorFile.empty()) errorFile = expandFileName(errorFile, now, platform);
     }
-    if (!outputFile.empty() && !redirectStream(env, outputFile, outputAppend, JavaStream::Out, platform)) {
-        describePending(env);
+    const bool outputReady = !outputFile.empty() && prepareFile(outputFile, JavaStream::Out, platform);
+    const bool errorReady = !errorFile.empty() && prepareFile(errorFile, JavaStream::Err, platform);
+
+    // Two streams that each truncate the file and write from their own position overwrite each
+    // other; two that append do not, since every write goes to the end.
+    if (outputReady && errorReady && equalsNoCase(outputFile, errorFile) && !(outputAppend && errorAppend)) {
+        VORNIC_TRACE(L"Output File and Error File are one file: " + outputFile + L", one stream for both");
+        if (!redirectStream(env, outputFile, false, JavaStream::Out, true)) describePending(env);
+        return;
     }
-    if (!errorFile.empty() && !redirectStream(env, errorFile, errorAppend, JavaStream::Err, platform)) {
-        describePending(env);
-    }
+    if (outputReady && !redirectStream(env, outputFile, outputAppend, JavaStream::Out)) describePending(env);
+    if (errorReady && !redirectStream(env, errorFile, errorAppend, JavaStream::Err)) describePending(env);
 }

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "jvm/system_text.h"
 #include "support/filesystem.h"
+#include "support/growing_buffer.h"
 
 namespace {
 
@@ -57,4 +59,25 @@ bool SystemRedirectionPlatform::formatDate(const Text& picture, const LocalTime&
     return formatWith(GetDateFormatW, picture, time, out);
 }
 
-void SystemRedirectionPlatform::createParentFolders(const Text& file) { ::createParentFolders(file); }
+bool SystemRedirectionPlatform::environmentVariableSet(const Text& name) {
+    // A variable with an empty value also reads as 0 units, but without this error.
+    SetLastError(ERROR_SUCCESS);
+    wchar_t unit = 0;
+    return GetEnvironmentVariableW(name.c_str(), &unit, 1) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+Text SystemRedirectionPlatform::expandEnvironment(const Text& text) { return ::expandEnvironment(text); }
+
+bool SystemRedirectionPlatform::fullPath(const Text& name, Text& full) {
+    // As the runtime resolves a relative name: against the current folder ("logs\out.log"), its
+    // drive ("\logs\out.log") or that drive's own current folder ("D:out.log").
+    return readGrowing(full, [&name](wchar_t* buffer, std::size_t capacity) -> std::size_t {
+        const DWORD needed = GetFullPathNameW(name.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
+        if (needed == 0) return kReadFailed;
+        return needed;  // the length when it fit, else the size needed with the NUL (above capacity)
+    });
+}
+
+unsigned long SystemRedirectionPlatform::createParentFolders(const Text& fullPath) {
+    return ::createParentFolders(fullPath);
+}

@@ -1,5 +1,5 @@
-// What stream redirection needs from Windows: local time, the user's locale formatters for dated
-// file names, and folder creation.
+// What stream redirection needs from Windows: local time, the process environment, the user's
+// locale formatters for dated file names, full paths and folder creation.
 #pragma once
 
 #include "jvm/output_redirection.h"
@@ -9,5 +9,8 @@ public:
     LocalTime localTime() override;
     bool formatTime(const Text& picture, const LocalTime& time, Text& out) override;
     bool formatDate(const Text& picture, const LocalTime& time, Text& out) override;
-    void createParentFolders(const Text& file) override;
+    bool environmentVariableSet(const Text& name) override;
+    Text expandEnvironment(const Text& text) override;
+    bool fullPath(const Text& name, Text& full) override;
+    unsigned long createParentFolders(const Text& fullPath) override;
 };

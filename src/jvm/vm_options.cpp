@@ -24,8 +24,9 @@ Text readSetting(const IniStore& settings, const wchar_t* section, const wchar_t
 
 void readStreamSetting(const IniStore& settings, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
                        bool& append) {
+    // Left as written: its environment variables are expanded with its date pattern when the stream
+    // is redirected, since only the written text tells a pattern's "%" from one in a variable's value.
     file = readSetting(settings, L"Application", fileKey);
-    if (!file.empty()) file = expandEnvironment(file);
     // Only the exact lower-case word counts, unlike the "Yes" of other flags.
     append = readSetting(settings, L"Application", appendKey) == L"yes";
 }

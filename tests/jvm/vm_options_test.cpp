@@ -150,7 +150,7 @@ TEST(AssembleVmOptions, PackagedApplication) {
     };
     EXPECT_EQ(app.vmOptions, expected);
     EXPECT_EQ(app.javaThreadStackSize, 524288u);
-    EXPECT_EQ(app.outputFile, L"C:\\logs\\out.txt");
+    EXPECT_EQ(app.outputFile, L"%VORNIC_TEST_LOGS%\\out.txt");  // expanded with its date pattern, later
     EXPECT_TRUE(app.outputAppend);
     EXPECT_EQ(app.errorFile, L"err.txt");
     EXPECT_FALSE(app.errorAppend);  // only the lower-case "yes" counts

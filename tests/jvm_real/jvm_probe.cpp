@@ -87,9 +87,22 @@ public:
                          L"dd", two(time.day));
         return true;
     }
-    void createParentFolders(const Text& file) override {
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(utf8(file)).parent_path(), ignored);
+    // The probe's names hold no environment variables.
+    bool environmentVariableSet(const Text&) override { return false; }
+    Text expandEnvironment(const Text& text) override { return text; }
+    bool fullPath(const Text& name, Text& full) override {
+        std::error_code failed;
+        const std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(utf8(name)), failed);
+        if (failed) return false;
+        full = path.lexically_normal().wstring();  // as GetFullPathNameW drops "." and ".."
+        return true;
+    }
+    // As on Windows, a file in the way counts as a folder made: opening the file then fails.
+    unsigned long createParentFolders(const Text& file) override {
+        std::error_code failed;
+        const std::filesystem::path parent = std::filesystem::path(utf8(file)).parent_path();
+        std::filesystem::create_directories(parent, failed);
+        return failed && !std::filesystem::exists(parent) ? static_cast<unsigned long>(failed.value()) : 0;
     }
     int timeReads = 0;
 

@@ -172,11 +172,17 @@ TEST_F(JvmReal, StreamsGoToFilesWithTruncateAndAppend) {
     EXPECT_EQ(readAll(err), "err two\n");
 }
 
-TEST_F(JvmReal, BothStreamsCanAppendToOneFile) {
+// Appending, each stream writes at the end; otherwise one stream serves both, and neither overwrites.
+TEST_F(JvmReal, BothStreamsInOneFileKeepEveryLineInOrder) {
     const fs::path both = folder_ / "both.txt";
-    const ProbeRun run = probe("redirect", {both.string(), "1", both.string(), "1", "probe/Printer", "x"});
+    ProbeRun run = probe("redirect", {both.string(), "1", both.string(), "1", "probe/Printer", "x"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(readAll(both), "out x\nerr x\n");
+
+    const std::string other = (folder_ / "sub" / ".." / "both.txt").string();  // the same file, named otherwise
+    run = probe("redirect", {both.string(), "0", other, "0", "probe/Printer", "a much longer line"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readAll(both), "out a much longer line\nerr a much longer line\n");
 }
 
 TEST_F(JvmReal, DatePatternsUseOneInstantAndDatedFoldersAreCreated) {
