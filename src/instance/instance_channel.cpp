@@ -152,8 +152,9 @@ bool processImagePath(HANDLE process, Text& path) {
 bool runsThisExecutable(HANDLE process) {
     Text own, other;
     if (!processImagePath(GetCurrentProcess(), own) || !processImagePath(process, other)) return false;
-    return CompareStringOrdinal(own.c_str(), static_cast<int>(own.size()), other.c_str(), static_cast<int>(other.size()),
-                                TRUE) == CSTR_EQUAL;
+    const auto ownLength = static_cast<int>(own.size());
+    const auto otherLength = static_cast<int>(other.size());
+    return CompareStringOrdinal(own.c_str(), ownLength, other.c_str(), otherLength, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -174,7 +175,7 @@ bool InstanceChannel::open(const LauncherApp& app) {
     if (!getModulePath(nullptr, exePath)) return true;
     const Text key = instanceKey(exePath);
     if (!names_.open()) {
-        VORNIC_TRACE(L"single instance: the channel's namespace is held against this process: running on its own");
+        VORNIC_TRACE(L"single instance: the channel cannot be opened for this user alone: running on its own");
         return true;
     }
 

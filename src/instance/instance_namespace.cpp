@@ -95,11 +95,10 @@ bool InstanceNamespace::makeSecurity() {
         sacl_.assign(sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) + GetLengthSid(level), 0);
         auto* sacl = reinterpret_cast<ACL*>(sacl_.data());
         // A label is added only where the system takes one; the user-only DACL stands either way.
-        const bool labelled =
-            InitializeAcl(sacl, static_cast<DWORD>(sacl_.size()), ACL_REVISION) &&
-            AddMandatoryAce(sacl, ACL_REVISION, 0, SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP,
-                            level) &&
-            SetSecurityDescriptorSacl(&descriptor_, TRUE, sacl, FALSE);
+        const DWORD policy = SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP;
+        const bool labelled = InitializeAcl(sacl, static_cast<DWORD>(sacl_.size()), ACL_REVISION) &&
+                              AddMandatoryAce(sacl, ACL_REVISION, 0, policy, level) &&
+                              SetSecurityDescriptorSacl(&descriptor_, TRUE, sacl, FALSE);
         if (!labelled) sacl_.clear();
     }
     attributes_.nLength = sizeof attributes_;

@@ -562,10 +562,9 @@ TEST(SingleInstanceAgainstOtherPrograms, TamperedChannelNeverHandsTheCommandLine
         ASSERT_EQ(WaitForSingleObject(listener.get(), kLaunchTimeout), WAIT_OBJECT_0);
     }
     expectRefused("an ended listener", L"13 secret");
-    EXPECT_EQ(occurrences(app.trace(), "single instance: cannot hand the command line to the running instance, process " +
-                                           std::to_string(first.id()) + ": "),
-              2u)
-        << app.trace();
+    const std::string refusal =
+        "single instance: cannot hand the command line to the running instance, process " + std::to_string(first.id());
+    EXPECT_EQ(occurrences(app.trace(), refusal + ": "), 2u) << app.trace();
 
     ASSERT_TRUE(channel.overwrite(attackerHeader(channel.message())));
     ChildProcess own = app.start(L"-nosplash 14 password=secret");
