@@ -8,7 +8,8 @@ namespace {
 // units of an atom name so that the registered message fits as well as the kernel objects.
 constexpr std::size_t kLongestSuffix = 17;
 constexpr std::size_t kMaxKeyLength = 255 - kLongestSuffix;
-static_assert(kMaxKeyLength + kLongestSuffix <= kMaxObjectNameLength, "every name fits");
+static_assert(sizeof kNamespaceAlias / sizeof(wchar_t) + kMaxKeyLength + kLongestSuffix <= kMaxObjectNameLength,
+              "every name fits, its alias and backslash before it");
 
 // FNV-1a over the UTF-16 units: not secret, only spread; the kept tail of the path must match too.
 std::uint64_t hashOf(const Text& text) {
@@ -48,8 +49,6 @@ Text instanceKey(const Text& exePath) {
     const Text hash = hexOf(hashOf(exePath), 16) + L"_";
     return hash + key.substr(key.size() - (kMaxKeyLength - hash.size()));
 }
-
-Text readyEventName(const Text& key) { return key + L"_upr_evt"; }
 
 Text startMutexName(const Text& key) { return key + L"_upr_start"; }
 

@@ -26,15 +26,16 @@ struct InstanceHeader {
 static_assert(sizeof(InstanceHeader) == 12, "the header's offsets are 0, 4 and 8");
 
 // Kernel object names may hold at most this many units (and an atom name for the registered message
-// at most 255); every name below stays within it.
-constexpr std::size_t kMaxObjectNameLength = 260;
+// at most 255); every name below stays within it, with the private namespace's alias and a
+// backslash before it.
+constexpr std::size_t kMaxObjectNameLength = 259;
+constexpr wchar_t kNamespaceAlias[] = L"vnw";
 
 // The executable's full path with every backslash made an underscore. A path whose names would not
 // fit (a long install path) becomes a hash of the whole key followed by its last units, so that two
 // paths still never share a channel.
 Text instanceKey(const Text& exePath);
 
-Text readyEventName(const Text& key);     // set just before main is entered
 Text startMutexName(const Text& key);     // orders the starts that decide who is first
 Text requestName(const Text& key, std::uint32_t threadId);
 

@@ -7,19 +7,22 @@
 
 #include "app/launcher_app.h"
 #include "instance/instance_block.h"
+#include "instance/instance_namespace.h"
 #include "jvm/java_invocation.h"
 #include "jvm/system_text.h"
+#include "settings/messages.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
 
 struct InstanceChannel::Shared {
-    Text key;
+    Text key;               // as the kernel objects are named: in the channel's namespace
     UINT requestMessage = 0;
     std::string mainClass;  // slash form, in the ANSI code page FindClass takes
     bool keepAttached = false;
     UniqueHandle ready;     // may be empty: then requests do not wait
+    UniqueHandle closing;   // set by close, the one way the listener ends
     std::atomic<JavaVM*> vm{nullptr};
 };
 
@@ -35,7 +38,7 @@ constexpr DWORD kStartOrderTimeout = 30000;
 // died) is held all the same.
 class MutexHold {
 public:
-    explicit MutexHold(const Text& name) : mutex_(CreateMutexW(nullptr, FALSE, name.c_str())) {
+    MutexHold(SECURITY_ATTRIBUTES* security, const Text& name) : mutex_(CreateMutexW(security, FALSE, name.c_str())) {
         if (!mutex_) return;
         const DWORD result = WaitForSingleObject(mutex_.get(), kStartOrderTimeout);
         held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
@@ -106,6 +109,15 @@ DWORD WINAPI workerMain(void* parameter) {
     return served ? 0 : 1;
 }
 
+void serveRequest(const std::shared_ptr<Shared>& shared, DWORD requester) {
+    // Read at once, so the requester's mapping is free whatever the Java side still waits for.
+    TextList arguments;
+    if (!takeRequest(shared->key, requester, arguments)) return;
+    auto* request = new Request{shared, requester, std::move(arguments)};
+    UniqueHandle worker(CreateThread(nullptr, 0, workerMain, request, 0, nullptr));
+    if (!worker) delete request;
+}
+
 DWORD WINAPI listenerMain(void* parameter) {
     std::shared_ptr<Shared> shared;
     {
@@ -114,18 +126,35 @@ DWORD WINAPI listenerMain(void* parameter) {
         ownMessageQueue();
         SetEvent(start->queueReady);
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != shared->requestMessage) continue;
-        const auto requester = static_cast<DWORD>(message.wParam);
-        // Read at once, so the requester's mapping is free whatever the Java side still waits for.
-        TextList arguments;
-        if (!takeRequest(shared->key, requester, arguments)) continue;
-        auto* request = new Request{shared, requester, std::move(arguments)};
-        UniqueHandle worker(CreateThread(nullptr, 0, workerMain, request, 0, nullptr));
-        if (!worker) delete request;
+    HANDLE closing = shared->closing.get();
+    for (;;) {
+        MSG message;
+        // Any process may post to this thread, WM_QUIT included: only the owner's event ends it.
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == shared->requestMessage) serveRequest(shared, static_cast<DWORD>(message.wParam));
+        }
+        const DWORD woke = MsgWaitForMultipleObjects(1, &closing, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+        if (woke != WAIT_OBJECT_0 + 1) return 0;
     }
-    return 0;
+}
+
+// The image file a process runs, as the system names it; false when it cannot be read.
+bool processImagePath(HANDLE process, Text& path) {
+    std::vector<wchar_t> buffer(32768);
+    auto size = static_cast<DWORD>(buffer.size());
+    if (!QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) return false;
+    path.assign(buffer.data(), size);
+    return true;
+}
+
+// Whether `process` runs the image this one runs. Both paths come from the same call, so they have
+// the same form; the file system ignores case, and so does the comparison.
+bool runsThisExecutable(HANDLE process) {
+    Text own, other;
+    if (!processImagePath(GetCurrentProcess(), own) || !processImagePath(process, other)) return false;
+    const auto ownLength = static_cast<int>(own.size());
+    const auto otherLength = static_cast<int>(other.size());
+    return CompareStringOrdinal(own.c_str(), ownLength, other.c_str(), otherLength, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -145,14 +174,18 @@ bool InstanceChannel::open(const LauncherApp& app) {
     Text exePath;
     if (!getModulePath(nullptr, exePath)) return true;
     const Text key = instanceKey(exePath);
+    if (!names_.open()) {
+        VORNIC_TRACE(L"single instance: the channel cannot be opened for this user alone: running on its own");
+        return true;
+    }
 
     // Starts of one executable decide one after the other, and the first lets the next one in only
     // once its header is complete and its listener owns a queue: files opened together (one start
     // each) all reach the instance that the first of them became.
-    const MutexHold order(startMutexName(key));
+    const MutexHold order(names_.attributes(), names_.objectName(startMutexName(key)));
     SetLastError(ERROR_SUCCESS);
-    HANDLE mapping =
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceHeader), key.c_str());
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
+                                        sizeof(InstanceHeader), names_.objectName(key).c_str());
     const bool first = GetLastError() == ERROR_SUCCESS;
     mapping_.reset(mapping);
     if (!mapping_) return true;
@@ -163,10 +196,13 @@ bool InstanceChannel::open(const LauncherApp& app) {
 
 bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
     auto shared = std::make_shared<Shared>();
-    shared->key = key;
+    shared->key = names_.objectName(key);
     shared->mainClass = toAnsiText(app.mainClass);
     shared->keepAttached = app.acceptIbm || app.favorIbm;
-    shared->ready.reset(CreateEventW(nullptr, TRUE, FALSE, readyEventName(key).c_str()));
+    // Both only for this process's threads: unnamed, so that no other process can set them.
+    shared->ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    shared->closing.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!shared->closing) return true;
     shared->requestMessage = RegisterWindowMessageW(key.c_str());
     if (shared->requestMessage == 0) return true;
 
@@ -195,35 +231,59 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
     // Complete by now: the first instance fills it before it lets later starts in.
     InstanceHeader header{};
     std::memcpy(&header, view_.get(), sizeof header);
+    // Only a process that runs this executable is the running instance. Any other one named here
+    // (one that ended, whose identifier went to another program, or a program that made the block
+    // to receive the command lines) is not handed anything: this start becomes the first instance.
+    // Opened before the request goes out, so that its end is seen however soon it comes; held, so
+    // that its identifier cannot pass to another process meanwhile.
+    firstProcess_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, header.ownerProcessId));
+    if (!firstProcess_ || !runsThisExecutable(firstProcess_.get())) {
+        firstProcess_.reset();
+        VORNIC_TRACE(L"single instance: process " + decimalText(header.ownerProcessId) +
+                     L", named by the channel, does not run this executable: this start takes the channel over");
+        return openFirst(app, key);
+    }
     active_ = true;
     firstInstance_ = false;
+    const DWORD owner = header.ownerProcessId;
     // The first instance's set-up failed after it had made the block.
-    if (header.listenerThreadId == 0 || header.requestMessage == 0) return false;
-    // Opened before the request goes out, so that its end is seen however soon it comes.
-    firstProcess_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, header.ownerProcessId));
-    if (!firstProcess_) return false;
+    if (header.listenerThreadId == 0 || header.requestMessage == 0) return cannotHandOver(owner, L"it does not listen");
+    // The listener must be a thread of that process; held, like the process, until the request is out.
+    UniqueHandle listener(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, header.listenerThreadId));
+    if (!listener || GetProcessIdOfThread(listener.get()) != owner) {
+        return cannotHandOver(owner, L"thread " + decimalText(header.listenerThreadId) + L" is not its listener");
+    }
 
     std::vector<std::uint8_t> bytes;
-    if (!encodeRequest(app.commandArguments, bytes)) return false;
+    if (!encodeRequest(app.commandArguments, bytes)) return cannotHandOver(owner, L"the command line is too long");
     const DWORD self = GetCurrentThreadId();
-    HANDLE request = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        static_cast<DWORD>(bytes.size()), requestName(key, self).c_str());
+    HANDLE request = CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
+                                        static_cast<DWORD>(bytes.size()),
+                                        requestName(names_.objectName(key), self).c_str());
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     request_.reset(request);
     // An existing one belongs to an ended start whose thread identifier this one got: not ours to fill.
-    if (!request_ || existed) return false;
+    if (!request_ || existed) return cannotHandOver(owner, L"its request cannot be made");
     {
         UniqueView view(MapViewOfFile(request_.get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view) return false;
+        if (!view) return cannotHandOver(owner, L"its request cannot be made");
         std::memcpy(view.get(), bytes.data(), bytes.size());
     }
 
     ownMessageQueue();
     replyMessage_ = header.requestMessage;
-    const bool posted = PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0) != FALSE;
-    VORNIC_TRACE(L"single instance: " + Text(posted ? L"command line handed to" : L"cannot hand the command line to") +
-                 L" the running instance, process " + decimalText(header.ownerProcessId));
-    return posted;
+    if (!PostThreadMessageW(header.listenerThreadId, header.requestMessage, self, 0)) {
+        return cannotHandOver(owner, L"the request cannot be posted");
+    }
+    VORNIC_TRACE(L"single instance: command line handed to the running instance, process " + decimalText(owner));
+    return true;
+}
+
+bool InstanceChannel::cannotHandOver(DWORD owner, const Text& why) const {
+    VORNIC_TRACE(L"single instance: cannot hand the command line to the running instance, process " +
+                 decimalText(owner) + L": " + why);
+    showMessageId(kMsgHandOverFailed, {});
+    return false;
 }
 
 bool InstanceChannel::takeReply(int& code) const {
@@ -271,10 +331,8 @@ void InstanceChannel::signalReady(JavaVM* vm) {
 
 void InstanceChannel::close() {
     if (listener_) {
-        // Repeated in case the quit message is lost; the listener's queue exists since open.
-        do {
-            PostThreadMessageW(listenerId_, WM_QUIT, 0, 0);
-        } while (WaitForSingleObject(listener_.get(), 100) == WAIT_TIMEOUT);
+        SetEvent(shared_->closing.get());
+        WaitForSingleObject(listener_.get(), INFINITE);
         listener_.reset();
     }
     view_.reset();

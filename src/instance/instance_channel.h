@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "instance/instance_namespace.h"
 #include "support/text.h"
 #include "support/unique_handle.h"
 
@@ -26,8 +27,9 @@ public:
 
     // Active only when "Single Instance" is exactly "yes" and the application is no service. The
     // first start of the executable then listens for requests; a later one hands its arguments
-    // over. False only when the launch must end with -1: no settings file path, or a later start
-    // that cannot hand over.
+    // over, but only to a process that runs this same executable; a channel that names any other
+    // is taken over. False only when the launch must end with -1: no settings file path, or a later
+    // start that cannot hand over (which has said so in message 234).
     bool open(const LauncherApp& app);
 
     // Stops listening and releases the shared objects; requests being served go on.
@@ -49,11 +51,14 @@ public:
 private:
     bool openFirst(const LauncherApp& app, const Text& key);
     bool handOver(const LauncherApp& app, const Text& key);
+    // Says so in the trace and to the user; false, so that the start ends with -1.
+    bool cannotHandOver(DWORD owner, const Text& why) const;
     // Takes the queue's messages up to the reply, if there is one.
     bool takeReply(int& code) const;
 
     bool active_ = false;
     bool firstInstance_ = true;
+    InstanceNamespace names_;
     UniqueHandle mapping_;
     UniqueView view_;
     UniqueHandle listener_;

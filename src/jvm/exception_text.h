@@ -5,6 +5,6 @@
 
 #include "support/text.h"
 
-// What throwable.printStackTrace prints, captured through a ByteArrayOutputStream; empty when it
-// cannot be produced. Call with no exception pending (the caller has cleared it).
+// What throwable.printStackTrace prints, captured in UTF-8 through a ByteArrayOutputStream, so that
+// every character of the message survives; empty when it cannot be produced. Call with no exception pending (the caller has cleared it).
 Text exceptionText(JNIEnv* env, jthrowable throwable);

@@ -91,14 +91,15 @@ TEST(InstanceKey, OnePerExecutablePathAndEveryNameFits) {
         EXPECT_EQ(key, instanceKey(path)) << "the same path, the same key";
         EXPECT_EQ(key.find(L'\\'), Text::npos);
         EXPECT_LE(requestName(key, 0xFFFFFFFF).size(), 255u) << "an atom name holds 255 units";
-        EXPECT_LE(readyEventName(key).size(), kMaxObjectNameLength);
-        EXPECT_LE(startMutexName(key).size(), kMaxObjectNameLength);
+        const size_t prefix = Text(kNamespaceAlias).size() + 1;
+        EXPECT_LE(prefix + requestName(key, 0xFFFFFFFF).size(), kMaxObjectNameLength);
+        EXPECT_LE(prefix + startMutexName(key).size(), kMaxObjectNameLength);
         EXPECT_EQ(key.substr(key.size() - 8), L"_app.exe") << "the executable's name stays readable";
         keys.insert(key);
     }
     EXPECT_EQ(keys.size(), paths.size());
     EXPECT_EQ(requestName(L"k", 0x1A2B), L"k_upr_req_00001A2B");
-    EXPECT_EQ(readyEventName(L"k"), L"k_upr_evt");
+    EXPECT_EQ(startMutexName(L"k"), L"k_upr_start");
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    ProbeRun probe(const std::string& scenario, const std::vector<std::string>& arguments) {
+    // `environment` holds "NAME=value" entries that replace this process's own.
+    ProbeRun probe(const std::string& scenario, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment = {}) {
         std::vector<std::string> words = {VORNIC_JVM_PROBE, VORNIC_PROBE_CLASSES, scenario};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -57,7 +59,18 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         pid_t child = 0;
         ProbeRun run;
-        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+        std::vector<std::string> variables = environment;
+        for (char** entry = environ; *entry; ++entry) {
+            const std::string variable = *entry;
+            const std::string name = variable.substr(0, variable.find('=') + 1);
+            bool replaced = false;
+            for (const std::string& given : environment) replaced = replaced || given.rfind(name, 0) == 0;
+            if (!replaced) variables.push_back(variable);
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : variables) envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) return run;
         int status = 0;
@@ -221,6 +234,24 @@ TEST_F(JvmReal, ExceptionTextHoldsTheTraceAndItsCause) {
     EXPECT_TRUE(contains(text, "Caused by: java.io.IOException: disk gone\n")) << text;
     EXPECT_TRUE(contains(text, "\tat probe.Thrower.readSettings(Thrower.java:")) << text;
     EXPECT_TRUE(contains(run.out, "ran\n")) << run.out;  // the cleared exception stays cleared
+}
+
+// The text comes back in UTF-8, whatever the runtime's default charset: with the C locale that is
+// ASCII on Java 17, where reading the trace back in it made every other character a "?".
+TEST_F(JvmReal, ExceptionTextKeepsEveryScript) {
+    // "Привет 漢字 😀", the emoji a surrogate pair in Java.
+    const std::string message =
+        "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 \xe6\xbc\xa2\xe5\xad\x97 \xf0\x9f\x98\x80";
+    const std::vector<std::string> ascii = {"LC_ALL=C", "LANG=C", "LC_CTYPE=C"};
+    for (const auto& environment : {std::vector<std::string>{}, ascii}) {
+        SCOPED_TRACE(environment.empty() ? "inherited locale" : "C locale");
+        const ProbeRun run = probe("exception-text", {"probe/ScriptThrower"}, environment);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_TRUE(contains(run.out, "text-begin\njava.lang.IllegalArgumentException: " + message + "\n\tat "
+                                      "probe.ScriptThrower.main(ScriptThrower.java:"))
+            << run.out;
+        EXPECT_FALSE(contains(run.out, "?")) << run.out;
+    }
 }
 
 // A later start's exit code: before the call for the void variant, its result after the call for the

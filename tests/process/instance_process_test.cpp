@@ -1,10 +1,14 @@
 // Single instance as users meet it: later starts of a packaged copy hand their arguments to the
 // running one, whose stand-in runtime records every "secondaryMain" call in one line.
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 #include "harness.h"
+#include "instance/instance_block.h"
+#include "instance/instance_namespace.h"
 #include "package_resources.h"
 
 namespace {
@@ -12,6 +16,7 @@ namespace {
 constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
 const Text kUpgradeCode = L"{5A0C3E91-7B44-4C1D-8E2F-6D9A1B3C5E70}";
 const WText kStandin = WIDE_STANDIN_RUNTIME;
+const WText kHandOverFailed = L"This start could not hand its command line over.";
 
 // The record line of one secondaryMain call with these arguments.
 std::string secondaryLine(const std::vector<WText>& arguments) {
@@ -52,6 +57,7 @@ public:
         resources.settings(kUpgradeCode, L"second",
                            L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSetting +
                            L"[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" + applicationSection);
+        resources.strings[234] = kHandOverFailed;
         EXPECT_TRUE(resources.writeInto(exe_));
         iniPath_ = exeFolder + L"app.ini";
         EXPECT_TRUE(writeUtf16File(iniPath_, L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
@@ -83,6 +89,14 @@ public:
         return ChildProcess::start(exe_, L"\"" + exe_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
                                    folder_.path(), environment);
     }
+
+    // A start whose windows are answered with OK, run to its end.
+    Launch launchAnswering(const WText& arguments) const {
+        return runAnswering(exe_, L"\"" + exe_ + L"\" " + arguments, IDOK, kLaunchTimeout, folder_.path(),
+                            standinEnvironment(folder_.path(), {L"VORNIC_TRACE=" + folder_.path() + L"trace.txt"}));
+    }
+
+    const WText& exe() const { return exe_; }
 
     // Starts the first instance and waits until its main runs.
     ChildProcess startFirst() const {
@@ -375,6 +389,194 @@ TEST(SingleInstance, StartsAtOnceWithoutARunningInstanceElectOneFirst) {
     }
     EXPECT_EQ(firstInstances, 1);
     EXPECT_EQ(occurrences(app.record(), "call: main"), 1u);
+}
+
+// What another program of the same user sees of a copy's channel: the header block, named as the
+// launcher names it, in the same namespace.
+class ChannelView {
+public:
+    explicit ChannelView(const WText& exe) : key_(instanceKey(exe)), message_(RegisterWindowMessageW(key_.c_str())) {
+        EXPECT_TRUE(names_.open());
+    }
+
+    // Makes the header block first, naming `header`'s process and thread, under `name`.
+    bool claim(const WText& name, const InstanceHeader& header) {
+        UniqueHandle mapping(
+            CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceHeader), name.c_str()));
+        if (!mapping || GetLastError() == ERROR_ALREADY_EXISTS || !write(mapping.get(), header)) return false;
+        claims_.push_back(std::move(mapping));
+        return true;
+    }
+
+    // The running instance's block, as it stands.
+    bool read(InstanceHeader& header) {
+        if (!open()) return false;
+        UniqueView view(MapViewOfFile(opened_.get(), FILE_MAP_READ, 0, 0, sizeof header));
+        if (!view) return false;
+        std::memcpy(&header, view.get(), sizeof header);
+        return true;
+    }
+    bool overwrite(const InstanceHeader& header) { return open() && write(opened_.get(), header); }
+
+    // The security of the running instance's block: true when its DACL grants the user alone.
+    bool grantsTheUserAlone() {
+        if (!open()) return false;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        PACL dacl = nullptr;
+        PSID owner = nullptr;
+        if (GetSecurityInfo(opened_.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
+                            &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+            return false;
+        }
+        void* ace = nullptr;
+        const bool alone = dacl && dacl->AceCount == 1 && GetAce(dacl, 0, &ace) &&
+                           static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                           EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, owner) && isUser(owner);
+        LocalFree(descriptor);
+        return alone;
+    }
+
+    const WText& key() const { return key_; }
+    WText objectName() const { return names_.objectName(key_); }
+    UINT message() const { return message_; }
+    bool privateNamespace() const { return names_.isPrivate(); }
+
+    // True when a request of the channel reached this thread's queue.
+    bool requestReached() const {
+        MSG taken;
+        return PeekMessageW(&taken, nullptr, message_, message_, PM_REMOVE) != FALSE;
+    }
+
+private:
+    bool open() {
+        if (!opened_) {
+            opened_.reset(OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE | READ_CONTROL, FALSE, objectName().c_str()));
+        }
+        return static_cast<bool>(opened_);
+    }
+    static bool write(HANDLE mapping, const InstanceHeader& header) {
+        UniqueView view(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof header));
+        if (!view) return false;
+        std::memcpy(view.get(), &header, sizeof header);
+        return true;
+    }
+    static bool isUser(PSID sid) {
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+        UniqueHandle token(raw);
+        BYTE buffer[256];
+        DWORD size = 0;
+        return GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size) &&
+               EqualSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, sid);
+    }
+
+    WText key_;
+    UINT message_;
+    InstanceNamespace names_;
+    std::vector<UniqueHandle> claims_;
+    UniqueHandle opened_;
+};
+
+// This thread as the listener a program claiming the channel would run: it owns a queue, and a
+// request posted to it stays there to be found.
+InstanceHeader attackerHeader(UINT message) {
+    MSG none;
+    PeekMessageW(&none, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    return InstanceHeader{GetCurrentThreadId(), GetCurrentProcessId(), message};
+}
+
+// A program that makes the channel's block before the application starts, at its old predictable
+// name and where the launcher puts it now, and names itself there. The start does not hand it its
+// command line: the process named does not run this executable, so the start takes the channel over
+// and runs the application, and later starts hand over to it.
+TEST(SingleInstanceAgainstOtherPrograms, ChannelClaimedBeforeTheFirstStartReceivesNothing) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+    ChannelView channel(app.exe());
+    const InstanceHeader claimed = attackerHeader(channel.message());
+    ASSERT_TRUE(channel.claim(channel.key(), claimed));
+    if (channel.privateNamespace()) {
+        ASSERT_TRUE(channel.claim(channel.objectName(), claimed));
+    }
+
+    ChildProcess first = app.start(L"-nosplash password=secret");
+    ASSERT_TRUE(app.waitForRecord("arg: password=secret\n", 1)) << app.record();
+    DWORD code = 0;
+    ASSERT_TRUE(app.start(L"8 later").waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 8u);
+    EXPECT_TRUE(contains(app.record(), secondaryLine({L"8", L"later"}))) << app.record();
+    EXPECT_FALSE(channel.requestReached());
+
+    const std::string trace = app.trace();
+    if (channel.privateNamespace()) {
+        EXPECT_TRUE(contains(trace, "single instance: first instance")) << trace;
+    } else {
+        EXPECT_TRUE(contains(trace, "single instance: process " + std::to_string(GetCurrentProcessId()) +
+                                        ", named by the channel, does not run this executable: this start takes the "
+                                        "channel over\r\n"))
+            << trace;
+    }
+    app.release();
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u);
+}
+
+// A program that tampers with a running instance's channel. A WM_QUIT posted to the listener does
+// not end it; a block that names another program's thread, or a listener that was ended, makes a
+// later start say it cannot hand over (message 234, exit code -1) instead of handing its command line
+// to whoever is named; one that names another program altogether makes the start run on its own.
+TEST(SingleInstanceAgainstOtherPrograms, TamperedChannelNeverHandsTheCommandLineElsewhere) {
+    const InstanceApp app(L"Single Instance=yes\r\n", "secondaryMain: returns int\nsecondaryMain: return-argument 0\n");
+    ChildProcess first = app.startFirst();
+    ChannelView channel(app.exe());
+    InstanceHeader genuine{};
+    ASSERT_TRUE(channel.read(genuine));
+    EXPECT_EQ(genuine.ownerProcessId, first.id());
+    EXPECT_TRUE(channel.grantsTheUserAlone());
+
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(PostThreadMessageW(genuine.listenerThreadId, WM_QUIT, 0, 0));
+    DWORD code = 0;
+    ASSERT_TRUE(app.start(L"11 after-quit").waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 11u);
+    EXPECT_TRUE(contains(app.record(), secondaryLine({L"11", L"after-quit"}))) << app.record();
+
+    const auto expectRefused = [&](const char* what, const WText& arguments) {
+        SCOPED_TRACE(what);
+        const Launch refused = app.launchAnswering(arguments);
+        ASSERT_TRUE(refused.finished);
+        EXPECT_EQ(refused.exitCode, static_cast<DWORD>(-1));
+        ASSERT_EQ(refused.windows.size(), 1u);
+        EXPECT_EQ(refused.windows[0].text, kHandOverFailed);
+        EXPECT_FALSE(channel.requestReached());
+        EXPECT_FALSE(contains(app.record(), "secret")) << app.record();
+    };
+    InstanceHeader forged = attackerHeader(channel.message());
+    forged.ownerProcessId = genuine.ownerProcessId;
+    ASSERT_TRUE(channel.overwrite(forged));
+    expectRefused("another program's thread", L"12 secret");
+
+    ASSERT_TRUE(channel.overwrite(genuine));
+    {
+        UniqueHandle listener(OpenThread(THREAD_TERMINATE | SYNCHRONIZE, FALSE, genuine.listenerThreadId));
+        ASSERT_TRUE(listener);
+        ASSERT_TRUE(TerminateThread(listener.get(), 0));
+        ASSERT_EQ(WaitForSingleObject(listener.get(), kLaunchTimeout), WAIT_OBJECT_0);
+    }
+    expectRefused("an ended listener", L"13 secret");
+    const std::string refusal =
+        "single instance: cannot hand the command line to the running instance, process " + std::to_string(first.id());
+    EXPECT_EQ(occurrences(app.trace(), refusal + ": "), 2u) << app.trace();
+
+    ASSERT_TRUE(channel.overwrite(attackerHeader(channel.message())));
+    ChildProcess own = app.start(L"-nosplash 14 password=secret");
+    EXPECT_TRUE(app.waitForRecord("arg: password=secret\n", 1)) << app.record();
+    EXPECT_EQ(occurrences(app.record(), "call: main"), 2u) << app.record();
+    EXPECT_FALSE(channel.requestReached());
+
+    app.release();
+    ASSERT_TRUE(own.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

@@ -90,6 +90,12 @@ jvalue fileStreamInit(Call& call) {
     return none();
 }
 
+// The stand-in's streams hold UTF-8 whatever they are told, so only that encoding is known.
+bool isUtf8Name(const Object* name) {
+    const std::string text = utf8Of(name);
+    return text == "UTF-8" || text == "UTF8" || text == "utf-8";
+}
+
 jvalue printStreamInit(Call& call) {
     Object* target = argObject(call, 0);
     if (!target) {
@@ -98,6 +104,14 @@ jvalue printStreamInit(Call& call) {
     }
     call.self->target = target;
     return none();
+}
+
+jvalue printStreamInitIn(Call& call) {
+    if (!isUtf8Name(argObject(call, 2))) {
+        throwNew("java/io/UnsupportedEncodingException", utf8Of(argObject(call, 2)));
+        return none();
+    }
+    return printStreamInit(call);
 }
 
 jvalue printlnBody(Call& call) {
@@ -109,6 +123,14 @@ jvalue printlnBody(Call& call) {
 jvalue byteStreamInit(Call&) { return none(); }
 
 jvalue byteStreamToString(Call& call) { return objectValue(newString(fromUtf8(call.self->bytes))); }
+
+jvalue byteStreamToStringIn(Call& call) {
+    if (!isUtf8Name(argObject(call, 0))) {
+        throwNew("java/io/UnsupportedEncodingException", utf8Of(argObject(call, 0)));
+        return none();
+    }
+    return byteStreamToString(call);
+}
 
 jvalue printStackTraceBody(Call& call) {
     Object* stream = argObject(call, 0);
@@ -193,9 +215,11 @@ void buildBootClasses() {
     addClass("java/io/FileOutputStream", outputStream, {{"<init>", "(Ljava/lang/String;Z)V", false, fileStreamInit}});
     addClass("java/io/ByteArrayOutputStream", outputStream,
              {{"<init>", "()V", false, byteStreamInit},
-              {"toString", "()Ljava/lang/String;", false, byteStreamToString}});
+              {"toString", "()Ljava/lang/String;", false, byteStreamToString},
+              {"toString", "(Ljava/lang/String;)Ljava/lang/String;", false, byteStreamToStringIn}});
     addClass("java/io/PrintStream", outputStream,
              {{"<init>", "(Ljava/io/OutputStream;)V", false, printStreamInit},
+              {"<init>", "(Ljava/io/OutputStream;ZLjava/lang/String;)V", false, printStreamInitIn},
               {"println", "(Ljava/lang/String;)V", false, printlnBody}});
     ClassInfo* throwable =
         addClass("java/lang/Throwable", object,
@@ -207,6 +231,7 @@ void buildBootClasses() {
     addClass("java/lang/IllegalStateException", runtimeException, {});
     addClass("java/lang/NullPointerException", runtimeException, {});
     addClass("java/io/FileNotFoundException", exception, {});
+    addClass("java/io/UnsupportedEncodingException", exception, {});
     ClassInfo* error = addClass("java/lang/Error", throwable, {});
     ClassInfo* linkageError = addClass("java/lang/LinkageError", error, {});
     addClass("java/lang/NoClassDefFoundError", linkageError, {});
