@@ -22,11 +22,14 @@ RecordedRun relaunch(const WText& pairProduct, bool wait, const wchar_t* exitCod
     RecordedRun run;
     run.started = relaunchPairProduct(pairProduct, wait, run.result, run.error);
     if (!run.started) return run;
-    // Without waiting, the child may still be writing: give it time to finish.
+    // Without waiting, the child may still be writing: give it time to finish. A waited-for child
+    // has ended, so its record is whole or there is none (no child ran) and nothing is to come.
     std::string bytes;
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (readFileBytes(record, bytes) && !bytes.empty()) break;
-        Sleep(25);
+    if (wait) {
+        readFileBytes(record, bytes);
+    } else {
+        WaitingFor marker(L"the paired launcher's record");
+        waitUntil([&] { return readFileBytes(record, bytes) && !bytes.empty(); }, scaledMilliseconds(5000), 25);
     }
     run.commandLine.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     SetEnvironmentVariableW(L"VORNIC_RECORD_FILE", nullptr);

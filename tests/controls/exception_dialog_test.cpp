@@ -159,18 +159,30 @@ TEST(DialogResizer, GripHidesWhenMaximisedAndMinimisingKeepsTheLayout) {
     ASSERT_TRUE(grip);
     const RECT okBefore = clientRectOf(window, IDOK);
 
+    // Under a loaded display the window's new size may come a while after the command: each step
+    // waits for the state it checks (the layout follows the size), then reads the layout.
+    const DWORD bound = scaledMilliseconds(10000);
     SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    const auto maximised = [&] {
+        return IsZoomed(window) && !IsWindowVisible(grip) && clientRectOf(window, IDOK).left > okBefore.left;
+    };
+    EXPECT_TRUE(waitUntil(maximised, bound));
     EXPECT_TRUE(IsZoomed(window));
     EXPECT_FALSE(IsWindowVisible(grip));
     EXPECT_GT(clientRectOf(window, IDOK).left, okBefore.left);
 
     SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    const auto restored = [&] {
+        return !IsZoomed(window) && IsWindowVisible(grip) && clientRectOf(window, IDOK).left == okBefore.left;
+    };
+    EXPECT_TRUE(waitUntil(restored, bound));
     EXPECT_TRUE(IsWindowVisible(grip));
     const RECT okRestored = clientRectOf(window, IDOK);
     EXPECT_TRUE(EqualRect(&okRestored, &okBefore));
 
     // A minimised dialog has an empty client area; laying out for it would pile the controls up.
     SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }, bound));
     EXPECT_TRUE(IsIconic(window));
     RECT okMinimised{};
     GetWindowRect(GetDlgItem(window, IDOK), &okMinimised);

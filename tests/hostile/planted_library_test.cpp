@@ -141,13 +141,19 @@ TEST_F(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
 
 // The top-level window of `processId` other than `except` that is (or is not) the runtime dialog.
 HWND windowOf(DWORD processId, HWND except, bool runtimeDialog) {
-    for (DWORD waited = 0; waited < 15000 * VORNIC_TIME_FACTOR; waited += 50) {
-        for (HWND window : topLevelWindowsOf(processId)) {
-            if (window != except && (GetDlgItem(window, 203) && GetDlgItem(window, 205)) == runtimeDialog) return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
+    WaitingFor marker(runtimeDialog ? L"the runtime dialog" : L"the folder browser");
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window : topLevelWindowsOf(processId)) {
+                if (window != except && (GetDlgItem(window, 203) && GetDlgItem(window, 205)) == runtimeDialog)
+                    found = window;
+                if (found) return true;
+            }
+            return false;
+        },
+        scaledMilliseconds(kWindowWaitMilliseconds), 20);
+    return found;
 }
 
 // No runtime anywhere: the launcher asks with its dialog (themed controls) and the user browses for
@@ -172,7 +178,7 @@ TEST_F(PlantedLibraries, NoneRunsWhenTheUserIsAskedForARuntime) {
         pressButton(dialog, 202);
         if (const HWND browser = windowOf(child.id(), dialog, false)) {
             steps += ", folder browser";
-            Sleep(300);  // it fills its tree after it shows
+            EXPECT_TRUE(waitForFolderTree(browser, scaledMilliseconds(kWindowWaitMilliseconds)));
             pressButton(browser, IDCANCEL);
         }
         pressButton(dialog, IDCANCEL);

@@ -106,11 +106,9 @@ public:
     }
 
     bool waitForRecord(const std::string& part, size_t count) const {
-        for (DWORD waited = 0; waited < kLaunchTimeout; waited += 10) {
-            if (occurrences(record(), part) >= count) return true;
-            Sleep(10);
-        }
-        return false;
+        WaitingFor marker(L"the record to hold \"" + WText(part.begin(), part.end()) + L"\" " + std::to_wstring(count) +
+                          L" times");
+        return waitUntil([&] { return occurrences(record(), part) >= count; }, kLaunchTimeout);
     }
 
     // Lets every main of this copy return.

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr DWORD kLaunchTimeout = 30000;
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
 constexpr DWORD kMinusOne = 0xFFFFFFFF;
 const Text kUpgradeCode = L"{5A0C3E91-7B44-4C1D-8E2F-6D9A1B3C5E70}";
 
@@ -77,13 +77,18 @@ private:
 
 // The exception dialog of `process` (a dialog with control 208), or null after the time.
 HWND waitForExceptionDialog(DWORD process, DWORD milliseconds) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-        for (HWND window : topLevelWindowsOf(process)) {
-            if (GetDlgItem(window, 208)) return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
+    WaitingFor marker(L"the exception dialog of process " + std::to_wstring(process));
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window : topLevelWindowsOf(process)) {
+                if (GetDlgItem(window, 208)) found = window;
+                if (found) return true;
+            }
+            return false;
+        },
+        milliseconds, 20);
+    return found;
 }
 
 // GetWindowText does not ask a control of another process for its text; WM_GETTEXT does.
@@ -179,7 +184,7 @@ TEST(JavaRun, ExceptionDialogShowsTheTraceAndItsAnswerDecides) {
         const JavaApp app(L"Failure Check=Yes\r\n", "main: throw java/lang/IllegalStateException broken state\n");
         ChildProcess child = app.start(L"");
         ASSERT_TRUE(child.started());
-        HWND dialog = waitForExceptionDialog(child.id(), 10000);
+        HWND dialog = waitForExceptionDialog(child.id(), scaledMilliseconds(kWindowWaitMilliseconds));
         ASSERT_TRUE(dialog) << c.how;
         const WText trace = controlText(dialog, 208);
         EXPECT_NE(trace.find(L"java.lang.IllegalStateException: broken state"), WText::npos)

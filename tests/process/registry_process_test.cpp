@@ -109,7 +109,12 @@ WText runtimeThatRan(const std::vector<WText>& homes) {
         if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         if (!found.empty()) return L"(more than one)";
         found = home;
-        DeleteFileW(file.c_str());
+        // The launcher has ended, but on a loaded machine its runtime's record may still be open for
+        // a moment: a record left behind would count for the next launch too.
+        WaitingFor marker(L"the record of " + home + L" to be deleted");
+        EXPECT_TRUE(waitUntil([&] { return DeleteFileW(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+                              scaledMilliseconds(10000), 20))
+            << utf8Of(file);
     }
     return found;
 }

@@ -24,7 +24,9 @@ class RootFolder {
 public:
     RootFolder() {
         static int counter = 0;
-        path_ = L"Z:\\tmp\\vornic-runtimes-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+        // On the prefix's own drive, whose top holds a handful of folders: the folder browser reads
+        // every entry of each level it opens on the way down.
+        path_ = L"C:\\vornic-runtimes-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
                 L"\\";
         EXPECT_TRUE(makeFolders(path_));
     }
@@ -74,16 +76,25 @@ struct DialogLaunch {
     std::string trace;     // how far the pick went, for failure messages
 };
 
-HWND findWindowOf(DWORD processId, HWND except, bool wantRuntimeDialog, DWORD milliseconds) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-        for (HWND window : topLevelWindowsOf(processId)) {
-            if (window == except) continue;
-            const bool isRuntimeDialog = GetDlgItem(window, 203) && GetDlgItem(window, 205);
-            if (isRuntimeDialog == wantRuntimeDialog) return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
+// The window of `child` other than `except` that is (or is not) the runtime dialog; null after the
+// time or once the child has ended (a start that takes a remembered runtime shows nothing).
+HWND findWindowOf(const ChildProcess& child, HWND except, bool wantRuntimeDialog, DWORD milliseconds) {
+    WaitingFor marker(wantRuntimeDialog ? L"the runtime dialog" : L"the folder browser");
+    const DWORD processId = child.id();
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            if (WaitForSingleObject(child.handle(), 0) == WAIT_OBJECT_0) return true;
+            for (HWND window : topLevelWindowsOf(processId)) {
+                if (window == except) continue;
+                const bool isRuntimeDialog = GetDlgItem(window, 203) && GetDlgItem(window, 205);
+                if (isRuntimeDialog == wantRuntimeDialog) found = window;
+                if (found) return true;
+            }
+            return false;
+        },
+        milliseconds, 20);
+    return found;
 }
 
 // A packaged copy "app.exe" with the packer's dialog 201 and texts, its own APPDATA, no runtime.
@@ -118,37 +129,37 @@ public:
             exe(), L"\"" + exe() + L"\" -nosplash", folder(),
             {L"APPDATA=" + appData(), L"VORNIC_STANDIN_RECORD=", L"VORNIC_STANDIN_SCRIPT="});
         if (!child.started()) return result;
-        if (HWND dialog = findWindowOf(child.id(), nullptr, true, 15000 * VORNIC_TIME_FACTOR)) {
+        if (HWND dialog = findWindowOf(child, nullptr, true, scaledMilliseconds(kWindowWaitMilliseconds))) {
             result.dialogShown = true;
             result.message = controlText(GetDlgItem(dialog, 203));
             if (answer == Answer::Cancel) pressButton(dialog, IDCANCEL);
             if (answer == Answer::CloseBox) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-            if (answer == Answer::Pick) pickFolder(dialog, child.id(), pick, result);
+            if (answer == Answer::Pick) pickFolder(dialog, child, pick, result);
         }
         result.finished = child.waitForExit(kLaunchTimeout, result.exitCode);
         return result;
     }
 
 private:
-    static void pickFolder(HWND dialog, DWORD processId, const WText& folder, DialogLaunch& result) {
+    static void pickFolder(HWND dialog, const ChildProcess& child, const WText& folder, DialogLaunch& result) {
+        const DWORD processId = child.id();
         pressButton(dialog, 202);
-        HWND browser = findWindowOf(processId, dialog, false, 15000 * VORNIC_TIME_FACTOR);
+        HWND browser = findWindowOf(child, dialog, false, scaledMilliseconds(kWindowWaitMilliseconds));
         if (!browser) {
             result.trace = "no folder browser";
             return;
         }
-        Sleep(300);  // the browser fills its tree after it shows
         if (!selectInFolderBrowser(browser, folder, &result.trace)) {
             // Give up the way a user would, so that the launch ends.
             pressButton(browser, IDCANCEL);
-            Sleep(500);
+            waitUntil([browser] { return !IsWindow(browser); }, scaledMilliseconds(kWindowWaitMilliseconds));
             pressButton(dialog, IDCANCEL);
             return;
         }
         result.trace = "browser " + utf8Of(windowTextOf(browser)) + " took " + utf8Of(folder);
         pressButton(browser, IDOK);
         HWND ok = GetDlgItem(dialog, IDOK);
-        for (DWORD waited = 0; waited < 20000 * VORNIC_TIME_FACTOR && !IsWindowEnabled(ok); waited += 50) Sleep(50);
+        waitUntil([ok] { return IsWindowEnabled(ok) != FALSE; }, scaledMilliseconds(20000), 20);
         result.okEnabledAfterPick = IsWindowEnabled(ok) != FALSE;
         result.shownPath = controlText(GetDlgItem(dialog, 201));
         result.trace += "; the dialog shows " + utf8Of(result.shownPath);

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr DWORD kLaunchTimeout = 30000;
+constexpr DWORD kLaunchTimeout = 30000 * VORNIC_TIME_FACTOR;
 const Text kUpgradeCode = L"{0D7E5F8A-1B2C-4D3E-9F40-A1B2C3D4E5F6}";
 const Text kMissingMainClass = L"Packaged text 210: no main class.";
 

@@ -137,9 +137,11 @@ TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
         ChildProcess child = app.start();
         const HWND splash = waitForSplash(child.id());
         ASSERT_TRUE(splash);
-        Sleep(300);  // painted
         RECT rect{};
         ASSERT_TRUE(GetWindowRect(splash, &rect));
+        // Painted: the last corner of the picture shows (the checks below read every quarter).
+        EXPECT_TRUE(waitUntil([&] { return screenPixel(rect.right - 1, rect.bottom - 1) == kBlue; },
+                              scaledMilliseconds(10000)));
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
         EXPECT_EQ(rect.right - rect.left, 300);
@@ -334,9 +336,9 @@ TEST(Splash, APlantedGdiplusIsNeverRunWhileThePictureShows) {
     const HWND splash = waitForSplash(child.id());
     EXPECT_TRUE(splash);
     if (splash) {
-        Sleep(300);
         RECT rect{};
         GetWindowRect(splash, &rect);
+        waitUntil([&] { return screenPixel(rect.left + 10, rect.top + 10) == kGold; }, scaledMilliseconds(10000));
         EXPECT_EQ(screenPixel(rect.left + 10, rect.top + 10), kGold);  // the system's GDI+ decoded it
     }
     DWORD code = 99;

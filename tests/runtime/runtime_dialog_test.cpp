@@ -221,10 +221,14 @@ TEST(RuntimeDialog, IsCentredAndItsLinkOpensTheTemplatesTarget) {
     EXPECT_EQ(rect.left, (info.rcWork.left + info.rcWork.right) / 2 - (rect.right - rect.left) / 2);
     EXPECT_EQ(rect.top, (info.rcWork.top + info.rcWork.bottom) / 2 - (rect.bottom - rect.top) / 2);
 
-    // Browse has the focus: OK cannot be used yet.
+    // Browse has the focus: OK cannot be used yet. The focus comes with the activation, which may
+    // follow the showing by a moment on a loaded machine.
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+    const auto focused = [&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) && thread.hwndFocus;
+    };
+    EXPECT_TRUE(waitUntil(focused, scaledMilliseconds(10000)));
     EXPECT_EQ(thread.hwndFocus, running.item(RuntimeDialog::kBrowse));
 
     HWND link = running.item(RuntimeDialog::kLink);

@@ -140,6 +140,7 @@ ChildProcess ChildProcess::start(const WText& application, const WText& commandL
         child.process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         child.id_ = info.dwProcessId;
+        registerChild(info.hProcess);
     } else {
         // Said where it happens: the test then fails on a child that never ran.
         std::fwprintf(stderr, L"cannot start %ls: error %lu\n", application.c_str(), GetLastError());
@@ -147,12 +148,41 @@ ChildProcess ChildProcess::start(const WText& application, const WText& commandL
     return child;
 }
 
+ChildProcess::~ChildProcess() {
+    if (!process_) return;
+    terminate();
+    unregisterChild(process_.get());
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept : process_(std::move(other.process_)), id_(other.id_) {
+    other.id_ = 0;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        if (process_) {
+            terminate();
+            unregisterChild(process_.get());
+        }
+        process_ = std::move(other.process_);
+        id_ = other.id_;
+        other.id_ = 0;
+    }
+    return *this;
+}
+
+void ChildProcess::terminate() {
+    if (!process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return;
+    TerminateProcess(process_.get(), 0xDEAD);
+    WaitForSingleObject(process_.get(), scaledMilliseconds(5000));
+}
+
 bool ChildProcess::waitForExit(DWORD milliseconds, DWORD& exitCode) {
     exitCode = 0;
     if (!process_) return false;
+    WaitingFor marker(L"process " + std::to_wstring(id_) + L" to end (bound " + std::to_wstring(milliseconds) + L" ms)");
     if (WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) {
-        TerminateProcess(process_.get(), 0xDEAD);
-        WaitForSingleObject(process_.get(), 5000);
+        terminate();
         return false;
     }
     return GetExitCodeProcess(process_.get(), &exitCode) != 0;
@@ -246,14 +276,16 @@ public:
     std::vector<HTREEITEM> children(HTREEITEM item) {
         if (item) send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
         std::vector<HTREEITEM> found = listChildren(item);
-        for (int quiet = 0; quiet < 3;) {
-            Sleep(100);
+        // Expanding fills the level before the message returns; two quiet looks confirm it.
+        for (int quiet = 0; quiet < 2;) {
+            Sleep(50);
             std::vector<HTREEITEM> again = listChildren(item);
             quiet = again.size() == found.size() ? quiet + 1 : 0;
             found = std::move(again);
         }
         return found;
     }
+    bool hasItems() { return send(TVM_GETNEXTITEM, TVGN_ROOT, 0) != 0; }
     bool select(HTREEITEM item) { return send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
 
 private:
@@ -271,7 +303,7 @@ private:
 
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutW(tree_, message, wParam, lParam, SMTO_NORMAL, 20000, &result)) return 0;
+        if (!SendMessageTimeoutW(tree_, message, wParam, lParam, SMTO_NORMAL, scaledMilliseconds(20000), &result)) return 0;
         return static_cast<LRESULT>(result);
     }
 
@@ -284,6 +316,19 @@ bool sameName(const WText& a, const WText& b) { return _wcsicmp(a.c_str(), b.c_s
 
 }  // namespace
 
+bool waitForFolderTree(HWND browser, DWORD milliseconds) {
+    WaitingFor marker(L"the folder browser to fill its tree");
+    return waitUntil(
+        [browser] {
+            HWND treeWindow = nullptr;
+            EnumChildWindows(browser, findTree, reinterpret_cast<LPARAM>(&treeWindow));
+            DWORD_PTR root = 0;
+            return treeWindow &&
+                   SendMessageTimeoutW(treeWindow, TVM_GETNEXTITEM, TVGN_ROOT, 0, SMTO_NORMAL, 1000, &root) && root;
+        },
+        milliseconds, 20);
+}
+
 bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why) {
     const auto fail = [why](const std::string& reason) {
         if (why) *why = reason;
@@ -295,6 +340,12 @@ bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why) 
     if (folder.size() < 2 || folder[1] != L':') return fail("not a drive-letter path");
     RemoteTree tree(treeWindow);
     if (!tree.usable()) return fail("no memory in the browser's process");
+    // The browser fills its tree after it shows.
+    {
+        WaitingFor marker(L"the folder browser to fill its tree");
+        if (!waitUntil([&] { return tree.hasItems(); }, scaledMilliseconds(kWindowWaitMilliseconds), 20))
+            return fail("the folder tree stayed empty");
+    }
 
     // The drive is shown by its letter ("C:", "Local Disk (C:)"), one or two levels below the top.
     const WText drive = folder.substr(0, 2);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/unique_handle.h"
+#include "waits.h"
 
 using WText = std::wstring;
 
@@ -51,6 +52,12 @@ bool makeFolders(const WText& path);
 
 class ChildProcess {
 public:
+    ChildProcess() = default;
+    // A process still running when its owner goes (a test that failed before its wait) is ended.
+    ~ChildProcess();
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+
     // Starts `application` with exactly `commandLine` (its first token is the caller's choice).
     // `environment` is a list of "NAME=value" entries that replace or add to this process's own; a
     // bare "NAME" removes that variable.
@@ -64,6 +71,8 @@ public:
     // True with the whole 32-bit exit code when the process ended within the time; otherwise the
     // process is ended so that no test ever leaves it behind, and the result is false.
     bool waitForExit(DWORD milliseconds, DWORD& exitCode);
+    // Ends the process if it still runs, and waits a bounded time for its end.
+    void terminate();
 
 private:
     UniqueHandle process_;
@@ -91,6 +100,9 @@ void pressButton(HWND dialog, int commandId);
 // one folder after the other down to `folder` and select it. Item texts are read through memory
 // placed in that process. OK is not pressed. False when a step finds nothing; `why` then says which.
 bool selectInFolderBrowser(HWND browser, const WText& folder, std::string* why = nullptr);
+// Waits until a folder browser of another process has filled its tree (it does so after it shows);
+// false after `milliseconds`.
+bool waitForFolderTree(HWND browser, DWORD milliseconds);
 
 // Watches a process on a thread of its own and answers every visible top-level window it shows by
 // pressing `answerId`, after noting what the window said. Stops at destruction.
