@@ -83,7 +83,9 @@ bool planFolder(const fs::path& folder, const std::string& target, std::vector<P
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         PlannedFile planned;
-        planned.target = target + "/" + utf8Of(file.lexically_relative(folder).generic_string());
+        std::string relative = utf8Of(file.lexically_relative(folder));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        planned.target = target + "/" + relative;
         planned.source = file;
         plan.push_back(std::move(planned));
     }
