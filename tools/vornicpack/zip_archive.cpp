@@ -117,6 +117,12 @@ bool ZipReader::read(const ZipEntry& entry, Bytes& out, std::string& error) cons
         error = "the entry " + entry.name + " is cut short";
         return false;
     }
+    // Deflate cannot expand more than about 1032 to 1: a larger claim is damage, not a reason to
+    // reserve gigabytes.
+    if (entry.size / 1032 > entry.compressedSize + 1) {
+        error = "the entry " + entry.name + " claims a size its data cannot hold";
+        return false;
+    }
     Bytes data;
     if (entry.method == kStored) {
         data.assign(b + dataAt, b + dataAt + entry.compressedSize);
