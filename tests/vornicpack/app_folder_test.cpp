@@ -226,6 +226,28 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     EXPECT_EQ(entries.size(), files.size() + 8u);  // Demo/, jre/, jre/bin/, jre/bin/server/, the same for jre64, lib/
 }
 
+TEST_F(AppFolder, AClassFolderAndASplashPictureAreCopiedIn) {
+    // A folder of classes instead of a jar: the main class is looked for as a file in it.
+    ZipReader jar;
+    std::string error;
+    ASSERT_TRUE(jar.open(readFile(root_ / "app17.jar"), error)) << error;
+    Bytes mainClass;
+    ASSERT_TRUE(jar.read(*jar.find("demo/Main.class"), mainClass, error)) << error;
+    writeFile(root_ / "classes/demo/Main.class", mainClass);
+    writeFile(root_ / "art/splash.png", std::string("picture"));
+    ASSERT_TRUE(build("Jars=classes\nSplash Screen=art/splash.png\nVersion=2.3",
+                      "[Java Runtime Environment]\nMain Class=demo.Main\n", error))
+        << error;
+    const auto files = filesOf(root_ / "out/Demo");
+    EXPECT_EQ(files.at("lib/classes/demo/Main.class"), mainClass);
+    EXPECT_EQ(files.at("splash.png"), Bytes({'p', 'i', 'c', 't', 'u', 'r', 'e'}));
+    const std::string report = packagedSettingsOf(root_ / "out/Demo/Demo.exe");
+    EXPECT_TRUE(contains(report, "Minimum Version=17\r\n")) << report;
+    EXPECT_TRUE(contains(report, "Class Path=lib\\classes\r\n")) << report;
+    EXPECT_TRUE(contains(report, "[Display]\r\nSplash Screen=splash.png\r\n")) << report;  // in the INI beside it
+    EXPECT_FALSE(contains(report, "Pair Product")) << report;  // one launcher: no pairing
+}
+
 TEST_F(AppFolder, TheSameProjectGivesTheSameBytesAndTheEpochSetsTheZipTimes) {
     // The zip goes elsewhere each time through --zip: the project file stays the same.
     const std::string package = "Launchers=x64,x86\nJars=app8.jar\nRuntime x64=rt64";
