@@ -175,8 +175,9 @@ bool buildApplication(const BuildRequest& request, std::vector<std::string>& not
             return false;
         }
     }
+    // A runtime for a width that --launchers leaves out is simply not shipped; in the project it is a slip.
     for (const Width width : {Width::X64, Width::X86})
-        if (!package.runtimes[static_cast<int>(width)].empty() &&
+        if (request.launchers.empty() && !package.runtimes[static_cast<int>(width)].empty() &&
             std::find(package.widths.begin(), package.widths.end(), width) == package.widths.end()) {
             error = where + "Runtime " + widthName(width) + " is given, but no " + widthName(width) +
                     " launcher is built: add it to Launchers or remove the runtime";
