@@ -51,8 +51,8 @@ protected:
         ASSERT_TRUE(makeFolders(folder_.path() + L"project"));
         ASSERT_TRUE(makeFolders(elsewhere()));
         ASSERT_TRUE(makeFolders(folder_.path() + L"installed"));
-        ASSERT_TRUE(CopyFileW(besideThisProgram(L"app8.jar").c_str(), (folder_.path() + L"project\\app8.jar").c_str(),
-                              FALSE));
+        ASSERT_TRUE(
+            CopyFileW(besideThisProgram(L"app8.jar").c_str(), (folder_.path() + L"project\\app8.jar").c_str(), FALSE));
     }
 
     WText elsewhere() const { return folder_.path() + L"elsewhere\\"; }
@@ -63,14 +63,16 @@ protected:
     void assemble(const std::string& package, const std::string& settings) {
         const std::string project = "[Package]\r\nName=Demo\r\nJars=app8.jar\r\n" + package +
                                     "\r\n[Product Information]\r\nProduct Name=Demo\r\n"
-                                    "[Java Runtime Environment]\r\nMain Class=demo.Main\r\n" + settings;
+                                    "[Java Runtime Environment]\r\nMain Class=demo.Main\r\n" +
+                                    settings;
         ASSERT_TRUE(writeFileBytes(folder_.path() + L"project\\app.vornic", project));
         const WText packer = besideThisProgram(L"vornicpack.exe");
         const WText built = folder_.path() + L"built\\Demo";
-        ChildProcess child = ChildProcess::start(
-            packer, L"\"" + packer + L"\" build \"" + folder_.path() + L"project\\app.vornic\" --stubs \"" +
-                        besideThisProgram(L"stubs") + L"\" --out \"" + built + L"\"",
-            elsewhere());
+        ChildProcess child =
+            ChildProcess::start(packer,
+                                L"\"" + packer + L"\" build \"" + folder_.path() + L"project\\app.vornic\" --stubs \"" +
+                                    besideThisProgram(L"stubs") + L"\" --out \"" + built + L"\"",
+                                elsewhere());
         DWORD code = 1;
         ASSERT_TRUE(child.started());
         ASSERT_TRUE(child.waitForExit(kTimeout, code));
@@ -92,8 +94,8 @@ TEST_F(AssembledFolder, TheShippedRuntimeBesideTheLauncherRunsMain) {
     // a lone x86 launcher.
     std::string package;
 #ifdef WIDE_STANDIN_OTHER_WIDTH
-    package = "Launchers=x64, x86\r\nRuntime x64=" + narrow(kStandin) + "\r\nRuntime x86=" +
-              narrow(WIDE_STANDIN_OTHER_WIDTH) + "\r\n";
+    package = "Launchers=x64, x86\r\nRuntime x64=" + narrow(kStandin) +
+              "\r\nRuntime x86=" + narrow(WIDE_STANDIN_OTHER_WIDTH) + "\r\n";
 #else
     package = std::string("Launchers=") + (k64 ? "x64" : "x86") + "\r\nRuntime " + (k64 ? "x64" : "x86") + "=" +
               narrow(kStandin) + "\r\n";
@@ -127,8 +129,8 @@ TEST_F(AssembledFolder, WithOnlyA32BitRuntimeRegisteredTheX64LauncherHandsOverTo
     ASSERT_TRUE(registered.set(KEY_WOW64_32KEY, L"11", app() + L"jre\\"));
     // This prefix runs no 32-bit code: a program that records how it was started stands in for the
     // x86 launcher, under the file name the x64 launcher's "Pair Product" gives.
-    ASSERT_TRUE(CopyFileW(besideThisProgram(L"record_command_line.exe").c_str(), (app() + L"Demo-x86.exe").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW(besideThisProgram(L"record_command_line.exe").c_str(), (app() + L"Demo-x86.exe").c_str(), FALSE));
     const WText handedOver = folder_.path() + L"handed-over.txt";
     const Launch launch = start(L"Demo.exe", {L"VORNIC_RECORD_FILE=" + handedOver, L"VORNIC_EXIT_CODE=7"});
     ASSERT_TRUE(launch.finished);

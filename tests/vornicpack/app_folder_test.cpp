@@ -21,9 +21,7 @@ void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-void writeFile(const fs::path& path, const Bytes& bytes) {
-    writeFile(path, std::string(bytes.begin(), bytes.end()));
-}
+void writeFile(const fs::path& path, const Bytes& bytes) { writeFile(path, std::string(bytes.begin(), bytes.end())); }
 
 Bytes readFile(const fs::path& path) {
     Bytes bytes;
@@ -36,7 +34,8 @@ Bytes readFile(const fs::path& path) {
 std::map<std::string, Bytes> filesOf(const fs::path& folder) {
     std::map<std::string, Bytes> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).generic_string()] = readFile(entry.path());
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).generic_string()] = readFile(entry.path());
     return files;
 }
 
@@ -71,7 +70,8 @@ protected:
         testpe::SyntheticOptions x86;
         x86.is64 = false;
         writeFile(root_ / "stubs/x86/vornicw.exe", testpe::syntheticPe(x86));
-        for (const char* jar : {"app8.jar", "app17.jar", "plain.jar"}) fs::copy_file(fs::path(TEST_JARS) / jar, root_ / jar);
+        for (const char* jar : {"app8.jar", "app17.jar", "plain.jar"})
+            fs::copy_file(fs::path(TEST_JARS) / jar, root_ / jar);
         makeRuntime("rt64", true, "17.0.2");
         makeRuntime("rt32", false, "17.0.2");
         makeRuntime("rtclient", true, "1.8.0_392", "client");
@@ -106,7 +106,8 @@ protected:
 };
 
 TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
-    const std::string product = "[Product Information]\nProduct Name=Demo\nUpgrade Code={11111111-2222-3333-4444-555555555555}\n";
+    const std::string product =
+        "[Product Information]\nProduct Name=Demo\nUpgrade Code={11111111-2222-3333-4444-555555555555}\n";
     struct Case {
         const char* what;
         std::string package;
@@ -117,41 +118,86 @@ TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
     const std::string main = "Main Class=demo.Main\n";
     const std::string java8 = main + "Minimum Version=1.8\n";
     const std::vector<Case> cases = {
-        {"a main class in none of the jars", "Jars=app8.jar", "Main Class=demo.Missing\n", "",
+        {"a main class in none of the jars",
+         "Jars=app8.jar",
+         "Main Class=demo.Missing\n",
+         "",
          {"app.vornic: the Main Class demo.Missing (demo/Missing.class) is in none of the shipped jars or folders "
-          "(lib/app8.jar)", "correct \"Main Class\""}},
-        {"a class for Java 17 with Minimum Version 1.8", "Jars=app17.jar", java8, "",
+          "(lib/app8.jar)",
+          "correct \"Main Class\""}},
+        {"a class for Java 17 with Minimum Version 1.8",
+         "Jars=app17.jar",
+         java8,
+         "",
          {"demo.Main in lib/app17.jar is compiled for Java 17 (class file version 61), but \"Minimum Version\" is 1.8",
           "UnsupportedClassVersionError", "set \"Minimum Version\" to 17"}},
-        {"Minimum Version any is below it as well", "Jars=app17.jar", main + "Minimum Version=any\n", "",
+        {"Minimum Version any is below it as well",
+         "Jars=app17.jar",
+         main + "Minimum Version=any\n",
+         "",
          {"compiled for Java 17", "\"Minimum Version\" is any"}},
-        {"a Maximum Version below what the class needs", "Jars=app17.jar", main + "Maximum Version=11\n", "",
+        {"a Maximum Version below what the class needs",
+         "Jars=app17.jar",
+         main + "Maximum Version=11\n",
+         "",
          {"\"Maximum Version\" is 11: no runtime that the launcher accepts can run it"}},
-        {"a 32-bit runtime for the x64 launcher", "Jars=app8.jar\nRuntime x64=rt32", java8, "",
+        {"a 32-bit runtime for the x64 launcher",
+         "Jars=app8.jar\nRuntime x64=rt32",
+         java8,
+         "",
          {"rt32/bin/server/jvm.dll: it is a 32-bit (x86) library, which the x64 launcher cannot load",
           "give a 64-bit runtime as Runtime x64"}},
-        {"a 64-bit runtime for the x86 launcher", "Launchers=x86\nJars=app8.jar\nRuntime x86=rt64", java8, "",
+        {"a 64-bit runtime for the x86 launcher",
+         "Launchers=x86\nJars=app8.jar\nRuntime x86=rt64",
+         java8,
+         "",
          {"it is a 64-bit (x64) library, which the x86 launcher cannot load"}},
-        {"a runtime without the server VM that JVM Type asks for", "Jars=app8.jar\nRuntime x64=rtclient",
-         java8 + "JVM Type=server\n", "", {"rtclient: Runtime x64 has no bin/server/jvm.dll"}},
-        {"a runtime whose release is outside the bounds", "Jars=app8.jar\nRuntime x64=rt64",
-         java8 + "Maximum Version=11\n", "",
+        {"a runtime without the server VM that JVM Type asks for",
+         "Jars=app8.jar\nRuntime x64=rtclient",
+         java8 + "JVM Type=server\n",
+         "",
+         {"rtclient: Runtime x64 has no bin/server/jvm.dll"}},
+        {"a runtime whose release is outside the bounds",
+         "Jars=app8.jar\nRuntime x64=rt64",
+         java8 + "Maximum Version=11\n",
+         "",
          {"rt64/release: the runtime is Java 17.0.2, outside \"Minimum Version\" 1.8 and \"Maximum Version\" 11"}},
-        {"a class-path entry that is not shipped", "Jars=app8.jar", java8, "[Class Path]\nClass Path=lib\\app8.jar;lib\\missing.jar\n",
+        {"a class-path entry that is not shipped",
+         "Jars=app8.jar",
+         java8,
+         "[Class Path]\nClass Path=lib\\app8.jar;lib\\missing.jar\n",
          {"the class path entry \"lib\\missing.jar\" matches nothing in the application folder (it holds lib/app8.jar)",
           "ship it under [Package] Jars"}},
-        {"a wildcard that matches nothing", "Jars=app8.jar", java8, "[Class Path]\nClass Path=lib\\*.zip\n",
+        {"a wildcard that matches nothing",
+         "Jars=app8.jar",
+         java8,
+         "[Class Path]\nClass Path=lib\\*.zip\n",
          {"\"lib\\*.zip\" matches nothing"}},
-        {"a class path without the main class's jar", "Jars=app8.jar;app17.jar", java8,
+        {"a class path without the main class's jar",
+         "Jars=app8.jar;app17.jar",
+         java8,
          "[Class Path]\nClass Path=lib\\app17.jar\n",
          {"the main class lies in lib/app8.jar, which the class path \"lib\\app17.jar\" leaves out"}},
-        {"a first jar without Main-Class and no Main Class", "Jars=plain.jar", "", "",
+        {"a first jar without Main-Class and no Main Class",
+         "Jars=plain.jar",
+         "",
+         "",
          {"plain.jar: the settings give no \"Main Class\" and this first jar's manifest names no Main-Class"}},
-        {"a jar that does not exist", "Jars=gone.jar", java8, "", {"app.vornic: line 3: Jars: \"gone.jar\" does not exist"}},
-        {"an unknown package key", "Jars=app8.jar\nIcon File=a.ico", java8, "",
+        {"a jar that does not exist",
+         "Jars=gone.jar",
+         java8,
+         "",
+         {"app.vornic: line 3: Jars: \"gone.jar\" does not exist"}},
+        {"an unknown package key",
+         "Jars=app8.jar\nIcon File=a.ico",
+         java8,
+         "",
          {"line 4: [Package] has no key \"Icon File\""}},
-        {"Pair Product given with both launchers", "Launchers=x64, x86\nJars=app8.jar", java8,
-         "[Application]\nPair Product=x.exe\n", {"with both launchers the packer sets \"Pair Product\" itself"}},
+        {"Pair Product given with both launchers",
+         "Launchers=x64, x86\nJars=app8.jar",
+         java8,
+         "[Application]\nPair Product=x.exe\n",
+         {"with both launchers the packer sets \"Pair Product\" itself"}},
     };
     // A previous output that every refusal must leave as it was.
     writeFile(root_ / "out/Demo/previous.txt", std::string("previous"));
@@ -189,10 +235,10 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     const auto files = filesOf(root_ / "out/Demo");
     std::vector<std::string> names;
     for (const auto& [name, bytes] : files) names.push_back(name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Demo-x86.exe", "Demo-x86.ini", "Demo.exe", "Demo.ini",
-                                               "jre/bin/java.dll", "jre/bin/server/jvm.dll", "jre/release",
-                                               "jre64/bin/java.dll", "jre64/bin/server/jvm.dll", "jre64/release",
-                                               "lib/app17.jar", "lib/app8.jar"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Demo-x86.exe", "Demo-x86.ini", "Demo.exe", "Demo.ini", "jre/bin/java.dll",
+                                        "jre/bin/server/jvm.dll", "jre/release", "jre64/bin/java.dll",
+                                        "jre64/bin/server/jvm.dll", "jre64/release", "lib/app17.jar", "lib/app8.jar"}));
     EXPECT_EQ(files.at("jre/bin/server/jvm.dll"), readFile(root_ / "rt32/bin/server/jvm.dll"));
 
     const std::string x64 = packagedSettingsOf(root_ / "out/Demo/Demo.exe");
@@ -245,7 +291,7 @@ TEST_F(AppFolder, AClassFolderAndASplashPictureAreCopiedIn) {
     EXPECT_TRUE(contains(report, "Minimum Version=17\r\n")) << report;
     EXPECT_TRUE(contains(report, "Class Path=lib\\classes\r\n")) << report;
     EXPECT_TRUE(contains(report, "[Display]\r\nSplash Screen=splash.png\r\n")) << report;  // in the INI beside it
-    EXPECT_FALSE(contains(report, "Pair Product")) << report;  // one launcher: no pairing
+    EXPECT_FALSE(contains(report, "Pair Product")) << report;                              // one launcher: no pairing
 }
 
 TEST_F(AppFolder, TheSameProjectGivesTheSameBytesAndTheEpochSetsTheZipTimes) {
@@ -254,8 +300,8 @@ TEST_F(AppFolder, TheSameProjectGivesTheSameBytesAndTheEpochSetsTheZipTimes) {
     const std::string settings = "[Java Runtime Environment]\nMain Class=demo.Main\n";
     std::string error;
     for (const char* name : {"one", "two", "three"})
-        ASSERT_TRUE(build(package, settings, error, root_ / name / "Demo", std::string(name) == "three" ? -1 : 1700000000,
-                          root_ / name / "Demo.zip"))
+        ASSERT_TRUE(build(package, settings, error, root_ / name / "Demo",
+                          std::string(name) == "three" ? -1 : 1700000000, root_ / name / "Demo.zip"))
             << error;
     EXPECT_EQ(differingFiles(root_ / "one/Demo", root_ / "two/Demo"), "");
     EXPECT_EQ(differingFiles(root_ / "one/Demo", root_ / "three/Demo"), "");

@@ -115,8 +115,9 @@ bool checkClassPath(const Text& classPath, const std::vector<PlannedFile>& plan,
         Text found;
         expandClassPathEntry(entry, Text(), folder, found);
         if (found.empty()) {
-            error = "the class path entry \"" + encodeUtf8(raw) + "\" matches nothing in the application folder (it holds " +
-                    listed(plan) + "): ship it under [Package] Jars or correct \"Class Path\" in [Class Path]";
+            error = "the class path entry \"" + encodeUtf8(raw) +
+                    "\" matches nothing in the application folder (it holds " + listed(plan) +
+                    "): ship it under [Package] Jars or correct \"Class Path\" in [Class Path]";
             return false;
         }
         resolved += found;
@@ -199,14 +200,16 @@ bool mainClassOfFirstJar(const std::vector<std::filesystem::path>& inputs, std::
         }
         className = manifestMainClass(manifest);
         if (className.empty()) {
-            error = displayPath(input) + ": the settings give no \"Main Class\" and this first jar's manifest names no "
+            error = displayPath(input) +
+                    ": the settings give no \"Main Class\" and this first jar's manifest names no "
                     "Main-Class: set \"Main Class\" in [Java Runtime Environment]";
             return false;
         }
         return true;
     }
-    error = "the settings give no \"Main Class\" and no jar is shipped whose manifest could name it: set \"Main Class\" "
-            "in [Java Runtime Environment]";
+    error =
+        "the settings give no \"Main Class\" and no jar is shipped whose manifest could name it: set \"Main Class\" "
+        "in [Java Runtime Environment]";
     return false;
 }
 
@@ -254,7 +257,7 @@ bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& 
     }
     const std::uint16_t wanted = width == Width::X64 ? 0x8664 : 0x014C;
     if (image.machine() != wanted) {
-        const std::string is = image.machine() == 0x014C ? "a 32-bit (x86)"
+        const std::string is = image.machine() == 0x014C   ? "a 32-bit (x86)"
                                : image.machine() == 0x8664 ? "a 64-bit (x64)"
                                                            : "another processor's";
         error = displayPath(jvm) + ": it is " + is + " library, which the " + widthName(width) +
@@ -273,9 +276,14 @@ bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& 
     Text version(value.begin(), value.end());
     JavaVersion found, lower, upper;
     if (!found.parse(version, 0)) return true;
-    if (minimumVersion == L"any") lower.set(0, 0, 0, 0); else lower.parse(minimumVersion, 0);
-    if (maximumVersion == L"any" || maximumVersion.empty()) upper.set(65535, 65535, 65535, 65535);
-    else if (!upper.parse(maximumVersion, 65535)) upper.set(65535, 65535, 65535, 65535);
+    if (minimumVersion == L"any")
+        lower.set(0, 0, 0, 0);
+    else
+        lower.parse(minimumVersion, 0);
+    if (maximumVersion == L"any" || maximumVersion.empty())
+        upper.set(65535, 65535, 65535, 65535);
+    else if (!upper.parse(maximumVersion, 65535))
+        upper.set(65535, 65535, 65535, 65535);
     if (found < lower || found > upper) {
         error = displayPath(folder / "release") + ": the runtime is Java " + value + ", outside \"Minimum Version\" " +
                 encodeUtf8(minimumVersion.empty() ? Text(L"(none)") : minimumVersion) + " and \"Maximum Version\" " +

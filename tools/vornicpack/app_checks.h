@@ -14,9 +14,9 @@
 #include "settings/settings_cipher.h"
 
 struct PlannedFile {
-    std::string target;                 // relative to the application folder, "/" separated
-    std::filesystem::path source;       // copied from, when not generated
-    Bytes bytes;                        // the contents, when generated
+    std::string target;            // relative to the application folder, "/" separated
+    std::filesystem::path source;  // copied from, when not generated
+    Bytes bytes;                   // the contents, when generated
     bool generated = false;
 };
 

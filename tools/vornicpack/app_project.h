@@ -22,7 +22,7 @@ struct ProjectPackage {
     Text name;                  // the launcher's file name without ".exe"
     std::vector<Width> widths;  // x64 first when both
     std::vector<std::filesystem::path> inputs;
-    Text jarFolder = L"lib";    // where the inputs go, relative to the application folder
+    Text jarFolder = L"lib";            // where the inputs go, relative to the application folder
     std::filesystem::path runtimes[2];  // by Width; empty: none shipped
     std::filesystem::path icon, strings, splash, outputFolder, zip;
     Text version, company, copyright, downloadPage;
@@ -31,8 +31,8 @@ struct ProjectPackage {
 
 struct AppProject {
     std::filesystem::path file;
-    Bytes bytes;                        // the file as read
-    std::vector<IniSection> settings;   // every section but [Package]
+    Bytes bytes;                       // the file as read
+    std::vector<IniSection> settings;  // every section but [Package]
     ProjectPackage package;
 };
 

@@ -25,8 +25,8 @@ bool inflateRaw(const std::uint8_t* data, std::size_t size, std::size_t expected
     stream.next_out = out.data();
     stream.avail_out = static_cast<uInt>(expected);
     const int result = inflate(&stream, Z_FINISH);
-    const bool complete = (result == Z_STREAM_END || (result == Z_BUF_ERROR && expected == 0)) &&
-                          stream.total_out == expected;
+    const bool complete =
+        (result == Z_STREAM_END || (result == Z_BUF_ERROR && expected == 0)) && stream.total_out == expected;
     inflateEnd(&stream);
     return complete;
 }
@@ -188,10 +188,10 @@ bool ZipWriter::addFile(const std::string& name, const Bytes& data, std::string&
         appendLe16(to, static_cast<std::uint16_t>(name.size()));
         appendLe16(to, 0);  // no extra fields: they would carry times and owners
         if (central) {
-            appendLe16(to, 0);                          // comment
-            appendLe16(to, 0);                          // disk
-            appendLe16(to, 0);                          // internal attributes
-            appendLe32(to, isFolder ? 0x10 : 0);        // MS-DOS directory attribute
+            appendLe16(to, 0);                    // comment
+            appendLe16(to, 0);                    // disk
+            appendLe16(to, 0);                    // internal attributes
+            appendLe32(to, isFolder ? 0x10 : 0);  // MS-DOS directory attribute
             appendLe32(to, static_cast<std::uint32_t>(offset));
         }
         appendBytes(to, name);
