@@ -1,4 +1,4 @@
-// The example application as it ships: its own settings and jar packaged by vornicpack.exe the way
+// The example application as it ships: its project file and jar assembled by vornicpack.exe the way
 // its package script does, with the stand-in runtime beside it as the private runtime.
 #include <gtest/gtest.h>
 
@@ -21,20 +21,30 @@ bool runToEnd(const WText& program, const WText& arguments, const WText& folder,
     return child.started() && child.waitForExit(kTimeout, exitCode);
 }
 
-// dist\hello\<arch>\ as the package script lays it out, with the stand-in runtime as "jre64\" (x64)
-// or "jre\" (x86).
+// dist\hello\ as the package script lays it out (both launchers in the x64 build; the x86 build's
+// prefix runs the x86 launcher alone, then named Hello.exe), with the stand-in runtime as "jre64\"
+// (x64) or "jre\" (x86).
 class HelloExample : public ::testing::Test {
 protected:
     void SetUp() override {
         const WText built = besideThisProgram(L"hello\\");
-        ASSERT_TRUE(makeFolders(app() + L"lib"));
         DWORD code = 1;
+#ifdef BOTH_LAUNCHERS
+        const WText launchers;
+#else
+        const WText launchers = L" --launchers x86";
+#endif
         ASSERT_TRUE(runToEnd(built + L"vornicpack.exe",
-                             L"--stub \"" + built + L"vornicw.exe\" --settings \"" + built +
-                                 L"hello.ini\" --out \"" + app() + L"Hello.exe\"",
+                             L"build \"" + built + L"hello.vornic\" --stubs \"" + built + L"stubs\" --out \"" +
+                                 folder_.path() + L"hello\" --zip \"" + folder_.path() + L"hello.zip\"" + launchers,
                              folder_.path(), code));
         ASSERT_EQ(code, 0u);
-        ASSERT_TRUE(CopyFileW((built + L"hello.jar").c_str(), (app() + L"lib\\hello.jar").c_str(), FALSE));
+        ASSERT_TRUE(exists(app() + L"lib\\hello.jar"));
+        ASSERT_TRUE(exists(folder_.path() + L"hello.zip"));
+#ifdef BOTH_LAUNCHERS
+        ASSERT_TRUE(exists(app() + L"Hello-x86.exe"));
+        ASSERT_TRUE(exists(app() + L"Hello-x86.ini"));
+#endif
 
         const WText runtime = app() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
         ASSERT_TRUE(makeFolders(runtime + L"bin\\server"));

@@ -1,9 +1,11 @@
 // vornicpack: turns the launcher stub and an application's settings into that application's launcher.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app_folder.h"
 #include "packager.h"
 #include "platform.h"
 #include "text_codec.h"
@@ -13,6 +15,7 @@ namespace {
 const char* const kUsage =
     "Usage:\n"
     "  vornicpack --stub STUB.exe --settings APP.ini --out OUT.exe [options]\n"
+    "  vornicpack build APP.vornic [--stubs DIR] [--out DIR] [--zip FILE] [--launchers x64,x86]\n"
     "  vornicpack --show OUT.exe [--ini OUT.ini]\n"
     "  vornicpack --help\n"
     "\n"
@@ -27,6 +30,15 @@ const char* const kUsage =
     "  --download-page URL   the link in the runtime selection dialog (default: https://adoptium.net/)\n"
     "  --company TEXT        the company name in the file's properties\n"
     "  --copyright TEXT      the copyright notice in the file's properties\n"
+    "\n"
+    "build checks a project file (the settings plus a [Package] section) and writes the application\n"
+    "folder it describes, and a zip of it with --zip or Zip=. Paths in the project are relative to it.\n"
+    "  --stubs DIR           the folder holding x64/vornicw.exe and x86/vornicw.exe (default: this\n"
+    "                        program's folder)\n"
+    "  --out DIR             the application folder (default: Output Folder of [Package])\n"
+    "  --zip FILE            also write the folder as a zip (default: Zip of [Package], if given)\n"
+    "  --launchers LIST      the launchers to build instead of Launchers of [Package]\n"
+    "The zip's timestamps are SOURCE_DATE_EPOCH when set, else 1980-01-01.\n"
     "\n"
     "--show prints what a packaged launcher will read: its resources, the INI file beside it\n"
     "(or --ini FILE), the deciphered settings and its messages.\n";
@@ -72,7 +84,42 @@ int show(const std::filesystem::path& executable, const std::filesystem::path& i
     return 0;
 }
 
+int build(const std::vector<Text>& args) {
+    BuildRequest request;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const Text& option = args[i];
+        const bool known = option == L"--stubs" || option == L"--out" || option == L"--zip" || option == L"--launchers";
+        if (!known) {
+            if (option.rfind(L"--", 0) == 0 || !request.project.empty())
+                return usageError("unknown argument \"" + encodeUtf8(option) + "\"");
+            request.project = pathFromText(option);
+            continue;
+        }
+        if (i + 1 >= args.size()) return usageError(encodeUtf8(option) + " needs a value");
+        const Text& value = args[++i];
+        if (option == L"--stubs") request.stubs = pathFromText(value);
+        else if (option == L"--out") request.outputFolder = pathFromText(value);
+        else if (option == L"--zip") request.zip = pathFromText(value);
+        else if (!parseWidths(value, request.launchers)) return usageError("--launchers takes x64, x86 or x64,x86");
+    }
+    if (request.project.empty()) return usageError("build needs a project file");
+    if (request.stubs.empty() && !ownProgramFolder(request.stubs)) return fail("cannot find this program's folder: give --stubs");
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(epoch, &end, 10);
+        if (*end != '\0' || seconds < 0) return usageError("SOURCE_DATE_EPOCH must be a number of seconds");
+        request.sourceDateEpoch = seconds;
+    }
+    std::vector<std::string> notes;
+    std::string error;
+    const bool built = buildApplication(request, notes, error);
+    for (const std::string& note : notes) std::printf("vornicpack: %s\n", note.c_str());
+    if (!built) return fail(error);
+    return 0;
+}
+
 int run(const std::vector<Text>& args) {
+    if (!args.empty() && args[0] == L"build") return build(args);
     std::filesystem::path stubPath, settingsPath, outPath, stringsPath, iconPath, showPath, iniPath;
     PackageInputs in;
     bool help = false;
@@ -126,8 +173,8 @@ int run(const std::vector<Text>& args) {
 #else
     decodeUtf8(outPath.filename().string(), in.outputFileName);
 #endif
-    if (!newPassPhrase(in.passPhrase) || !newGuid(in.generatedUpgradeCode))
-        return fail("the system's random generator failed");
+    // The pass phrase is derived from the settings (buildPackage); only a missing Upgrade Code is new.
+    if (!newGuid(in.generatedUpgradeCode)) return fail("the system's random generator failed");
 
     PackageOutput out;
     if (!buildPackage(in, out, error)) {

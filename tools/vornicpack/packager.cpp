@@ -73,6 +73,29 @@ bool newPassPhrase(std::string& passPhrase) {
     return true;
 }
 
+std::string derivePassPhrase(const SplitSettings& settings) {
+    // Derived rather than random, so that the same inputs give the same executable. Nothing is lost: the
+    // phrase is stored beside the settings, enciphered under the Upgrade Code that the INI file beside
+    // the executable holds in plain text, so it never kept the settings from anyone who has the folder.
+    const std::string seed = "vornicpack pass phrase\n" + encodeUtf8(settings.upgradeCode) + "\n" +
+                             encodeUtf8(settings.packagedText);
+    const Md5Digest first = md5(seed);
+    const Md5Digest second = md5(std::string(first.begin(), first.end()) + seed);
+    return hexDigits(first.data(), first.size(), "0123456789abcdef") +
+           hexDigits(second.data(), 8, "0123456789abcdef");
+}
+
+Text guidFromSeed(const std::string& seed) {
+    Md5Digest bytes = md5(seed);
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x30);  // version 3: name-based, MD5
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
+    const char* digits = "0123456789ABCDEF";
+    const std::uint8_t* b = bytes.data();
+    return widenBytes("{" + hexDigits(b, 4, digits) + "-" + hexDigits(b + 4, 2, digits) + "-" +
+                      hexDigits(b + 6, 2, digits) + "-" + hexDigits(b + 8, 2, digits) + "-" +
+                      hexDigits(b + 10, 6, digits) + "}");
+}
+
 bool newGuid(Text& guid) {
     std::uint8_t random[16];
     if (!secureRandom(random, sizeof random)) return false;
@@ -88,7 +111,7 @@ bool newGuid(Text& guid) {
 
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
     out = PackageOutput();
-    if (in.passPhrase.empty() || !isPrintableAscii(widenBytes(in.passPhrase))) {
+    if (!isPrintableAscii(widenBytes(in.passPhrase))) {
         error = "the pass phrase must be printable ASCII";
         return false;
     }
@@ -116,6 +139,8 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
         return false;
     }
 
+    const std::string passPhrase = in.passPhrase.empty() ? derivePassPhrase(split) : in.passPhrase;
+
     std::map<unsigned, Text> texts = defaultMessageTexts();
     if (in.hasStrings && !applyStringsFile(in.stringsText, texts, problem)) {
         error = "strings: " + problem;
@@ -124,8 +149,8 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
 
     // Two stages, as the launcher deciphers them: the pass phrase under the Upgrade Code, the
     // settings under the pass phrase; both hashed as narrow (here: ASCII) bytes.
-    putResource(resources, rcData(kSettingsResource, encipherSettings(toUtf16Le(split.packagedText), in.passPhrase)));
-    putResource(resources, rcData(kPassPhraseResource, encipherSettings(toUtf16Le(widenBytes(in.passPhrase)),
+    putResource(resources, rcData(kSettingsResource, encipherSettings(toUtf16Le(split.packagedText), passPhrase)));
+    putResource(resources, rcData(kPassPhraseResource, encipherSettings(toUtf16Le(widenBytes(passPhrase)),
                                                                         narrowAscii(split.upgradeCode))));
     for (Resource& block : buildStringTables(texts)) putResource(resources, std::move(block));
     for (Resource& dialog : buildDialogs({split.productName, in.downloadPage})) putResource(resources, std::move(dialog));

@@ -1,7 +1,7 @@
 // Packaging in memory: the stub's bytes and the user's files in, the packaged executable and the INI
 // file beside it out. The command line (main.cpp) does the file work around it.
 //
-//   PackageInputs in;  in.stub = ...; in.settingsText = ...; in.passPhrase = newPassPhrase();
+//   PackageInputs in;  in.stub = ...; in.settingsText = ...;
 //   PackageOutput out;
 //   if (!buildPackage(in, out, error)) ...
 #pragma once
@@ -29,7 +29,7 @@ struct PackageInputs {
     Text companyName;
     Text copyright;
     Text outputFileName;  // for the version information
-    std::string passPhrase;  // printable ASCII
+    std::string passPhrase;  // printable ASCII; empty: derived from the settings (derivePassPhrase)
     Text generatedUpgradeCode;
 };
 
@@ -49,6 +49,11 @@ bool isPackagedResource(const Resource& resource);
 // A pass phrase of 48 hexadecimal digits, and an upper-case GUID in braces, from secure random bytes.
 bool newPassPhrase(std::string& passPhrase);
 bool newGuid(Text& guid);
+
+// A pass phrase of 48 hexadecimal digits that depends only on the packaged text and the Upgrade Code.
+std::string derivePassPhrase(const SplitSettings& settings);
+// A GUID in braces (name-based, from the MD5 hash of `seed`): the same seed gives the same GUID.
+Text guidFromSeed(const std::string& seed);
 
 // What a launcher packaged as `executable` will read, as text: its resources, the INI beside it (when
 // given), the deciphered settings and the string table.

@@ -81,3 +81,19 @@ bool writeFilesReplacing(const std::vector<std::pair<std::filesystem::path, Byte
     }
     return true;
 }
+
+bool ownProgramFolder(std::filesystem::path& folder) {
+    folder.clear();
+#ifdef _WIN32
+    wchar_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (length == 0 || length >= std::size(buffer)) return false;
+    folder = std::filesystem::path(std::wstring(buffer, length)).parent_path();
+#else
+    std::error_code code;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", code);
+    if (code) return false;
+    folder = self.parent_path();
+#endif
+    return true;
+}

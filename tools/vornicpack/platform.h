@@ -18,3 +18,6 @@ bool readWholeFile(const std::filesystem::path& path, Bytes& bytes, std::string&
 // Writes each file to a temporary file in its folder, and only when all are written renames them
 // into place. On failure the temporaries are removed and no final file is touched.
 bool writeFilesReplacing(const std::vector<std::pair<std::filesystem::path, Bytes>>& files, std::string& error);
+
+// The folder of the running program; false when the system does not say.
+bool ownProgramFolder(std::filesystem::path& folder);

@@ -1,0 +1,146 @@
+// Application folders assembled by vornicpack.exe from a project file, then moved elsewhere as an
+// installer would, and started with the current folder somewhere else again: the shipped stand-in
+// runtime is found beside the launcher and main is reached; with both launchers and only a 32-bit
+// runtime registered, the x64 launcher hands over to the one its relative "Pair Product" names.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+constexpr DWORD kTimeout = 60000 * VORNIC_TIME_FACTOR;
+const bool k64 = sizeof(void*) == 8;
+const WText kStandin = WIDE_STANDIN_RUNTIME;
+
+std::string narrow(const WText& text) { return utf8Of(text); }
+
+// The runtime keys of both registry views, removed before and after (other tests expect none).
+class RegisteredRuntime {
+public:
+    RegisteredRuntime() { remove(); }
+    ~RegisteredRuntime() { remove(); }
+    RegisteredRuntime(const RegisteredRuntime&) = delete;
+    RegisteredRuntime& operator=(const RegisteredRuntime&) = delete;
+
+    bool set(REGSAM view, const WText& version, const WText& home) {
+        HKEY handle = nullptr;
+        const WText key = L"Software\\JavaSoft\\JRE\\" + version;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &handle,
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        UniqueKey owner(handle);
+        return RegSetValueExW(handle, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
+                              static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+
+private:
+    static void remove() {
+        for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
+            HKEY parent = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &parent) != ERROR_SUCCESS)
+                continue;
+            UniqueKey owner(parent);
+            RegDeleteTreeW(parent, L"JavaSoft");
+        }
+    }
+};
+
+class AssembledFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(makeFolders(folder_.path() + L"project"));
+        ASSERT_TRUE(makeFolders(elsewhere()));
+        ASSERT_TRUE(makeFolders(folder_.path() + L"installed"));
+        ASSERT_TRUE(
+            CopyFileW(besideThisProgram(L"app8.jar").c_str(), (folder_.path() + L"project\\app8.jar").c_str(), FALSE));
+    }
+
+    WText elsewhere() const { return folder_.path() + L"elsewhere\\"; }
+    WText app() const { return folder_.path() + L"installed\\Demo\\"; }
+
+    // Writes the project, assembles it into built\Demo from another current folder, then moves the
+    // folder to installed\Demo.
+    void assemble(const std::string& package, const std::string& settings) {
+        const std::string project = "[Package]\r\nName=Demo\r\nJars=app8.jar\r\n" + package +
+                                    "\r\n[Product Information]\r\nProduct Name=Demo\r\n"
+                                    "[Java Runtime Environment]\r\nMain Class=demo.Main\r\n" +
+                                    settings;
+        ASSERT_TRUE(writeFileBytes(folder_.path() + L"project\\app.vornic", project));
+        const WText packer = besideThisProgram(L"vornicpack.exe");
+        const WText built = folder_.path() + L"built\\Demo";
+        ChildProcess child =
+            ChildProcess::start(packer,
+                                L"\"" + packer + L"\" build \"" + folder_.path() + L"project\\app.vornic\" --stubs \"" +
+                                    besideThisProgram(L"stubs") + L"\" --out \"" + built + L"\"",
+                                elsewhere());
+        DWORD code = 1;
+        ASSERT_TRUE(child.started());
+        ASSERT_TRUE(child.waitForExit(kTimeout, code));
+        ASSERT_EQ(code, 0u) << "vornicpack build failed for:\n" << project;
+        ASSERT_TRUE(MoveFileW(built.c_str(), (folder_.path() + L"installed\\Demo").c_str()));
+    }
+
+    Launch start(const WText& exe, const std::vector<WText>& more = {}) {
+        const WText path = app() + exe;
+        return runAnswering(path, L"\"" + path + L"\" first", IDOK, kTimeout, elsewhere(),
+                            standinEnvironment(folder_.path(), more));
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(AssembledFolder, TheShippedRuntimeBesideTheLauncherRunsMain) {
+    // The x64 folder ships both launchers with their runtimes; the 32-bit prefix of the x86 tests runs
+    // a lone x86 launcher.
+    std::string package;
+#ifdef WIDE_STANDIN_OTHER_WIDTH
+    package = "Launchers=x64, x86\r\nRuntime x64=" + narrow(kStandin) +
+              "\r\nRuntime x86=" + narrow(WIDE_STANDIN_OTHER_WIDTH) + "\r\n";
+#else
+    package = std::string("Launchers=") + (k64 ? "x64" : "x86") + "\r\nRuntime " + (k64 ? "x64" : "x86") + "=" +
+              narrow(kStandin) + "\r\n";
+#endif
+    assemble(package, "");
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(writeFileBytes(folder_.path() + L"script.txt", "main: args\n"));
+    const Launch launch = start(L"Demo.exe");
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, 0u);
+    EXPECT_TRUE(launch.windows.empty());
+    const std::string record = readText(folder_.path() + L"record.txt");
+    EXPECT_TRUE(contains(record, "main-class: demo/Main\n")) << record;
+    EXPECT_TRUE(contains(record, "call: main\narg: first\n")) << record;
+    EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(app()) + (k64 ? "jre64" : "jre") + "\n")) << record;
+    EXPECT_TRUE(contains(record, "option: -Djava.class.path=" + narrow(app()) + "lib\\app8.jar")) << record;
+#ifdef WIDE_STANDIN_OTHER_WIDTH
+    const std::string x86Runtime = readText(app() + L"jre\\bin\\server\\jvm.dll");
+    EXPECT_EQ(x86Runtime, readText(WText(WIDE_STANDIN_OTHER_WIDTH) + L"bin\\server\\jvm.dll"));
+#endif
+}
+
+TEST_F(AssembledFolder, WithOnlyA32BitRuntimeRegisteredTheX64LauncherHandsOverToItsPair) {
+#ifndef WIDE_STANDIN_OTHER_WIDTH
+    GTEST_SKIP() << "the x86 tests' prefix has no 64-bit launcher to hand over from";
+#else
+    assemble("Launchers=x64, x86\r\nRuntime x86=" + narrow(WIDE_STANDIN_OTHER_WIDTH) + "\r\n",
+             "[Application]\r\nPair Return Code=Yes\r\n");
+    if (HasFatalFailure()) return;
+    RegisteredRuntime registered;
+    ASSERT_TRUE(registered.set(KEY_WOW64_32KEY, L"11", app() + L"jre\\"));
+    // This prefix runs no 32-bit code: a program that records how it was started stands in for the
+    // x86 launcher, under the file name the x64 launcher's "Pair Product" gives.
+    ASSERT_TRUE(
+        CopyFileW(besideThisProgram(L"record_command_line.exe").c_str(), (app() + L"Demo-x86.exe").c_str(), FALSE));
+    const WText handedOver = folder_.path() + L"handed-over.txt";
+    const Launch launch = start(L"Demo.exe", {L"VORNIC_RECORD_FILE=" + handedOver, L"VORNIC_EXIT_CODE=7"});
+    ASSERT_TRUE(launch.finished);
+    EXPECT_EQ(launch.exitCode, 7u) << "the paired launcher was not started from the launcher's own folder";
+    std::string bytes;
+    ASSERT_TRUE(readFileBytes(handedOver, bytes));
+    const WText line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    EXPECT_EQ(narrow(line), narrow(L"\"" + app() + L"Demo.exe\" first"));
+    EXPECT_FALSE(contains(readText(folder_.path() + L"record.txt"), "call: main"));
+#endif
+}
+
+}  // namespace

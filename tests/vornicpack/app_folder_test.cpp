@@ -1,0 +1,332 @@
+// The project path on the host: a project file and small jars made by javac in, an application
+// folder and its zip out, or one refusal naming what is wrong. Stubs and runtimes are synthetic PE
+// images of each width.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "app_folder.h"
+#include "packager.h"
+#include "platform.h"
+#include "synthetic_pe.h"
+#include "zip_archive.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+void writeFile(const fs::path& path, const Bytes& bytes) { writeFile(path, std::string(bytes.begin(), bytes.end())); }
+
+Bytes readFile(const fs::path& path) {
+    Bytes bytes;
+    std::string error;
+    EXPECT_TRUE(readWholeFile(path, bytes, error)) << error;
+    return bytes;
+}
+
+// Every file under `folder`, relative, with its bytes.
+std::map<std::string, Bytes> filesOf(const fs::path& folder) {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).generic_string()] = readFile(entry.path());
+    return files;
+}
+
+// The names of the files that are not byte for byte the same in both folders, or in one only.
+std::string differingFiles(const fs::path& a, const fs::path& b) {
+    const auto left = filesOf(a), right = filesOf(b);
+    std::string names;
+    for (const auto& [name, bytes] : left)
+        if (!right.count(name) || right.at(name) != bytes) names += name + " ";
+    for (const auto& [name, bytes] : right)
+        if (!left.count(name)) names += name + " ";
+    return names;
+}
+
+std::string packagedSettingsOf(const fs::path& exe) {
+    fs::path ini = exe;
+    ini.replace_extension(".ini");
+    const Bytes iniBytes = readFile(ini);
+    std::string report, error;
+    EXPECT_TRUE(describePackage(readFile(exe), &iniBytes, report, error)) << error;
+    return report;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class AppFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("vornicpack-project-" + std::to_string(std::random_device()()));
+        fs::create_directories(root_);
+        writeFile(root_ / "stubs/x64/vornicw.exe", testpe::syntheticPe({}));
+        testpe::SyntheticOptions x86;
+        x86.is64 = false;
+        writeFile(root_ / "stubs/x86/vornicw.exe", testpe::syntheticPe(x86));
+        for (const char* jar : {"app8.jar", "app17.jar", "plain.jar"})
+            fs::copy_file(fs::path(TEST_JARS) / jar, root_ / jar);
+        makeRuntime("rt64", true, "17.0.2");
+        makeRuntime("rt32", false, "17.0.2");
+        makeRuntime("rtclient", true, "1.8.0_392", "client");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    void makeRuntime(const std::string& name, bool is64, const std::string& version, const char* vm = "server") {
+        testpe::SyntheticOptions options;
+        options.is64 = is64;
+        options.layout = testpe::Layout::NoResources;
+        writeFile(root_ / name / "bin/java.dll", std::string("java.dll"));
+        writeFile(root_ / name / "bin" / vm / "jvm.dll", testpe::syntheticPe(options));
+        writeFile(root_ / name / "release", "IMPLEMENTOR=\"Test\"\nJAVA_VERSION=\"" + version + "\"\n");
+    }
+
+    // Writes the project (the [Package] section first, then the settings) and builds it.
+    bool build(const std::string& package, const std::string& settings, std::string& error,
+               const fs::path& out = fs::path(), long long epoch = -1, const fs::path& zip = fs::path()) {
+        writeFile(root_ / "app.vornic", "[Package]\nName=Demo\n" + package + "\n" + settings);
+        BuildRequest request;
+        request.project = root_ / "app.vornic";
+        request.stubs = root_ / "stubs";
+        request.outputFolder = out.empty() ? root_ / "out/Demo" : out;
+        request.sourceDateEpoch = epoch;
+        request.zip = zip;
+        notes_.clear();
+        return buildApplication(request, notes_, error);
+    }
+
+    fs::path root_;
+    std::vector<std::string> notes_;
+};
+
+TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
+    const std::string product =
+        "[Product Information]\nProduct Name=Demo\nUpgrade Code={11111111-2222-3333-4444-555555555555}\n";
+    struct Case {
+        const char* what;
+        std::string package;
+        std::string runtime;  // the lines of [Java Runtime Environment]
+        std::string more;     // further sections
+        std::vector<std::string> expected;
+    };
+    const std::string main = "Main Class=demo.Main\n";
+    const std::string java8 = main + "Minimum Version=1.8\n";
+    const std::vector<Case> cases = {
+        {"a main class in none of the jars",
+         "Jars=app8.jar",
+         "Main Class=demo.Missing\n",
+         "",
+         {"app.vornic: the Main Class demo.Missing (demo/Missing.class) is in none of the shipped jars or folders "
+          "(lib/app8.jar)",
+          "correct \"Main Class\""}},
+        {"a class for Java 17 with Minimum Version 1.8",
+         "Jars=app17.jar",
+         java8,
+         "",
+         {"demo.Main in lib/app17.jar is compiled for Java 17 (class file version 61), but \"Minimum Version\" is 1.8",
+          "UnsupportedClassVersionError", "set \"Minimum Version\" to 17"}},
+        {"Minimum Version any is below it as well",
+         "Jars=app17.jar",
+         main + "Minimum Version=any\n",
+         "",
+         {"compiled for Java 17", "\"Minimum Version\" is any"}},
+        {"a Maximum Version below what the class needs",
+         "Jars=app17.jar",
+         main + "Maximum Version=11\n",
+         "",
+         {"\"Maximum Version\" is 11: no runtime that the launcher accepts can run it"}},
+        {"a 32-bit runtime for the x64 launcher",
+         "Jars=app8.jar\nRuntime x64=rt32",
+         java8,
+         "",
+         {"rt32/bin/server/jvm.dll: it is a 32-bit (x86) library, which the x64 launcher cannot load",
+          "give a 64-bit runtime as Runtime x64"}},
+        {"a 64-bit runtime for the x86 launcher",
+         "Launchers=x86\nJars=app8.jar\nRuntime x86=rt64",
+         java8,
+         "",
+         {"it is a 64-bit (x64) library, which the x86 launcher cannot load"}},
+        {"a runtime without the server VM that JVM Type asks for",
+         "Jars=app8.jar\nRuntime x64=rtclient",
+         java8 + "JVM Type=server\n",
+         "",
+         {"rtclient: Runtime x64 has no bin/server/jvm.dll"}},
+        {"a runtime whose release is outside the bounds",
+         "Jars=app8.jar\nRuntime x64=rt64",
+         java8 + "Maximum Version=11\n",
+         "",
+         {"rt64/release: the runtime is Java 17.0.2, outside \"Minimum Version\" 1.8 and \"Maximum Version\" 11"}},
+        {"a class-path entry that is not shipped",
+         "Jars=app8.jar",
+         java8,
+         "[Class Path]\nClass Path=lib\\app8.jar;lib\\missing.jar\n",
+         {"the class path entry \"lib\\missing.jar\" matches nothing in the application folder (it holds lib/app8.jar)",
+          "ship it under [Package] Jars"}},
+        {"a wildcard that matches nothing",
+         "Jars=app8.jar",
+         java8,
+         "[Class Path]\nClass Path=lib\\*.zip\n",
+         {"\"lib\\*.zip\" matches nothing"}},
+        {"a class path without the main class's jar",
+         "Jars=app8.jar;app17.jar",
+         java8,
+         "[Class Path]\nClass Path=lib\\app17.jar\n",
+         {"the main class lies in lib/app8.jar, which the class path \"lib\\app17.jar\" leaves out"}},
+        {"a first jar without Main-Class and no Main Class",
+         "Jars=plain.jar",
+         "",
+         "",
+         {"plain.jar: the settings give no \"Main Class\" and this first jar's manifest names no Main-Class"}},
+        {"a jar that does not exist",
+         "Jars=gone.jar",
+         java8,
+         "",
+         {"app.vornic: line 3: Jars: \"gone.jar\" does not exist"}},
+        {"an unknown package key",
+         "Jars=app8.jar\nIcon File=a.ico",
+         java8,
+         "",
+         {"line 4: [Package] has no key \"Icon File\""}},
+        {"Pair Product given with both launchers",
+         "Launchers=x64, x86\nJars=app8.jar",
+         java8,
+         "[Application]\nPair Product=x.exe\n",
+         {"with both launchers the packer sets \"Pair Product\" itself"}},
+    };
+    // A previous output that every refusal must leave as it was.
+    writeFile(root_ / "out/Demo/previous.txt", std::string("previous"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string settings = product + "[Java Runtime Environment]\n" + c.runtime + c.more;
+        std::string error;
+        EXPECT_FALSE(build(c.package, settings, error)) << settings;
+        for (const std::string& part : c.expected) EXPECT_TRUE(contains(error, part)) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        ASSERT_EQ(filesOf(root_ / "out/Demo").size(), 1u);
+        EXPECT_FALSE(fs::exists(root_ / "out/Demo.vornicpack-new"));
+    }
+    EXPECT_EQ(filesOf(root_ / "out/Demo").at("previous.txt"), Bytes({'p', 'r', 'e', 'v', 'i', 'o', 'u', 's'}));
+}
+
+TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
+    // No Main Class, Minimum Version or Class Path: the first jar's manifest, its class file and the
+    // shipped jars give them.
+    std::string error;
+    ASSERT_TRUE(build("Launchers=x86, x64\nJars=app*.jar\nRuntime x64=rt64\nRuntime x86=rt32\nZip=out/Demo.zip",
+                      "[Product Information]\nProduct Name=Demo\n[Application]\nFailure Check=Yes\n", error))
+        << error;
+    const std::string notes = [&] {
+        std::string all;
+        for (const std::string& note : notes_) all += note + "\n";
+        return all;
+    }();
+    EXPECT_TRUE(contains(notes, "Main Class demo.Main: the Main-Class of ")) << notes;
+    // app17.jar sorts first and holds demo.Main too: the need comes from the jar the class is taken from.
+    EXPECT_TRUE(contains(notes, "Minimum Version 17: what demo.Main in lib/app17.jar needs (class file version 61)"))
+        << notes;
+    EXPECT_TRUE(contains(notes, "Class Path lib\\app17.jar;lib\\app8.jar")) << notes;
+
+    const auto files = filesOf(root_ / "out/Demo");
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) names.push_back(name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Demo-x86.exe", "Demo-x86.ini", "Demo.exe", "Demo.ini", "jre/bin/java.dll",
+                                        "jre/bin/server/jvm.dll", "jre/release", "jre64/bin/java.dll",
+                                        "jre64/bin/server/jvm.dll", "jre64/release", "lib/app17.jar", "lib/app8.jar"}));
+    EXPECT_EQ(files.at("jre/bin/server/jvm.dll"), readFile(root_ / "rt32/bin/server/jvm.dll"));
+
+    const std::string x64 = packagedSettingsOf(root_ / "out/Demo/Demo.exe");
+    const std::string x86 = packagedSettingsOf(root_ / "out/Demo/Demo-x86.exe");
+    for (const std::string* report : {&x64, &x86}) {
+        EXPECT_TRUE(contains(*report, "Main Class=demo.Main\r\n")) << *report;
+        EXPECT_TRUE(contains(*report, "Minimum Version=17\r\n")) << *report;
+        EXPECT_TRUE(contains(*report, "Class Path=lib\\app17.jar;lib\\app8.jar\r\n")) << *report;
+        EXPECT_TRUE(contains(*report, "Failure Check=Yes\r\n")) << *report;
+    }
+    EXPECT_TRUE(contains(x64, "PE32+ (x64)")) << x64;
+    EXPECT_TRUE(contains(x64, "Pair Product=Demo-x86.exe\r\n")) << x64;
+    EXPECT_TRUE(contains(x86, "PE32 (x86)")) << x86;
+    EXPECT_TRUE(contains(x86, "Pair Product=Demo.exe\r\n")) << x86;
+
+    // The zip holds the same files under the folder's name, and its folders.
+    Bytes archive = readFile(root_ / "out/Demo.zip");
+    ZipReader zip;
+    ASSERT_TRUE(zip.open(archive, error)) << error;
+    std::vector<std::string> entries;
+    for (const ZipEntry& entry : zip.entries()) entries.push_back(entry.name);
+    EXPECT_EQ(entries.front(), "Demo/");
+    for (const auto& [name, bytes] : files) {
+        const ZipEntry* entry = zip.find("Demo/" + name);
+        ASSERT_NE(entry, nullptr) << name;
+        Bytes unpacked;
+        ASSERT_TRUE(zip.read(*entry, unpacked, error)) << error;
+        EXPECT_EQ(unpacked, bytes) << name;
+    }
+    EXPECT_NE(zip.find("Demo/jre64/bin/server/"), nullptr);
+    EXPECT_EQ(entries.size(), files.size() + 8u);  // Demo/, jre/, jre/bin/, jre/bin/server/, the same for jre64, lib/
+}
+
+TEST_F(AppFolder, AClassFolderAndASplashPictureAreCopiedIn) {
+    // A folder of classes instead of a jar: the main class is looked for as a file in it.
+    ZipReader jar;
+    std::string error;
+    ASSERT_TRUE(jar.open(readFile(root_ / "app17.jar"), error)) << error;
+    Bytes mainClass;
+    ASSERT_TRUE(jar.read(*jar.find("demo/Main.class"), mainClass, error)) << error;
+    writeFile(root_ / "classes/demo/Main.class", mainClass);
+    writeFile(root_ / "art/splash.png", std::string("picture"));
+    ASSERT_TRUE(build("Jars=classes\nSplash Screen=art/splash.png\nVersion=2.3",
+                      "[Java Runtime Environment]\nMain Class=demo.Main\n", error))
+        << error;
+    const auto files = filesOf(root_ / "out/Demo");
+    EXPECT_EQ(files.at("lib/classes/demo/Main.class"), mainClass);
+    EXPECT_EQ(files.at("splash.png"), Bytes({'p', 'i', 'c', 't', 'u', 'r', 'e'}));
+    const std::string report = packagedSettingsOf(root_ / "out/Demo/Demo.exe");
+    EXPECT_TRUE(contains(report, "Minimum Version=17\r\n")) << report;
+    EXPECT_TRUE(contains(report, "Class Path=lib\\classes\r\n")) << report;
+    EXPECT_TRUE(contains(report, "[Display]\r\nSplash Screen=splash.png\r\n")) << report;  // in the INI beside it
+    EXPECT_FALSE(contains(report, "Pair Product")) << report;                              // one launcher: no pairing
+}
+
+TEST_F(AppFolder, TheSameProjectGivesTheSameBytesAndTheEpochSetsTheZipTimes) {
+    // The zip goes elsewhere each time through --zip: the project file stays the same.
+    const std::string package = "Launchers=x64,x86\nJars=app8.jar\nRuntime x64=rt64";
+    const std::string settings = "[Java Runtime Environment]\nMain Class=demo.Main\n";
+    std::string error;
+    for (const char* name : {"one", "two", "three"})
+        ASSERT_TRUE(build(package, settings, error, root_ / name / "Demo",
+                          std::string(name) == "three" ? -1 : 1700000000, root_ / name / "Demo.zip"))
+            << error;
+    EXPECT_EQ(differingFiles(root_ / "one/Demo", root_ / "two/Demo"), "");
+    EXPECT_EQ(differingFiles(root_ / "one/Demo", root_ / "three/Demo"), "");
+    const Bytes one = readFile(root_ / "one/Demo.zip");
+    EXPECT_TRUE(one == readFile(root_ / "two/Demo.zip"));
+    EXPECT_FALSE(one == readFile(root_ / "three/Demo.zip"));
+    // 2023-11-14 22:13:20 UTC in every local and central header.
+    const std::uint32_t stamp = dosDateTime(1700000000);
+    EXPECT_EQ(stamp, (43u << 25 | 11u << 21 | 14u << 16) | (22u << 11 | 13u << 5 | 10u));
+    std::size_t headers = 0;
+    for (std::size_t at = 0; at + 16 < one.size(); ++at) {
+        const bool local = one[at] == 'P' && one[at + 1] == 'K' && one[at + 2] == 3 && one[at + 3] == 4;
+        const bool central = one[at] == 'P' && one[at + 1] == 'K' && one[at + 2] == 1 && one[at + 3] == 2;
+        if (!local && !central) continue;
+        const std::size_t timeAt = at + (local ? 10 : 12);
+        const std::uint32_t time = one[timeAt] | one[timeAt + 1] << 8 | one[timeAt + 2] << 16 |
+                                   static_cast<std::uint32_t>(one[timeAt + 3]) << 24;
+        EXPECT_EQ(time, stamp) << at;
+        ++headers;
+    }
+    EXPECT_GE(headers, 2 * filesOf(root_ / "one/Demo").size());
+    // The generated Upgrade Code is the same on every build of this project, and printed.
+    bool printed = false;
+    for (const std::string& note : notes_) printed = printed || contains(note, "Upgrade Code {");
+    EXPECT_TRUE(printed);
+}
+
+}  // namespace

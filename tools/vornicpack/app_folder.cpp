@@ -1,0 +1,487 @@
+#include "app_folder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+
+#include "app_checks.h"
+#include "jar_contents.h"
+#include "packager.h"
+#include "pe_image.h"
+#include "platform.h"
+#include "runtime/java_version.h"
+#include "text_codec.h"
+#include "zip_archive.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const wchar_t* const kRuntimeSection = L"Java Runtime Environment";
+
+std::string utf8Of(const fs::path& path) {
+#ifdef _WIN32
+    return encodeUtf8(path.wstring());
+#else
+    return path.string();
+#endif
+}
+
+std::string targetOf(const Text& windowsName) {
+    std::string name = encodeUtf8(windowsName);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+IniPair* findSetting(std::vector<IniSection>& sections, const wchar_t* section, const wchar_t* key) {
+    for (IniSection& candidate : sections)
+        if (candidate.name == section)
+            for (IniPair& pair : candidate.pairs)
+                if (pair.key == key) return &pair;
+    return nullptr;
+}
+
+Text settingOf(std::vector<IniSection>& sections, const wchar_t* section, const wchar_t* key) {
+    const IniPair* pair = findSetting(sections, section, key);
+    return pair ? profileValue(pair->value) : Text();
+}
+
+// Sets a value the packer decides; an existing empty pair is filled rather than repeated.
+void putSetting(std::vector<IniSection>& sections, const wchar_t* section, const wchar_t* key, const Text& value) {
+    if (IniPair* pair = findSetting(sections, section, key)) {
+        pair->value = value;
+        return;
+    }
+    for (IniSection& candidate : sections)
+        if (candidate.name == section) {
+            candidate.pairs.push_back({key, value, 0});
+            return;
+        }
+    sections.push_back({section, 0, {{key, value, 0}}});
+}
+
+Text settingsText(const std::vector<IniSection>& sections) {
+    Text text;
+    for (const IniSection& section : sections) {
+        text += L"[" + section.name + L"]\n";
+        for (const IniPair& pair : section.pairs) text += pair.key + L"=" + pair.value + L"\n";
+        text += L"\n";
+    }
+    return text;
+}
+
+// The files of `folder`, in name order, under `target`.
+bool planFolder(const fs::path& folder, const std::string& target, std::vector<PlannedFile>& plan, std::string& error) {
+    std::error_code code;
+    std::vector<fs::path> files;
+    for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
+        if (it->is_regular_file(code)) files.push_back(it->path());
+    if (code) {
+        error = "cannot list " + displayPath(folder) + ": " + code.message();
+        return false;
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        PlannedFile planned;
+        std::string relative = utf8Of(file.lexically_relative(folder));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        planned.target = target + "/" + relative;
+        planned.source = file;
+        plan.push_back(std::move(planned));
+    }
+    return true;
+}
+
+bool readSource(const PlannedFile& file, Bytes& bytes, std::string& error) {
+    if (file.generated) {
+        bytes = file.bytes;
+        return true;
+    }
+    return readWholeFile(file.source, bytes, error);
+}
+
+bool writeBytes(const fs::path& path, const Bytes& bytes) {
+    std::error_code code;
+    fs::create_directories(path.parent_path(), code);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (out) out.close();
+    return static_cast<bool>(out);
+}
+
+fs::path besideName(const fs::path& path, const char* suffix) {
+    fs::path beside = path;
+    beside += suffix;
+    return beside;
+}
+
+// Moves the finished folder (and zip) into place; on failure the previous output stays.
+bool commit(const fs::path& built, const fs::path& target, const fs::path& builtZip, const fs::path& zip,
+            std::string& error) {
+    std::error_code code;
+    const fs::path old = besideName(target, ".vornicpack-old");
+    fs::remove_all(old, code);
+    const bool hadTarget = fs::exists(target, code);
+    if (hadTarget) {
+        fs::rename(target, old, code);
+        if (code) {
+            error = "cannot move the previous " + displayPath(target) + " aside: " + code.message();
+            return false;
+        }
+    }
+    fs::rename(built, target, code);
+    if (code) {
+        error = "cannot move the new folder to " + displayPath(target) + ": " + code.message();
+        std::error_code ignored;
+        if (hadTarget) fs::rename(old, target, ignored);
+        return false;
+    }
+    fs::remove_all(old, code);
+    if (!zip.empty()) {
+        fs::rename(builtZip, zip, code);
+        if (code) {
+            error = "cannot replace " + displayPath(zip) + ": " + code.message();
+            return false;
+        }
+    }
+    return true;
+}
+
+// One build: each step checks or plans a part of the folder and says false with `error` set; only
+// the last one writes.
+class ApplicationBuild {
+public:
+    ApplicationBuild(const BuildRequest& request, std::vector<std::string>& notes, std::string& error)
+        : request(request), notes(notes), error(error) {}
+
+    bool run() {
+        notes.clear();
+        if (!readProject(request.project, project, error)) return false;
+        if (!request.launchers.empty()) package.widths = request.launchers;
+        where = displayPath(request.project) + ": ";
+        return readStubs() && planInputs() && settleMainClass() && planRuntimes() && planSplash() &&
+               settleClassPath() && planLaunchers() && writeFolder();
+    }
+
+private:
+    bool readStubs() {
+        // The stubs, each of its own width.
+        for (const Width width : package.widths) {
+            const fs::path stub = request.stubs / widthName(width) / "vornicw.exe";
+            PeImage image;
+            std::string problem;
+            Bytes& bytes = stubs[static_cast<int>(width)];
+            if (!readWholeFile(stub, bytes, error)) {
+                error += ": give the folder that holds x64/vornicw.exe and x86/vornicw.exe with --stubs";
+                return false;
+            }
+            if (!image.parse(bytes, problem) || image.machine() != (width == Width::X64 ? 0x8664 : 0x014C)) {
+                error = displayPath(stub) + ": it is not the " + widthName(width) + " launcher stub" +
+                        (problem.empty() ? "" : " (" + problem + ")");
+                return false;
+            }
+        }
+        // A runtime for a width that --launchers leaves out is simply not shipped; in the project it is a slip.
+        for (const Width width : {Width::X64, Width::X86})
+            if (request.launchers.empty() && !package.runtimes[static_cast<int>(width)].empty() &&
+                std::find(package.widths.begin(), package.widths.end(), width) == package.widths.end()) {
+                error = where + "Runtime " + widthName(width) + " is given, but no " + widthName(width) +
+                        " launcher is built: add it to Launchers or remove the runtime";
+                return false;
+            }
+        return true;
+    }
+
+    bool planInputs() {
+        // The shipped jars and folders, under Jar Folder.
+        const std::string jarFolder = targetOf(package.jarFolder);
+        for (const fs::path& input : package.inputs) {
+            const std::string target = (jarFolder.empty() ? "" : jarFolder + "/") + utf8Of(input.filename());
+            inputTargets.push_back(target);
+            std::error_code code;
+            if (fs::is_directory(input, code)) {
+                if (!planFolder(input, target, plan, error)) return false;
+            } else {
+                PlannedFile file;
+                file.target = target;
+                file.source = input;
+                plan.push_back(std::move(file));
+            }
+        }
+        return true;
+    }
+
+    bool settleMainClass() {
+        // The main class: given, or the first jar's Main-Class; it must be shipped, and it says which Java
+        // the program needs at least.
+        Text mainClass = settingOf(settings, kRuntimeSection, L"Main Class");
+        if (mainClass.empty()) {
+            std::string fromManifest;
+            fs::path jar;
+            if (!mainClassOfFirstJar(package.inputs, fromManifest, jar, error)) return false;
+            decodeUtf8(fromManifest, mainClass);
+            putSetting(settings, kRuntimeSection, L"Main Class", mainClass);
+            notes.push_back("Main Class " + fromManifest + ": the Main-Class of " + displayPath(jar) + "'s manifest");
+        }
+        if (!findMainClass(encodeUtf8(mainClass), package.inputs, inputTargets, found, error)) {
+            if (error.rfind("the Main Class", 0) == 0) error = where + error;
+            return false;
+        }
+        needed = javaVersionOfClassFile(found.major);
+        const Text neededText(needed.begin(), needed.end());
+        const Text minimum = settingOf(settings, kRuntimeSection, L"Minimum Version");
+        const std::string classWhere = encodeUtf8(mainClass) + " in " + found.target + " is compiled for Java " +
+                                       needed + " (class file version " + std::to_string(found.major) + ")";
+        if (minimum.empty()) {
+            putSetting(settings, kRuntimeSection, L"Minimum Version", neededText);
+            notes.push_back("Minimum Version " + needed + ": what " + classWhere.substr(0, classWhere.find(" is ")) +
+                            " needs (class file version " + std::to_string(found.major) + ")");
+        } else if (versionBelow(minimum, neededText)) {
+            error = where + classWhere + ", but \"Minimum Version\" is " + encodeUtf8(minimum) + ": a Java " +
+                    encodeUtf8(minimum) +
+                    " runtime would fail with UnsupportedClassVersionError; set \"Minimum Version\" to " + needed +
+                    ", or compile for " + encodeUtf8(minimum) + " (javac --release)";
+            return false;
+        }
+        maximum = settingOf(settings, kRuntimeSection, L"Maximum Version");
+        if (!maximum.empty() && maximum != L"any") {
+            JavaVersion upper, need;
+            if (upper.parse(maximum, 65535) && need.parse(neededText, 0) && upper < need) {
+                error = where + classWhere + ", but \"Maximum Version\" is " + encodeUtf8(maximum) +
+                        ": no runtime that the launcher accepts can run it; raise \"Maximum Version\"";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool planRuntimes() {
+        // The runtimes beside their launchers.
+        const Text jvmType = settingOf(settings, kRuntimeSection, L"JVM Type");
+        for (const Width width : package.widths) {
+            const fs::path& runtime = package.runtimes[static_cast<int>(width)];
+            if (runtime.empty()) continue;
+            if (!checkRuntime(runtime, width, jvmType, settingOf(settings, kRuntimeSection, L"Minimum Version"),
+                              maximum, error) ||
+                !planFolder(runtime, encodeUtf8(runtimeFolderName(width)), plan, error))
+                return false;
+        }
+        return true;
+    }
+
+    bool planSplash() {
+        // The splash picture beside the launchers.
+        if (!package.splash.empty()) {
+            if (!settingOf(settings, L"Display", L"Splash Screen").empty()) {
+                error =
+                    where + "give the splash picture once: as Splash Screen in [Package] (copied in) or in [Display]";
+                return false;
+            }
+            PlannedFile file;
+            file.target = utf8Of(package.splash.filename());
+            file.source = package.splash;
+            Bytes probe;
+            if (!readWholeFile(file.source, probe, error)) return false;
+            Text splashName;
+            decodeUtf8(file.target, splashName);
+            putSetting(settings, L"Display", L"Splash Screen", splashName);
+            plan.push_back(std::move(file));
+        }
+        return true;
+    }
+
+    bool settleClassPath() {
+        // The class path: given, or every shipped jar and folder; each entry must resolve in the folder.
+        Text classPath = settingOf(settings, L"Class Path", L"Class Path");
+        if (classPath.empty()) {
+            for (const std::string& target : inputTargets) {
+                Text entry;
+                decodeUtf8(target, entry);
+                std::replace(entry.begin(), entry.end(), L'/', L'\\');
+                classPath += (classPath.empty() ? L"" : L";") + entry;
+            }
+            putSetting(settings, L"Class Path", L"Class Path", classPath);
+            notes.push_back("Class Path " + encodeUtf8(classPath) + ": every shipped jar and folder");
+        }
+        TextList unchecked;
+        if (!checkClassPath(classPath, plan, found.target, unchecked, error)) {
+            error = where + error;
+            return false;
+        }
+        for (const Text& entry : unchecked)
+            notes.push_back("class path entry " + encodeUtf8(entry) + " lies outside the folder: not checked");
+        return true;
+    }
+
+    bool planLaunchers() {
+        // Both widths name each other, relative to their own folder.
+        if (package.widths.size() == 2 && findSetting(settings, L"Application", L"Pair Product")) {
+            error = where + "with both launchers the packer sets \"Pair Product\" itself: remove it from [Application]";
+            return false;
+        }
+
+        // One launcher per width; the generated Upgrade Code is derived from the project, so that the
+        // same project gives the same files.
+        const Text upgradeCode =
+            guidFromSeed("vornicpack upgrade code\n" + std::string(project.bytes.begin(), project.bytes.end()));
+        std::set<std::string> targets;
+        for (const PlannedFile& file : plan) targets.insert(file.target);
+        for (const Width width : package.widths) {
+            std::vector<IniSection> own = settings;
+            if (package.widths.size() == 2)
+                putSetting(own, L"Application", L"Pair Product",
+                           launcherFileName(package, width == Width::X64 ? Width::X86 : Width::X64));
+            PackageInputs in;
+            in.stub = stubs[static_cast<int>(width)];
+            in.settingsText = settingsText(own);
+            auto readText = [&](const fs::path& path, Text& text) {
+                Bytes bytes;
+                if (!readWholeFile(path, bytes, error)) return false;
+                if (decodeTextFile(bytes, text)) return true;
+                error = displayPath(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
+                return false;
+            };
+            if (!package.strings.empty()) {
+                if (!readText(package.strings, in.stringsText)) return false;
+                in.hasStrings = true;
+            }
+            if (!package.icon.empty()) {
+                if (!readWholeFile(package.icon, in.icon, error)) return false;
+                in.hasIcon = true;
+            }
+            in.version = package.version;
+            if (!package.downloadPage.empty()) in.downloadPage = package.downloadPage;
+            in.companyName = package.company;
+            in.copyright = package.copyright;
+            in.outputFileName = launcherFileName(package, width);
+            in.generatedUpgradeCode = upgradeCode;
+            PackageOutput out;
+            if (!buildPackage(in, out, error)) {
+                const std::pair<const char*, fs::path> sources[] = {
+                    {"stub: ", request.stubs / widthName(width) / "vornicw.exe"},
+                    {"settings: ", request.project},
+                    {"strings: ", package.strings},
+                    {"icon: ", package.icon},
+                    {"version: ", request.project}};
+                for (const auto& [prefix, path] : sources)
+                    if (error.rfind(prefix, 0) == 0) {
+                        error = displayPath(path) + ": " + error.substr(std::char_traits<char>::length(prefix));
+                        break;
+                    }
+                return false;
+            }
+            if (out.settings.upgradeCodeGenerated && width == package.widths.front())
+                notes.push_back(
+                    "Upgrade Code " + encodeUtf8(out.settings.upgradeCode) +
+                    ": derived from the project; add it to [Product Information] to keep it when the project changes");
+            Text iniName = in.outputFileName;
+            replaceExtension(iniName, L"ini");
+            for (auto& [name, bytes] :
+                 {std::pair{in.outputFileName, &out.executable}, std::pair{iniName, &out.besideIni}}) {
+                PlannedFile file;
+                file.target = encodeUtf8(name);
+                file.generated = true;
+                file.bytes = *bytes;
+                if (!targets.insert(file.target).second) {
+                    error = where + "two files would be " + file.target + ": rename the shipped one or change Name";
+                    return false;
+                }
+                plan.push_back(std::move(file));
+            }
+        }
+        std::set<std::string> seen;
+        for (const PlannedFile& file : plan) {
+            std::string lower = file.target;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (!seen.insert(lower).second) {
+                error =
+                    where + "two shipped files would both be " + file.target + " (Windows does not tell case apart)";
+                return false;
+            }
+        }
+        std::sort(plan.begin(), plan.end(),
+                  [](const PlannedFile& a, const PlannedFile& b) { return a.target < b.target; });
+        return true;
+    }
+
+    bool writeFolder() {
+        // Everything checked: build beside the target, then move into place.
+        const fs::path target = request.outputFolder.empty() ? package.outputFolder : request.outputFolder;
+        const fs::path zip = request.zip.empty() ? package.zip : request.zip;
+        const fs::path built = besideName(target, ".vornicpack-new");
+        const fs::path builtZip = zip.empty() ? fs::path() : besideName(zip, ".vornicpack-new");
+        std::error_code code;
+        fs::remove_all(built, code);
+        auto abandon = [&] {
+            std::error_code ignored;
+            fs::remove_all(built, ignored);
+            if (!builtZip.empty()) fs::remove(builtZip, ignored);
+        };
+        if (!fs::create_directories(built, code)) {
+            error = "cannot create " + displayPath(built) + ": " + (code ? code.message() : "it exists");
+            return false;
+        }
+        ZipWriter writer(dosDateTime(request.sourceDateEpoch < 0 ? 0 : request.sourceDateEpoch));
+        const std::string top = utf8Of(target.filename()) + "/";
+        std::set<std::string> folders;
+        if (!zip.empty()) writer.addFolder(top);
+        for (const PlannedFile& file : plan) {
+            Bytes bytes;
+            if (!readSource(file, bytes, error)) {
+                abandon();
+                return false;
+            }
+            Text name;
+            decodeUtf8(file.target, name);
+            if (!writeBytes(built / pathFromText(name), bytes)) {
+                abandon();
+                error = "cannot write " + displayPath(built / pathFromText(name)) +
+                        ": the folder is not writable or the disk is full";
+                return false;
+            }
+            if (zip.empty()) continue;
+            for (std::size_t at = file.target.find('/'); at != std::string::npos; at = file.target.find('/', at + 1))
+                if (folders.insert(file.target.substr(0, at + 1)).second)
+                    writer.addFolder(top + file.target.substr(0, at + 1));
+            if (!writer.addFile(top + file.target, bytes, error)) {
+                abandon();
+                return false;
+            }
+        }
+        if (!zip.empty()) {
+            Bytes archive;
+            if (!writer.finish(archive, error) || !writeBytes(builtZip, archive)) {
+                if (error.empty()) error = "cannot write " + displayPath(builtZip);
+                abandon();
+                return false;
+            }
+        }
+        if (!commit(built, target, builtZip, zip, error)) {
+            abandon();
+            return false;
+        }
+        notes.push_back("wrote " + displayPath(target) + " (" + std::to_string(plan.size()) + " files)");
+        if (!zip.empty()) notes.push_back("wrote " + displayPath(zip));
+        return true;
+    }
+
+    const BuildRequest& request;
+    std::vector<std::string>& notes;
+    std::string& error;
+    AppProject project;
+    ProjectPackage& package = project.package;
+    std::vector<IniSection>& settings = project.settings;
+    std::string where;
+    Bytes stubs[2];
+    std::vector<PlannedFile> plan;
+    std::vector<std::string> inputTargets;  // where each input goes
+    MainClassFound found;
+    std::string needed;  // the Java version the main class needs
+    Text maximum;
+};
+
+}  // namespace
+
+bool buildApplication(const BuildRequest& request, std::vector<std::string>& notes, std::string& error) {
+    return ApplicationBuild(request, notes, error).run();
+}

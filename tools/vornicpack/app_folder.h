@@ -1,0 +1,27 @@
+// From a project file to a ready-to-ship application folder (and a zip of it): every check first, then
+// everything built in a temporary folder beside the target and moved into place at the end, so that a
+// failure leaves the previous output as it was. The same project and inputs give the same bytes.
+//
+//   BuildRequest request;  request.project = "hello.vornic";  request.stubs = "dist";
+//   std::vector<std::string> notes;
+//   if (!buildApplication(request, notes, error)) ...
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app_project.h"
+
+struct BuildRequest {
+    std::filesystem::path project;
+    std::filesystem::path stubs;         // holds x64/vornicw.exe and x86/vornicw.exe
+    std::filesystem::path outputFolder;  // empty: the project's Output Folder
+    std::filesystem::path zip;           // empty: the project's Zip, if any
+    std::vector<Width> launchers;        // empty: the project's Launchers
+    long long sourceDateEpoch = -1;      // the zip's timestamps; below 0: 1980-01-01 00:00
+};
+
+// `notes` receives what the packer decided for the user (a Main Class taken from a manifest, a
+// Minimum Version written, the files written).
+bool buildApplication(const BuildRequest& request, std::vector<std::string>& notes, std::string& error);

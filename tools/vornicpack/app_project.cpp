@@ -1,0 +1,204 @@
+#include "app_project.h"
+
+#include <algorithm>
+
+#include "platform.h"
+#include "text_codec.h"
+
+namespace {
+
+const wchar_t* const kPackageSection = L"Package";
+
+bool hasWildcard(const Text& text) { return text.find_first_of(L"*?") != Text::npos; }
+
+bool matchesPattern(const Text& name, const Text& pattern) {
+    // Iterative glob: "*" any run, "?" one character.
+    std::size_t n = 0, p = 0, star = Text::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+            ++n, ++p;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++, mark = n;
+        } else if (star != Text::npos) {
+            p = star + 1, n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+Text textOfPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return path.wstring();
+#else
+    Text text;
+    decodeUtf8(path.string(), text);
+    return text;
+#endif
+}
+
+// One entry of "Jars": a file, a folder, or a wildcard in the last component.
+bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vector<std::filesystem::path>& inputs,
+                  std::string& error) {
+    Text normal = entry;
+    std::replace(normal.begin(), normal.end(), L'\\', L'/');
+    const std::filesystem::path path = base / pathFromText(normal);
+    std::error_code code;
+    const Text last = textOfPath(path.filename());
+    if (!hasWildcard(last)) {
+        if (!std::filesystem::exists(path, code)) {
+            error = "\"" + encodeUtf8(entry) + "\" does not exist (" + displayPath(path) + ")";
+            return false;
+        }
+        inputs.push_back(path);
+        return true;
+    }
+    std::vector<std::filesystem::path> found;
+    for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), code))
+        if (matchesPattern(textOfPath(item.path().filename()), last)) found.push_back(item.path());
+    if (found.empty()) {
+        error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + displayPath(path.parent_path());
+        return false;
+    }
+    // The file system's order differs between systems; the folder and the zip must not.
+    std::sort(found.begin(), found.end());
+    inputs.insert(inputs.end(), found.begin(), found.end());
+    return true;
+}
+
+}  // namespace
+
+const char* widthName(Width width) { return width == Width::X64 ? "x64" : "x86"; }
+
+const wchar_t* runtimeFolderName(Width width) { return width == Width::X64 ? L"jre64" : L"jre"; }
+
+bool parseWidths(const Text& text, std::vector<Width>& widths) {
+    widths.clear();
+    bool x64 = false, x86 = false;
+    Text spaced = text;
+    std::replace(spaced.begin(), spaced.end(), L',', L' ');
+    for (const Text& piece : splitText(spaced, L" ")) {
+        if (piece.empty()) continue;
+        if (equalsNoCase(piece, L"x64")) x64 = true;
+        else if (equalsNoCase(piece, L"x86")) x86 = true;
+        else return false;
+    }
+    if (x64) widths.push_back(Width::X64);
+    if (x86) widths.push_back(Width::X86);
+    return !widths.empty();
+}
+
+Text launcherFileName(const ProjectPackage& package, Width width) {
+    const bool both = package.widths.size() == 2;
+    return package.name + (width == Width::X86 && both ? L"-x86.exe" : L".exe");
+}
+
+bool readProject(const std::filesystem::path& file, AppProject& project, std::string& error) {
+    project = AppProject();
+    project.file = file;
+    const std::string where = displayPath(file) + ": ";
+    Text text;
+    if (!readWholeFile(file, project.bytes, error)) return false;
+    if (!decodeTextFile(project.bytes, text)) {
+        error = where + "it is not UTF-8 or UTF-16 text with a byte-order mark";
+        return false;
+    }
+    std::vector<IniSection> sections;
+    if (!parseSettingsText(text, sections, error)) {
+        error = where + error;
+        return false;
+    }
+    const IniSection* package = nullptr;
+    for (const IniSection& section : sections) {
+        if (!equalsNoCase(section.name, kPackageSection)) {
+            project.settings.push_back(section);
+        } else if (package) {
+            error = where + "line " + std::to_string(section.line) + ": [Package] appears again (first on line " +
+                    std::to_string(package->line) + "): merge them";
+            return false;
+        } else {
+            package = &section;
+        }
+    }
+    if (!package) {
+        error = where + "it has no [Package] section: name at least the jars to ship (Jars=...)";
+        return false;
+    }
+
+    ProjectPackage& out = project.package;
+    out.line = package->line;
+    const std::filesystem::path base = file.parent_path();
+    auto pathOf = [&](const Text& value) {
+        Text normal = value;
+        std::replace(normal.begin(), normal.end(), L'\\', L'/');
+        return base / pathFromText(normal);
+    };
+    Text launchers = L"x64";
+    std::vector<const IniPair*> seen;
+    for (const IniPair& pair : package->pairs) {
+        const std::string at = where + "line " + std::to_string(pair.line) + ": ";
+        for (const IniPair* earlier : seen)
+            if (equalsNoCase(earlier->key, pair.key)) {
+                error = at + "the key \"" + encodeUtf8(pair.key) + "\" appears again in [Package]";
+                return false;
+            }
+        seen.push_back(&pair);
+        const Text value = profileValue(pair.value);
+        const Text& key = pair.key;
+        if (equalsNoCase(key, L"Name")) out.name = value;
+        else if (equalsNoCase(key, L"Launchers")) launchers = value;
+        else if (equalsNoCase(key, L"Jars")) {
+            for (const Text& entry : splitText(value, L";")) {
+                const Text trimmed = trimText(entry);
+                if (trimmed.empty()) continue;
+                if (!resolveInput(base, trimmed, out.inputs, error)) {
+                    error = at + "Jars: " + error;
+                    return false;
+                }
+            }
+        } else if (equalsNoCase(key, L"Jar Folder")) {
+            out.jarFolder = value;
+            std::replace(out.jarFolder.begin(), out.jarFolder.end(), L'/', L'\\');
+            while (!out.jarFolder.empty() && out.jarFolder.back() == L'\\') out.jarFolder.pop_back();
+            if (out.jarFolder.find(L"..") != Text::npos || (!out.jarFolder.empty() && out.jarFolder[0] == L'\\') ||
+                out.jarFolder.find(L':') != Text::npos) {
+                error = at + "Jar Folder must be a folder inside the application folder, such as lib";
+                return false;
+            }
+        } else if (equalsNoCase(key, L"Runtime x64")) out.runtimes[0] = pathOf(value);
+        else if (equalsNoCase(key, L"Runtime x86")) out.runtimes[1] = pathOf(value);
+        else if (equalsNoCase(key, L"Icon")) out.icon = pathOf(value);
+        else if (equalsNoCase(key, L"Strings")) out.strings = pathOf(value);
+        else if (equalsNoCase(key, L"Splash Screen")) out.splash = pathOf(value);
+        else if (equalsNoCase(key, L"Output Folder")) out.outputFolder = pathOf(value);
+        else if (equalsNoCase(key, L"Zip")) out.zip = pathOf(value);
+        else if (equalsNoCase(key, L"Version")) out.version = value;
+        else if (equalsNoCase(key, L"Company")) out.company = value;
+        else if (equalsNoCase(key, L"Copyright")) out.copyright = value;
+        else if (equalsNoCase(key, L"Download Page")) out.downloadPage = value;
+        else {
+            error = at + "[Package] has no key \"" + encodeUtf8(key) +
+                    "\" (known: Name, Launchers, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
+                    "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip)";
+            return false;
+        }
+    }
+    const std::string at = where + "line " + std::to_string(package->line) + ": ";
+    if (!parseWidths(launchers, out.widths)) {
+        error = at + "Launchers must be x64, x86 or \"x64, x86\", not \"" + encodeUtf8(launchers) + "\"";
+        return false;
+    }
+    if (out.inputs.empty()) {
+        error = at + "[Package] names no jars: add Jars=... (files, folders or wildcards such as build/libs/*.jar)";
+        return false;
+    }
+    if (out.name.empty()) out.name = textOfPath(file.stem());
+    if (out.name.find_first_of(L"\\/:*?\"<>|") != Text::npos) {
+        error = at + "Name \"" + encodeUtf8(out.name) + "\" cannot be a file name";
+        return false;
+    }
+    if (out.outputFolder.empty()) out.outputFolder = base / pathFromText(out.name);
+    return true;
+}

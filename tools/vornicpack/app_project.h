@@ -1,0 +1,50 @@
+// A project file: the application's settings as for --settings, plus a [Package] section that says
+// what goes into the application folder. Paths in [Package] are relative to the project file.
+//
+//   AppProject project;
+//   if (!readProject("hello.vornic", project, error)) ...
+//   project.package.inputs;   // the jars and folders to ship, wildcards resolved, in the order given
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/settings_cipher.h"
+#include "settings_split.h"
+#include "support/text.h"
+
+enum class Width { X64, X86 };
+
+const char* widthName(Width width);  // "x64", "x86"
+
+struct ProjectPackage {
+    Text name;                  // the launcher's file name without ".exe"
+    std::vector<Width> widths;  // x64 first when both
+    std::vector<std::filesystem::path> inputs;
+    Text jarFolder = L"lib";            // where the inputs go, relative to the application folder
+    std::filesystem::path runtimes[2];  // by Width; empty: none shipped
+    std::filesystem::path icon, strings, splash, outputFolder, zip;
+    Text version, company, copyright, downloadPage;
+    std::size_t line = 0;  // of the [Package] header
+};
+
+struct AppProject {
+    std::filesystem::path file;
+    Bytes bytes;                       // the file as read
+    std::vector<IniSection> settings;  // every section but [Package]
+    ProjectPackage package;
+};
+
+// Errors name the project file and the line.
+bool readProject(const std::filesystem::path& file, AppProject& project, std::string& error);
+
+// Parses "x64", "x86" or both, separated by commas or spaces.
+bool parseWidths(const Text& text, std::vector<Width>& widths);
+
+// The launcher's file name for `width`: "<name>.exe" for x64 and for a lone x86, "<name>-x86.exe"
+// for x86 beside x64. Distinct names keep the two launchers' INI files and per-user files apart.
+Text launcherFileName(const ProjectPackage& package, Width width);
+
+// The private runtime folder the launcher of `width` looks for beside itself.
+const wchar_t* runtimeFolderName(Width width);

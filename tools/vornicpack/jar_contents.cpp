@@ -1,0 +1,53 @@
+#include "jar_contents.h"
+
+#include <cctype>
+
+#include "byte_io.h"
+
+std::string manifestMainClass(const Bytes& manifest) {
+    // Lines end in CR LF, LF or CR; a line starting with one space continues the one before; the main
+    // section ends at the first empty line.
+    std::vector<std::string> lines;
+    std::string current;
+    for (std::size_t i = 0; i <= manifest.size(); ++i) {
+        const char c = i < manifest.size() ? static_cast<char>(manifest[i]) : '\n';
+        if (c != '\r' && c != '\n') {
+            current += c;
+            continue;
+        }
+        if (c == '\r' && i + 1 < manifest.size() && manifest[i + 1] == '\n') ++i;
+        if (!current.empty() && current[0] == ' ' && !lines.empty()) {
+            lines.back() += current.substr(1);
+        } else {
+            if (current.empty()) break;
+            lines.push_back(current);
+        }
+        current.clear();
+    }
+    const std::string name = "main-class:";
+    for (const std::string& line : lines) {
+        if (line.size() < name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i)
+            same = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i]))) == name[i];
+        if (!same) continue;
+        std::string value = line.substr(name.size());
+        while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+        while (!value.empty() && value.back() == ' ') value.pop_back();
+        return value;
+    }
+    return std::string();
+}
+
+int classFileMajor(const Bytes& classFile) {
+    if (classFile.size() < 8 || classFile[0] != 0xCA || classFile[1] != 0xFE || classFile[2] != 0xBA ||
+        classFile[3] != 0xBE)
+        return 0;
+    return classFile[6] << 8 | classFile[7];
+}
+
+std::string javaVersionOfClassFile(int major) {
+    if (major <= 45) return "1.1";
+    if (major <= 52) return "1." + std::to_string(major - 44);
+    return std::to_string(major - 44);
+}
