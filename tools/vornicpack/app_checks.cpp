@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "runtime/java_version.h"
 #include "text_codec.h"
+#include "wildcard.h"
 #include "zip_archive.h"
 
 namespace {
@@ -22,23 +23,6 @@ Text windowsName(const std::string& target) {
 bool sameNoCase(const Text& a, const Text& b) { return equalsNoCase(a, b); }
 
 // As a first-file/next-file search matches a name: case-insensitive, "*" and "?".
-bool searchMatches(const Text& name, const Text& pattern) {
-    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; };
-    std::size_t n = 0, p = 0, star = Text::npos, mark = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || lower(pattern[p]) == lower(name[n]))) {
-            ++n, ++p;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++, mark = n;
-        } else if (star != Text::npos) {
-            p = star + 1, n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    return p == pattern.size();
-}
 
 // The planned folder seen through the launcher's class-path expansion.
 class PlannedFolder : public ClassPathSystem {
@@ -61,7 +45,7 @@ public:
             const std::size_t cut = entry.rfind(L'\\');
             const Text parent = cut == Text::npos ? Text() : entry.substr(0, cut);
             const Text name = cut == Text::npos ? entry : entry.substr(cut + 1);
-            if (sameNoCase(parent, folder) && searchMatches(name, pattern)) names.push_back(name);
+            if (sameNoCase(parent, folder) && wildcardMatches(name, pattern, true)) names.push_back(name);
         }
     }
     Text narrowSafePath(const Text& path) const override { return path; }

@@ -4,6 +4,7 @@
 
 #include "platform.h"
 #include "text_codec.h"
+#include "wildcard.h"
 
 namespace {
 
@@ -11,23 +12,6 @@ const wchar_t* const kPackageSection = L"Package";
 
 bool hasWildcard(const Text& text) { return text.find_first_of(L"*?") != Text::npos; }
 
-bool matchesPattern(const Text& name, const Text& pattern) {
-    // Iterative glob: "*" any run, "?" one character.
-    std::size_t n = 0, p = 0, star = Text::npos, mark = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
-            ++n, ++p;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++, mark = n;
-        } else if (star != Text::npos) {
-            p = star + 1, n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    return p == pattern.size();
-}
 
 Text textOfPath(const std::filesystem::path& path) {
 #ifdef _WIN32
@@ -57,7 +41,7 @@ bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vec
     }
     std::vector<std::filesystem::path> found;
     for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), code))
-        if (matchesPattern(textOfPath(item.path().filename()), last)) found.push_back(item.path());
+        if (wildcardMatches(textOfPath(item.path().filename()), last)) found.push_back(item.path());
     if (found.empty()) {
         error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + displayPath(path.parent_path());
         return false;

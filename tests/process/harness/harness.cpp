@@ -470,14 +470,6 @@ std::string readText(const WText& path) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-std::string utf8Of(const WText& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 bool copyExceptionTemplate(const WText& exe) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(231), MAKEINTRESOURCEW(5));  // RT_DIALOG

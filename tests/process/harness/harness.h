@@ -147,8 +147,6 @@ Launch runAnswering(const WText& application, const WText& commandLine, int answ
 // A file's bytes, empty when it cannot be read (records and logs are read this way).
 std::string readText(const WText& path);
 bool contains(const std::string& text, const std::string& part);
-// UTF-8, to compare wide texts with what records and logs hold.
-std::string utf8Of(const WText& text);
 
 // Writes dialog 231 (the exception dialog) from this test program's own resources into `exe`, as the
 // packaging writes it.

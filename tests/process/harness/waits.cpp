@@ -24,14 +24,6 @@ Registry& registry() {
     return *instance;
 }
 
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 BOOL CALLBACK collectScreenWindow(HWND window, LPARAM context) {
     if (!IsWindowVisible(window)) return TRUE;
@@ -128,12 +120,12 @@ std::string watchdogReport(const std::string& test, DWORD limitSeconds, const st
     report += "watchdog: running test: " + (test.empty() ? std::string("(none)") : test) + "\n";
     if (waits.empty()) report += "watchdog: waiting for nothing the harness knows of\n";
     for (const PendingWait& wait : waits) {
-        report += "watchdog: waiting for " + utf8(wait.what) + " (thread " + std::to_string(wait.threadId) + ", for " +
+        report += "watchdog: waiting for " + utf8Of(wait.what) + " (thread " + std::to_string(wait.threadId) + ", for " +
                   std::to_string(wait.milliseconds) + " ms)\n";
     }
     report += "watchdog: " + std::to_string(windows.size()) + " visible top-level windows\n";
     for (const ScreenWindow& window : windows) {
-        report += "watchdog:   class \"" + utf8(window.className) + "\" title \"" + utf8(window.title) + "\" thread " +
+        report += "watchdog:   class \"" + utf8Of(window.className) + "\" title \"" + utf8Of(window.title) + "\" thread " +
                   std::to_string(window.threadId) + " process " + std::to_string(window.processId) + "\n";
     }
     return report;
@@ -155,4 +147,13 @@ void terminateRegisteredChildren() {
     Registry& all = registry();
     std::lock_guard<std::mutex> lock(all.mutex);
     for (HANDLE process : all.children) TerminateProcess(process, 0xDEAD);
+}
+
+std::string utf8Of(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
 }

@@ -69,3 +69,6 @@ std::string watchdogReport(const std::string& test, DWORD limitSeconds, const st
 void registerChild(HANDLE process);
 void unregisterChild(HANDLE process);
 void terminateRegisteredChildren();
+
+// UTF-8, to compare wide texts with what records and logs hold, and for the watchdog's report.
+std::string utf8Of(const std::wstring& text);
