@@ -75,9 +75,11 @@ public:
         if (job_) TerminateJobObject(job_.get(), 0xDEAD);
     }
 
-    // The processes now running that `family` started or that descend from them, added to it: the
-    // system's snapshot names each one's parent. (Wine answers no question about a process's job.)
-    static std::set<DWORD> runningOf(std::set<DWORD>& family) {
+    // The processes of the launch that still run: those of `family`, and every process that one of
+    // them started, added to it as the system's snapshot names each one's parent. Each member is
+    // held open, so that its id cannot pass to another test's process while the launch is watched
+    // (ids are reused at once on a busy machine). Wine answers no question about a process's job.
+    static std::set<DWORD> runningOf(std::map<DWORD, UniqueHandle>& family) {
         std::vector<PROCESSENTRY32W> entries;
         UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         if (snapshot.get() == INVALID_HANDLE_VALUE) {
@@ -88,17 +90,19 @@ public:
         entry.dwSize = sizeof(entry);
         for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
             entries.push_back(entry);
-        std::set<DWORD> running;
         for (bool grew = true; grew;) {
             grew = false;
             for (const PROCESSENTRY32W& e : entries) {
-                if (running.count(e.th32ProcessID)) continue;
-                if (family.count(e.th32ProcessID) || family.count(e.th32ParentProcessID)) {
-                    family.insert(e.th32ProcessID);
-                    running.insert(e.th32ProcessID);
-                    grew = true;
-                }
+                if (family.count(e.th32ProcessID) || !family.count(e.th32ParentProcessID)) continue;
+                UniqueHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.th32ProcessID));
+                if (!child) continue;  // ended already
+                family.emplace(e.th32ProcessID, std::move(child));
+                grew = true;
             }
+        }
+        std::set<DWORD> running;
+        for (const auto& [id, handle] : family) {
+            if (WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT) running.insert(id);
         }
         return running;
     }
@@ -141,7 +145,9 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
     }
     ResumeThread(thread.get());
 
-    std::set<DWORD> family = {info.dwProcessId};
+    std::map<DWORD, UniqueHandle> family;
+    family.emplace(info.dwProcessId, UniqueHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                                              info.dwProcessId)));
     std::vector<HWND> answered;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kLaunchTimeout) {
@@ -149,6 +155,7 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
         run.processes = static_cast<DWORD>(family.size());
         if (run.processes > maxProcesses) {
             run.overrun = true;
+            run.still = std::to_string(run.processes) + " processes, more than " + std::to_string(maxProcesses);
             break;
         }
         for (DWORD id : running) {

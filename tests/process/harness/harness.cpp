@@ -134,9 +134,20 @@ ChildProcess ChildProcess::start(const WText& application, const WText& commandL
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE,
-                       block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
-                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info)) {
+    auto create = [&] {
+        WText copy = line;  // CreateProcessW may write into the line it is given
+        return CreateProcessW(application.c_str(), copy.data(), nullptr, nullptr, FALSE,
+                              block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
+                              currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info);
+    };
+    // Wine's CreateProcessW fails now and then with ERROR_INTERNAL_ERROR on a loaded machine, for a
+    // program that starts at the next try: a few more tries, each after a short pause.
+    BOOL created = create();
+    for (int retry = 0; !created && GetLastError() == ERROR_INTERNAL_ERROR && retry < 5; ++retry) {
+        Sleep(static_cast<DWORD>(50 * (retry + 1)));
+        created = create();
+    }
+    if (created) {
         child.process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         child.id_ = info.dwProcessId;
