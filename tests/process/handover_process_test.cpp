@@ -96,6 +96,9 @@ public:
                 if (family.count(e.th32ProcessID) || !family.count(e.th32ParentProcessID)) continue;
                 UniqueHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.th32ProcessID));
                 if (!child) continue;  // ended already
+                // A parent id is never cleared: a process whose parent died before the launch began
+                // names that parent's id, which a member of the launch may hold now.
+                if (createdAt(child.get()) < createdAt(family.at(e.th32ParentProcessID).get())) continue;
                 family.emplace(e.th32ProcessID, std::move(child));
                 grew = true;
             }
@@ -108,6 +111,12 @@ public:
     }
 
 private:
+    static ULONGLONG createdAt(HANDLE process) {
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+        return (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    }
+
     UniqueHandle job_;
 };
 
