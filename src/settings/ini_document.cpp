@@ -1,7 +1,5 @@
 #include "settings/ini_document.h"
 
-#include <cstring>
-
 namespace {
 
 bool isControlOrSpace(wchar_t c) { return static_cast<unsigned>(c) <= 32; }
@@ -16,11 +14,6 @@ bool isHeader(const Text& line) {
 }
 
 }  // namespace
-
-std::uint32_t IniDocument::probe(unsigned char (&firstBytes)[4]) {
-    std::memset(firstBytes, 0, sizeof firstBytes);
-    return 1;
-}
 
 const IniDocument::Section* IniDocument::findSection(const Text& name) const {
     for (const Section& section : sections_) {
@@ -39,23 +32,6 @@ void IniDocument::getValue(const Text& section, const Text& key, Text& value) co
         }
     }
 }
-
-void IniDocument::getSectionNames(TextList& names) const {
-    names.clear();
-    for (const Section& section : sections_) names.push_back(section.name);
-}
-
-std::uint32_t IniDocument::setValue(const Text& section, const Text& key, const Text& value) {
-    Section* target = const_cast<Section*>(findSection(section));
-    if (!target) {
-        sections_.push_back(Section{section, {}});
-        target = &sections_.back();
-    }
-    target->pairs.push_back(Pair{key, value});
-    return 1;
-}
-
-std::uint32_t IniDocument::removeFile() { return 0; }
 
 void IniDocument::parseIniText(const Text& text) {
     sections_.clear();

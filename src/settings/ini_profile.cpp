@@ -107,14 +107,6 @@ Text IniProfile::value(const Text& section, const Text& key, NameEquals equals) 
     return Text();
 }
 
-TextList IniProfile::sectionNames() const {
-    TextList names;
-    for (const Section& section : sections_) {
-        if (!section.name.empty()) names.push_back(section.name);
-    }
-    return names;
-}
-
 Text withIniValue(const Text& text, const Text& section, const Text& key, const Text& value, NameEquals equals) {
     const Text sectionName = trimmedText(section);
     const Text keyName = trimmedText(key);

@@ -27,9 +27,6 @@ public:
     // removed; empty when there is none, or the line has no "=".
     Text value(const Text& section, const Text& key, NameEquals equals) const;
 
-    // Every section name that is not empty, in file order, repeated names included.
-    TextList sectionNames() const;
-
 private:
     struct Key {
         Text name;

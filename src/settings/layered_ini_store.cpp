@@ -5,16 +5,6 @@
 LayeredIniStore::LayeredIniStore(std::unique_ptr<IniStore> file, IniDocument document)
     : file_(std::move(file)), document_(std::move(document)) {}
 
-std::uint32_t LayeredIniStore::probe(unsigned char (&firstBytes)[4]) { return file_->probe(firstBytes); }
-
-void LayeredIniStore::getSectionNames(TextList& names) const { file_->getSectionNames(names); }
-
-std::uint32_t LayeredIniStore::setValue(const Text& section, const Text& key, const Text& value) {
-    return file_->setValue(section, key, value);
-}
-
-std::uint32_t LayeredIniStore::removeFile() { return file_->removeFile(); }
-
 void LayeredIniStore::getValue(const Text& section, const Text& key, Text& value) const {
     value.clear();
     document_.getValue(section, key, value);

@@ -15,12 +15,6 @@ public:
     // `file` is the store of the INI file beside the executable (an IniFileStore on Windows).
     LayeredIniStore(std::unique_ptr<IniStore> file, IniDocument document);
 
-    // The file's operations.
-    std::uint32_t probe(unsigned char (&firstBytes)[4]) override;
-    void getSectionNames(TextList& names) const override;
-    std::uint32_t setValue(const Text& section, const Text& key, const Text& value) override;
-    std::uint32_t removeFile() override;
-
     // The layered reading: always sets `value` (empty when neither layer has the key).
     void getValue(const Text& section, const Text& key, Text& value) const override;
 
