@@ -169,13 +169,13 @@ void HyperlinkControl::computeLinkRect() {
         return;
     }
     RECT measured = client;
-    HDC dc = GetDC(window_);
-    if (!dc) return;
-    HGDIOBJ previous = SelectObject(dc, linkFont_ ? linkFont_.get() : static_cast<HGDIOBJ>(normalFont_));
-    const Text& text = shownText();
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, textFormat() | DT_CALCRECT);
-    SelectObject(dc, previous);
-    ReleaseDC(window_, dc);
+    {
+        const UniqueWindowDc dc = windowDc(window_);
+        if (!dc) return;
+        const UniqueSelection font = selectInto(dc.get().dc, shownFont());
+        const Text& text = shownText();
+        DrawTextW(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &measured, textFormat() | DT_CALCRECT);
+    }
     OffsetRect(&measured, client.left - measured.left, client.top - measured.top);
     const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE) & 0xFF;
     if (style == SS_CENTER) OffsetRect(&measured, (client.right - measured.right) / 2, 0);
@@ -195,13 +195,14 @@ void HyperlinkControl::paint(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     COLORREF colour = IsWindowEnabled(window_) ? (visited_ ? visitedColour_ : linkColour_) : GetSysColor(COLOR_GRAYTEXT);
     const COLORREF previousColour = SetTextColor(dc, colour);
-    HGDIOBJ previousFont = SelectObject(dc, linkFont_ ? linkFont_.get() : static_cast<HGDIOBJ>(normalFont_));
-    const Text& text = shownText();
-    RECT area = linkRect_;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, textFormat());
-    if (GetFocus() == window_) DrawFocusRect(dc, &linkRect_);
+    {
+        const UniqueSelection font = selectInto(dc, shownFont());
+        const Text& text = shownText();
+        RECT area = linkRect_;
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, textFormat());
+        if (GetFocus() == window_) DrawFocusRect(dc, &linkRect_);
+    }
     SetTextColor(dc, previousColour);
-    SelectObject(dc, previousFont);
 }
 
 void HyperlinkControl::open() {

@@ -52,6 +52,7 @@ private:
     bool inLink(POINT point) const;
     UINT textFormat() const;
     const Text& shownText() const { return label_.empty() ? target_ : label_; }
+    HGDIOBJ shownFont() const { return linkFont_ ? linkFont_.get() : static_cast<HGDIOBJ>(normalFont_); }
     void releaseOwned();
 
     LinkOpener opener_;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,15 @@ struct Request {
     TextList arguments;
 };
 
+// Runs `main` on a thread of its own, which takes `parameter` over and frees it; when no thread
+// starts, the parameter is freed here.
+template <typename Parameter>
+UniqueHandle startThread(LPTHREAD_START_ROUTINE main, std::unique_ptr<Parameter> parameter, DWORD* id = nullptr) {
+    UniqueHandle thread(CreateThread(nullptr, 0, main, parameter.get(), 0, id));
+    if (thread) parameter.release();
+    return thread;
+}
+
 // A thread owns a message queue from its first call of a message function on; a message posted to it
 // before that is refused.
 void ownMessageQueue() {
@@ -113,9 +123,7 @@ void serveRequest(const std::shared_ptr<Shared>& shared, DWORD requester) {
     // Read at once, so the requester's mapping is free whatever the Java side still waits for.
     TextList arguments;
     if (!takeRequest(shared->key, requester, arguments)) return;
-    auto* request = new Request{shared, requester, std::move(arguments)};
-    UniqueHandle worker(CreateThread(nullptr, 0, workerMain, request, 0, nullptr));
-    if (!worker) delete request;
+    startThread(workerMain, std::make_unique<Request>(Request{shared, requester, std::move(arguments)}));
 }
 
 DWORD WINAPI listenerMain(void* parameter) {
@@ -184,10 +192,10 @@ bool InstanceChannel::open(const LauncherApp& app) {
     // each) all reach the instance that the first of them became.
     const MutexHold order(names_.attributes(), names_.objectName(startMutexName(key)));
     SetLastError(ERROR_SUCCESS);
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
-                                        sizeof(InstanceHeader), names_.objectName(key).c_str());
+    UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
+                                            sizeof(InstanceHeader), names_.objectName(key).c_str()));
     const bool first = GetLastError() == ERROR_SUCCESS;
-    mapping_.reset(mapping);
+    mapping_ = std::move(mapping);
     if (!mapping_) return true;
     view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
     if (!view_) return true;
@@ -212,12 +220,9 @@ bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
 
     UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!queueReady) return true;
-    auto* start = new ListenerStart{shared, queueReady.get()};
-    listener_.reset(CreateThread(nullptr, 0, listenerMain, start, 0, &listenerId_));
-    if (!listener_) {
-        delete start;
-        return true;
-    }
+    listener_ = startThread(listenerMain, std::make_unique<ListenerStart>(ListenerStart{shared, queueReady.get()}),
+                            &listenerId_);
+    if (!listener_) return true;
     WaitForSingleObject(queueReady.get(), INFINITE);
     header->listenerThreadId = listenerId_;
     VORNIC_TRACE(L"single instance: first instance, later starts hand their command lines here");
@@ -257,11 +262,11 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
     std::vector<std::uint8_t> bytes;
     if (!encodeRequest(app.commandArguments, bytes)) return cannotHandOver(owner, L"the command line is too long");
     const DWORD self = GetCurrentThreadId();
-    HANDLE request = CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
-                                        static_cast<DWORD>(bytes.size()),
-                                        requestName(names_.objectName(key), self).c_str());
+    UniqueHandle request(CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
+                                            static_cast<DWORD>(bytes.size()),
+                                            requestName(names_.objectName(key), self).c_str()));
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    request_.reset(request);
+    request_ = std::move(request);
     // An existing one belongs to an ended start whose thread identifier this one got: not ours to fill.
     if (!request_ || existed) return cannotHandOver(owner, L"its request cannot be made");
     {

@@ -1,15 +1,11 @@
 #include "splash/splash_image.h"
 
-#include <cstdlib>
-
 #include "support/growing_buffer.h"
-#include "support/run_once.h"
 
 namespace {
 
 // GDI+ through its flat C interface, resolved from the library at run time: the launcher has no
 // link-time dependency on it, and the library can only come from the system folder.
-struct GpImage;
 struct GpGraphics;
 struct GpImageAttributes;
 using GpStatus = int;
@@ -56,9 +52,11 @@ Text systemLibraryPath(const wchar_t* name) {
     return ensureTrailingBackslash(folder) + name;
 }
 
-class Gdiplus {
+}  // namespace
+
+class GdiplusSession {
 public:
-    Gdiplus() {
+    GdiplusSession() {
         // By full path from the system folder: a bare name would run a gdiplus.dll planted beside
         // the executable or in the current folder.
         const Text path = systemLibraryPath(L"gdiplus.dll");
@@ -81,11 +79,11 @@ public:
         const StartupInput input{1, nullptr, FALSE, FALSE};
         running_ = startup_(&token_, &input, nullptr) == kOk;
     }
-    ~Gdiplus() {
+    ~GdiplusSession() {
         if (running_) shutdown_(token_);
     }
-    Gdiplus(const Gdiplus&) = delete;
-    Gdiplus& operator=(const Gdiplus&) = delete;
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
 
     bool running() const { return running_; }
 
@@ -109,68 +107,32 @@ private:
     bool running_ = false;
 };
 
-Gdiplus* gdiplusInstance = nullptr;
-INIT_ONCE gdiplusMade = INIT_ONCE_STATIC_INIT;
+namespace {
 
-void makeGdiplus() {
-    gdiplusInstance = new Gdiplus;
-    std::atexit([] { delete gdiplusInstance; });
-}
-
-// Made on first use by whichever thread comes first; shut down at process exit.
-Gdiplus& gdiplus() {
-    runOnce(gdiplusMade, makeGdiplus);
-    return *gdiplusInstance;
-}
-
-struct GraphicsTraits {
-    using Value = GpGraphics*;
-    static Value empty() { return nullptr; }
-    static void close(Value value) { gdiplus().deleteGraphics(value); }
-};
-
-struct ImageAttributesTraits {
-    using Value = GpImageAttributes*;
-    static Value empty() { return nullptr; }
-    static void close(Value value) { gdiplus().disposeImageAttributes(value); }
-};
-
-// Puts an object into a context for the owner's lifetime and the previous one back after.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
+using UniqueGraphics = UniqueResource<GdiplusObjectTraits<GpGraphics>>;
+using UniqueImageAttributes = UniqueResource<GdiplusObjectTraits<GpImageAttributes>>;
 
 }  // namespace
 
-bool ensureGdiplus() { return gdiplus().running(); }
-
-SplashImage::SplashImage(const Text& picturePath) {
-    if (!ensureGdiplus()) return;
-    GpImage* image = nullptr;
-    if (gdiplus().createBitmapFromFile(picturePath.c_str(), &image) != kOk || !image) return;
+SplashImage::SplashImage(const Text& picturePath) : gdiplus_(std::make_unique<const GdiplusSession>()) {
+    const GdiplusSession& gdiplus = *gdiplus_;
+    if (!gdiplus.running()) return;
+    GpImage* decoded = nullptr;
+    const bool made = gdiplus.createBitmapFromFile(picturePath.c_str(), &decoded) == kOk;
+    UniqueGdiplusImage image({decoded, gdiplus.disposeImage});
+    if (!made || !image) return;
     UINT width = 0;
     UINT height = 0;
-    if (gdiplus().imageWidth(image, &width) != kOk || gdiplus().imageHeight(image, &height) != kOk || width == 0 ||
+    if (gdiplus.imageWidth(decoded, &width) != kOk || gdiplus.imageHeight(decoded, &height) != kOk || width == 0 ||
         height == 0) {
-        gdiplus().disposeImage(image);
         return;
     }
-    image_ = image;
+    image_ = std::move(image);
     width_ = width;
     height_ = height;
 }
 
-SplashImage::~SplashImage() {
-    if (image_) gdiplus().disposeImage(static_cast<GpImage*>(image_));
-}
+SplashImage::~SplashImage() = default;
 
 UniqueBitmap SplashImage::render() const {
     if (!image_) return UniqueBitmap();
@@ -182,22 +144,23 @@ UniqueBitmap SplashImage::render() const {
     UniqueDc memory(CreateCompatibleDC(screen.get()));
     if (!bitmap || !memory) return UniqueBitmap();
 
+    const GdiplusSession& gdiplus = *gdiplus_;
     bool drawn = false;
     {
-        Selection selected(memory.get(), bitmap.get());
+        const UniqueSelection selected = selectInto(memory.get(), bitmap.get());
         GpGraphics* rawGraphics = nullptr;
-        gdiplus().createFromHdc(memory.get(), &rawGraphics);
-        UniqueResource<GraphicsTraits> graphics(rawGraphics);
+        gdiplus.createFromHdc(memory.get(), &rawGraphics);
+        const UniqueGraphics graphics({rawGraphics, gdiplus.deleteGraphics});
         GpImageAttributes* rawAttributes = nullptr;
-        gdiplus().createImageAttributes(&rawAttributes);
-        UniqueResource<ImageAttributesTraits> attributes(rawAttributes);
+        gdiplus.createImageAttributes(&rawAttributes);
+        const UniqueImageAttributes attributes({rawAttributes, gdiplus.disposeImageAttributes});
         if (graphics && attributes) {
-            gdiplus().setInterpolationMode(graphics.get(), kInterpolationHighQualityBicubic);
-            gdiplus().setWrapMode(attributes.get(), kWrapModeTileFlipXY, kOpaqueBlack, FALSE);
+            gdiplus.setInterpolationMode(graphics.get().object, kInterpolationHighQualityBicubic);
+            gdiplus.setWrapMode(attributes.get().object, kWrapModeTileFlipXY, kOpaqueBlack, FALSE);
             // The same rectangle on both sides: the picture is copied, never scaled.
-            drawn = gdiplus().drawImageRectRect(graphics.get(), static_cast<GpImage*>(image_), 0, 0, width, height, 0,
-                                                0, width, height, kUnitPixel, attributes.get(), nullptr,
-                                                nullptr) == kOk;
+            drawn = gdiplus.drawImageRectRect(graphics.get().object, image_.get().object, 0, 0, width, height, 0, 0,
+                                              width, height, kUnitPixel, attributes.get().object, nullptr,
+                                              nullptr) == kOk;
         }
     }
     if (!drawn) return UniqueBitmap();

@@ -1,4 +1,4 @@
-// The splash picture, decoded by GDI+ and copied 1:1 into a bitmap the window paints from.
+// The splash picture, decoded by GDI+ (which runs as long as the picture) and copied 1:1 into a bitmap the window paints from.
 //
 //   SplashImage image(L"splash.png");          // width() and height() are 0 when it cannot be decoded
 //   UniqueBitmap bitmap = image.render();
@@ -9,9 +9,10 @@
 #include "support/text.h"
 #include "support/unique_handle.h"
 
-// GDI+ from the system folder, started once per process on first use (whichever thread comes
-// first does it, the others wait) and shut down at process exit. False when it cannot run.
-bool ensureGdiplus();
+#include <memory>
+
+// GDI+ from the system folder, running for its owner's lifetime.
+class GdiplusSession;
 
 class SplashImage {
 public:
@@ -28,7 +29,10 @@ public:
     UniqueBitmap render() const;
 
 private:
-    void* image_ = nullptr;  // the decoded GDI+ image, disposed with the object
+    // GDI+ runs while there is a picture to decode and draw; declared first, so that it outlives
+    // the image.
+    std::unique_ptr<const GdiplusSession> gdiplus_;
+    UniqueGdiplusImage image_;
     unsigned width_ = 0;
     unsigned height_ = 0;
 };

@@ -102,10 +102,54 @@ struct ScreenDcTraits {
     static void close(Value value) { ReleaseDC(nullptr, value); }
 };
 
+// A window's context from GetDC(window), released to that window.
+struct WindowDc {
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    bool operator==(const WindowDc&) const = default;
+};
+
+struct WindowDcTraits {
+    using Value = WindowDc;
+    static Value empty() { return {}; }
+    static void close(Value value) { ReleaseDC(value.window, value.dc); }
+};
+
+// An object selected into a context, with the object it displaced, which goes back in at the end:
+// a context must not be released or deleted with one of our objects still selected.
+struct ObjectSelection {
+    HDC dc = nullptr;
+    HGDIOBJ previous = nullptr;
+    bool operator==(const ObjectSelection&) const = default;
+};
+
+struct ObjectSelectionTraits {
+    using Value = ObjectSelection;
+    static Value empty() { return {}; }
+    static void close(Value value) { SelectObject(value.dc, value.previous); }
+};
+
 struct WindowTraits {
     using Value = HWND;
     static Value empty() { return nullptr; }
     static void close(Value value) { DestroyWindow(value); }
+};
+
+// An object of GDI+'s flat interface with the function that frees it: GDI+ is loaded at run time,
+// so its free functions are known only then.
+template <typename Object>
+struct GdiplusObject {
+    Object* object = nullptr;
+    int(WINAPI* free)(Object*) = nullptr;
+    // Empty is no object, whichever function comes with it.
+    bool operator==(const GdiplusObject& other) const { return object == other.object; }
+};
+
+template <typename Object>
+struct GdiplusObjectTraits {
+    using Value = GdiplusObject<Object>;
+    static Value empty() { return {}; }
+    static void close(Value value) { value.free(value.object); }
 };
 
 struct CryptProviderTraits {
@@ -136,7 +180,22 @@ using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueBitmap = UniqueResource<BitmapTraits>;
 using UniqueDc = UniqueResource<DcTraits>;
 using UniqueScreenDc = UniqueResource<ScreenDcTraits>;
+using UniqueWindowDc = UniqueResource<WindowDcTraits>;
+using UniqueSelection = UniqueResource<ObjectSelectionTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+struct GpImage;
+using UniqueGdiplusImage = UniqueResource<GdiplusObjectTraits<GpImage>>;
 using UniqueCryptProvider = UniqueResource<CryptProviderTraits>;
 using UniqueCryptHash = UniqueResource<CryptHashTraits>;
 using UniqueCryptKey = UniqueResource<CryptKeyTraits>;
+
+// Acquisitions whose owner needs more than the handle; empty when the call fails.
+inline UniqueWindowDc windowDc(HWND window) {
+    const HDC dc = GetDC(window);
+    return dc ? UniqueWindowDc({window, dc}) : UniqueWindowDc();
+}
+
+inline UniqueSelection selectInto(HDC dc, HGDIOBJ object) {
+    const HGDIOBJ previous = SelectObject(dc, object);
+    return previous ? UniqueSelection({dc, previous}) : UniqueSelection();
+}
