@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "frontend/frontend.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
 #include "runtime/registry_search.h"
@@ -89,7 +90,7 @@ bool LauncherApp::findRuntime() {
 bool LauncherApp::askForRuntime() {
     const Text prompt = runtimeSelectionPrompt(jvmType, minimumVersion, maximumVersion);
     RuntimeChoice choice;
-    const INT_PTR result = showRuntimeSelectionDialog(GetActiveWindow(), prompt, jvmType, choice);
+    const INT_PTR result = askForRuntimeFolder(prompt, jvmType, choice);
     if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {
         SetLastError(ERROR_OUTOFMEMORY);
         return false;

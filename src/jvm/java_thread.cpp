@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/launcher_app.h"
-#include "controls/exception_dialog.h"
+#include "frontend/frontend.h"
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
@@ -142,5 +142,5 @@ void destroyVm(LauncherApp& app) {
 bool showExceptionDialog(JNIEnv* env, jthrowable throwable) {
     const Text text = exceptionText(env, throwable);
     if (text.empty()) return false;
-    return ExceptionDialog::show(GetActiveWindow(), text) != IDOK;
+    return presentException(text);
 }

@@ -28,4 +28,5 @@ enum MessageId : unsigned {
     kMsgPairSameWidth = 232,           // text (library path)
     kMsgPairStartFailed = 233,         // text (paired launcher's path), number (system error code)
     kMsgHandOverFailed = 234,
+    kMsgNameRuntime = 235,             // text (the INI file beside the executable)
 };

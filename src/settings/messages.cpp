@@ -2,8 +2,8 @@
 
 #include <atomic>
 
+#include "frontend/frontend.h"
 #include "support/growing_buffer.h"
-#include "support/system_libraries.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ bool loadStringId(unsigned id, Text& text) {
 }
 
 int showMessage(HWND owner, const Text& text, const Text* caption) {
-    pinWindowLibraries();
-    return MessageBoxW(owner, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK | MB_ICONERROR);
+    return presentMessage(owner, text, caption);
 }
 
 int showMessage(HWND owner, unsigned textId, unsigned captionId) {

@@ -73,6 +73,9 @@ const std::vector<MessageDefinition>& messageDefinitions() {
         {234, false, {},
          L"The application is already running, but this start could not hand its command line over to it.\n\n"
          L"Wait until it has started, or close it, and try again."},
+        {235, true, {T},
+         L"To use a runtime that is installed, set \"JRE Path\" in [Java Runtime Environment] of \"%s\" to "
+         L"its folder."},
     };
     return messages;
 }

@@ -1,0 +1,26 @@
+// The console launcher's frontend: every message is one text on standard error, and nothing waits
+// for an answer that nobody at a console or in a script could give.
+#include "frontend/frontend.h"
+
+#include "frontend/standard_error.h"
+#include "settings/messages.h"
+#include "settings/settings_paths.h"
+
+int presentMessage(HWND, const Text& text, const Text* caption) {
+    const Text line = caption && !caption->empty() ? *caption + L": " + text : text;
+    return writeStandardError(line + L"\n") ? IDOK : 0;
+}
+
+INT_PTR askForRuntimeFolder(const Text& prompt, JvmType, RuntimeChoice&) {
+    // The prompt says which runtime is needed; the second text how to name one without a dialog.
+    Text besideIni;
+    settingsFilePath(besideIni);
+    writeStandardError(prompt + L"\n" + formatMessageId(kMsgNameRuntime, {besideIni}) + L"\n");
+    return IDCANCEL;
+}
+
+bool presentException(const Text& text) {
+    // As after OK in the dialog: the application goes on, its threads may still finish their work.
+    writeStandardError(text.empty() || text.back() == L'\n' ? text : text + L"\n");
+    return false;
+}
