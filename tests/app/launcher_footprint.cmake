@@ -1,7 +1,8 @@
 # The launcher's start-up footprint: the DLLs it imports (each one is loaded at every start, before
 # any of its code runs) and its size. The shell, COM and common-controls libraries are loaded only
 # when the runtime dialog needs them; GDI is imported by USER32 anyway.
-#   cmake -DOBJDUMP=... -DLAUNCHER=.../vornicw.exe -P launcher_footprint.cmake
+# SUBSYSTEM is GUI for vornicw.exe and CUI for the console launcher vornicwc.exe.
+#   cmake -DOBJDUMP=... -DLAUNCHER=.../vornicw.exe -DSUBSYSTEM=GUI -P launcher_footprint.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
@@ -12,6 +13,9 @@ set(max_bytes 225280)
 execute_process(COMMAND ${OBJDUMP} -p ${LAUNCHER} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} cannot read ${LAUNCHER}")
+endif()
+if(NOT headers MATCHES "Subsystem[ \t]+[0-9a-fA-F]+[ \t]+\\(Windows ${SUBSYSTEM}\\)")
+  message(SEND_ERROR "${LAUNCHER} is not a Windows ${SUBSYSTEM} program")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${headers}")
 if(NOT lines)
