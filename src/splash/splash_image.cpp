@@ -138,10 +138,10 @@ UniqueBitmap SplashImage::render() const {
     if (!image_) return UniqueBitmap();
     const int width = static_cast<int>(width_);
     const int height = static_cast<int>(height_);
-    UniqueScreenDc screen(GetDC(nullptr));
+    const UniqueWindowDc screen = windowDc(nullptr);
     if (!screen) return UniqueBitmap();
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    UniqueDc memory(CreateCompatibleDC(screen.get()));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get().dc, width, height));
+    UniqueDc memory(CreateCompatibleDC(screen.get().dc));
     if (!bitmap || !memory) return UniqueBitmap();
 
     const GdiplusSession& gdiplus = *gdiplus_;

@@ -95,14 +95,8 @@ struct DcTraits {
     static void close(Value value) { DeleteDC(value); }
 };
 
-// The whole screen's context from GetDC(nullptr), which is released, not deleted.
-struct ScreenDcTraits {
-    using Value = HDC;
-    static Value empty() { return nullptr; }
-    static void close(Value value) { ReleaseDC(nullptr, value); }
-};
-
-// A window's context from GetDC(window), released to that window.
+// A window's context from GetDC(window), or the whole screen's from GetDC(nullptr): released to
+// that window, never deleted.
 struct WindowDc {
     HWND window = nullptr;
     HDC dc = nullptr;
@@ -179,7 +173,6 @@ using UniqueView = UniqueResource<ViewTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueBitmap = UniqueResource<BitmapTraits>;
 using UniqueDc = UniqueResource<DcTraits>;
-using UniqueScreenDc = UniqueResource<ScreenDcTraits>;
 using UniqueWindowDc = UniqueResource<WindowDcTraits>;
 using UniqueSelection = UniqueResource<ObjectSelectionTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
