@@ -82,6 +82,13 @@ WText besideThisProgram(const WText& name) {
     return self.substr(0, self.rfind(L'\\') + 1) + name;
 }
 
+WText buildTreePath(const WText& relative) {
+    const WText joined = besideThisProgram(relative);
+    std::vector<wchar_t> full(joined.size() + 1);
+    const DWORD length = GetFullPathNameW(joined.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    return length > 0 && length < full.size() ? WText(full.data(), length) : joined;
+}
+
 bool makeFolders(const WText& path) {
     for (size_t at = path.find(L'\\', 3); at != WText::npos; at = path.find(L'\\', at + 1)) {
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
