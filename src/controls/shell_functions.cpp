@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "support/procedure.h"
 #include "support/run_once.h"
 
 namespace {
@@ -20,26 +21,19 @@ static_assert(std::is_same_v<decltype(ShellFunctions::initCommonControls), declt
 // folder must never run. Never freed, as an imported library would not be.
 HMODULE systemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
 
-template <typename Function>
-void resolve(HMODULE library, const char* name, Function& function) {
-    if (!library) return;
-    // GetProcAddress answers with one generic pointer type; going through void* says the cast is meant.
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 ShellFunctions functions;
 INIT_ONCE loaded = INIT_ONCE_STATIC_INIT;
 
 void load() {
     const HMODULE ole = systemLibrary(L"ole32.dll");
-    resolve(ole, "CoInitializeEx", functions.coInitializeEx);
-    resolve(ole, "CoUninitialize", functions.coUninitialize);
-    resolve(ole, "CoTaskMemFree", functions.coTaskMemFree);
+    findProcedure(ole, "CoInitializeEx", functions.coInitializeEx);
+    findProcedure(ole, "CoUninitialize", functions.coUninitialize);
+    findProcedure(ole, "CoTaskMemFree", functions.coTaskMemFree);
     const HMODULE shell = systemLibrary(L"shell32.dll");
-    resolve(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
-    resolve(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
-    resolve(shell, "ShellExecuteW", functions.shellExecute);
-    resolve(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
+    findProcedure(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
+    findProcedure(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
+    findProcedure(shell, "ShellExecuteW", functions.shellExecute);
+    findProcedure(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "instance/instance_namespace.h"
 
 #include "instance/instance_block.h"
+#include "support/procedure.h"
 #include "support/unique_handle.h"
 
 // Taken from kernel32 when present, so that the launcher still starts on a system without them
@@ -22,25 +23,19 @@ struct NamespaceCalls {
 
 namespace {
 
-template <typename Function>
-void resolve(HMODULE module, const char* name, Function& function) {
-    // GetProcAddress answers with one generic pointer type; going through void (*)() says the cast is meant.
-    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // Looked up for each channel (once a start): a function-local static would bring in the runtime's
 // guarded initialisation and, with it, a good part of the executable's size.
 NamespaceCalls namespaceCalls() {
     NamespaceCalls found;
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     if (!kernel) return found;
-    resolve(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
-    resolve(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
-    resolve(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addIntegrityLabel);
-    resolve(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
-    resolve(kernel, "CreatePrivateNamespaceW", found.createNamespace);
-    resolve(kernel, "OpenPrivateNamespaceW", found.openNamespace);
-    resolve(kernel, "ClosePrivateNamespace", found.closeNamespace);
+    findProcedure(kernel, "CreateBoundaryDescriptorW", found.createBoundary);
+    findProcedure(kernel, "AddSIDToBoundaryDescriptor", found.addSid);
+    findProcedure(kernel, "AddIntegrityLabelToBoundaryDescriptor", found.addIntegrityLabel);
+    findProcedure(kernel, "DeleteBoundaryDescriptor", found.deleteBoundary);
+    findProcedure(kernel, "CreatePrivateNamespaceW", found.createNamespace);
+    findProcedure(kernel, "OpenPrivateNamespaceW", found.openNamespace);
+    findProcedure(kernel, "ClosePrivateNamespace", found.closeNamespace);
     return found;
 }
 

@@ -3,15 +3,9 @@
 #include "app/launcher_app.h"
 #include "jvm/java_launch.h"
 #include "settings/messages.h"
+#include "support/procedure.h"
 
 namespace {
-
-// GetProcAddress returns FARPROC; the casts go through a generic function pointer type to say
-// that the real signature is the one the export was built with.
-template <typename Function>
-Function resolve(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 void showMissingEntryPoint(DWORD error) {
     showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgEntryPointText), error});
@@ -29,18 +23,18 @@ bool JvmLibrary::load(const Text& path) {
         showMessageId(kMsgJvmLoadFailed, {path, error});
         return false;
     }
-    createJavaVM = resolve<CreateJavaVmFunction>(module, "JNI_CreateJavaVM");
+    createJavaVM = procedureOf<CreateJavaVmFunction>(module, "JNI_CreateJavaVM");
     if (!createJavaVM) {
         showMissingEntryPoint(GetLastError());
         return false;
     }
-    getDefaultInitArgs = resolve<GetDefaultInitArgsFunction>(module, "JNI_GetDefaultJavaVMInitArgs");
+    getDefaultInitArgs = procedureOf<GetDefaultInitArgsFunction>(module, "JNI_GetDefaultJavaVMInitArgs");
     if (!getDefaultInitArgs) {
         showMissingEntryPoint(GetLastError());
         createJavaVM = nullptr;
         return false;
     }
-    findClassFromBootLoader = resolve<FindClassFromBootLoaderFunction>(module, "JVM_FindClassFromBootLoader");
+    findClassFromBootLoader = procedureOf<FindClassFromBootLoaderFunction>(module, "JVM_FindClassFromBootLoader");
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/launcher_app.h"
 #include "support/filesystem.h"
+#include "support/procedure.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 
@@ -46,8 +47,7 @@ WORD imageMachine(const BYTE* view, ULONGLONG size) {
     // executable, in the current folder or on the path.
     UniqueModule dbghelp(LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     if (!dbghelp) return 0;
-    const auto imageNtHeader = reinterpret_cast<ImageNtHeaderFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(dbghelp.get(), "ImageNtHeader")));
+    const auto imageNtHeader = procedureOf<ImageNtHeaderFunction>(dbghelp.get(), "ImageNtHeader");
     if (!imageNtHeader) return 0;
     const auto* headers = imageNtHeader(const_cast<BYTE*>(view));
     if (!headers || headers->Signature != IMAGE_NT_SIGNATURE) return 0;

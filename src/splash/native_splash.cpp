@@ -5,6 +5,7 @@
 #include "jvm/system_text.h"
 #include "splash/splash_rules.h"
 #include "support/filesystem.h"
+#include "support/procedure.h"
 
 namespace {
 
@@ -12,11 +13,6 @@ namespace {
 using InitFunction = void (*)();
 using LoadFileFunction = int (*)(const char*);
 using SetFileJarNameFunction = void (*)(const char*, const char*);
-
-template <typename Function>
-Function entryPoint(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 }  // namespace
 
@@ -31,10 +27,10 @@ bool NativeSplash::start(const Text& libraryPath, const Text& picturePath, Close
     // the life of the process: the runtime takes the splash over from it.
     const HMODULE library = LoadLibraryExW(libraryPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!library) return false;
-    const auto init = entryPoint<InitFunction>(library, "SplashInit");
-    const auto loadFile = entryPoint<LoadFileFunction>(library, "SplashLoadFile");
-    const auto setFileJarName = entryPoint<SetFileJarNameFunction>(library, "SplashSetFileJarName");
-    const auto closeFunction = entryPoint<CloseFunction>(library, "SplashClose");
+    const auto init = procedureOf<InitFunction>(library, "SplashInit");
+    const auto loadFile = procedureOf<LoadFileFunction>(library, "SplashLoadFile");
+    const auto setFileJarName = procedureOf<SetFileJarNameFunction>(library, "SplashSetFileJarName");
+    const auto closeFunction = procedureOf<CloseFunction>(library, "SplashClose");
     if (!init || !loadFile || !setFileJarName) return false;
 
     // The library takes narrow text only: a path the code page cannot carry goes in its short form,

@@ -1,6 +1,7 @@
 #include "splash/splash_image.h"
 
 #include "support/growing_buffer.h"
+#include "support/procedure.h"
 
 namespace {
 
@@ -36,12 +37,6 @@ using DisposeImageAttributesFunction = GpStatus(WINAPI*)(GpImageAttributes*);
 using DrawImageRectRectFunction = GpStatus(WINAPI*)(GpGraphics*, GpImage*, INT, INT, INT, INT, INT, INT, INT, INT,
                                                     int, const GpImageAttributes*, void*, void*);
 
-template <typename Function>
-bool resolve(HMODULE module, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    return function != nullptr;
-}
-
 Text systemLibraryPath(const wchar_t* name) {
     Text folder;
     const bool found = readGrowing(folder, [](wchar_t* buffer, std::size_t capacity) {
@@ -64,16 +59,16 @@ public:
         module_.reset(LoadLibraryExW(path.c_str(), nullptr, 0));
         if (!module_) return;
         const HMODULE m = module_.get();
-        if (!resolve(m, "GdiplusStartup", startup_) || !resolve(m, "GdiplusShutdown", shutdown_) ||
-            !resolve(m, "GdipCreateBitmapFromFile", createBitmapFromFile) ||
-            !resolve(m, "GdipGetImageWidth", imageWidth) || !resolve(m, "GdipGetImageHeight", imageHeight) ||
-            !resolve(m, "GdipDisposeImage", disposeImage) || !resolve(m, "GdipCreateFromHDC", createFromHdc) ||
-            !resolve(m, "GdipDeleteGraphics", deleteGraphics) ||
-            !resolve(m, "GdipSetInterpolationMode", setInterpolationMode) ||
-            !resolve(m, "GdipCreateImageAttributes", createImageAttributes) ||
-            !resolve(m, "GdipSetImageAttributesWrapMode", setWrapMode) ||
-            !resolve(m, "GdipDisposeImageAttributes", disposeImageAttributes) ||
-            !resolve(m, "GdipDrawImageRectRectI", drawImageRectRect)) {
+        if (!findProcedure(m, "GdiplusStartup", startup_) || !findProcedure(m, "GdiplusShutdown", shutdown_) ||
+            !findProcedure(m, "GdipCreateBitmapFromFile", createBitmapFromFile) ||
+            !findProcedure(m, "GdipGetImageWidth", imageWidth) || !findProcedure(m, "GdipGetImageHeight", imageHeight) ||
+            !findProcedure(m, "GdipDisposeImage", disposeImage) || !findProcedure(m, "GdipCreateFromHDC", createFromHdc) ||
+            !findProcedure(m, "GdipDeleteGraphics", deleteGraphics) ||
+            !findProcedure(m, "GdipSetInterpolationMode", setInterpolationMode) ||
+            !findProcedure(m, "GdipCreateImageAttributes", createImageAttributes) ||
+            !findProcedure(m, "GdipSetImageAttributesWrapMode", setWrapMode) ||
+            !findProcedure(m, "GdipDisposeImageAttributes", disposeImageAttributes) ||
+            !findProcedure(m, "GdipDrawImageRectRectI", drawImageRectRect)) {
             return;
         }
         const StartupInput input{1, nullptr, FALSE, FALSE};
