@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
 #include "support/unique_handle.h"
@@ -33,18 +34,7 @@ Text fullPathOf(const Text& path) {
 }  // namespace
 
 bool takeHandOverMark(Text& handedOverBy) {
-    handedOverBy.clear();
-    wchar_t probe[1];
-    SetLastError(ERROR_SUCCESS);
-    const DWORD needed = GetEnvironmentVariableW(kHandOverVariable, probe, 1);
-    if (needed == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
-    if (needed == 0) {  // set, but empty
-        SetEnvironmentVariableW(kHandOverVariable, nullptr);
-        return true;
-    }
-    handedOverBy.resize(needed);
-    const DWORD length = GetEnvironmentVariableW(kHandOverVariable, handedOverBy.data(), needed);
-    handedOverBy.resize(length < needed ? length : 0);
+    if (!readEnvironment(kHandOverVariable, handedOverBy)) return false;
     // The Java application and the programs it starts are no hand-over.
     SetEnvironmentVariableW(kHandOverVariable, nullptr);
     return true;

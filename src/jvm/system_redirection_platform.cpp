@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "jvm/system_text.h"
+#include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
 
@@ -60,10 +61,8 @@ bool SystemRedirectionPlatform::formatDate(const Text& picture, const LocalTime&
 }
 
 bool SystemRedirectionPlatform::environmentVariableSet(const Text& name) {
-    // A variable with an empty value also reads as 0 units, but without this error.
-    SetLastError(ERROR_SUCCESS);
-    wchar_t unit = 0;
-    return GetEnvironmentVariableW(name.c_str(), &unit, 1) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    Text value;
+    return readEnvironment(name.c_str(), value);
 }
 
 Text SystemRedirectionPlatform::expandEnvironment(const Text& text) { return ::expandEnvironment(text); }

@@ -2,6 +2,7 @@
 
 
 #include "runtime/runtime_folder.h"
+#include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/unique_handle.h"
 
@@ -99,11 +100,7 @@ bool SystemRuntimeFiles::isOtherWidth(const Text& jvmLibrary) {
 }
 
 Text SystemRuntimeFiles::environmentVariable(const wchar_t* name) {
-    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
-    if (needed <= 1) return Text();
-    Text value(needed, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), needed);
-    if (length == 0 || length >= needed) return Text();
-    value.resize(length);
+    Text value;
+    readEnvironment(name, value);
     return value;
 }

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
+#include "support/environment.h"
 #include "support/filesystem.h"
-#include "support/growing_buffer.h"
 #include "support/path.h"
 
 namespace {
@@ -25,13 +25,10 @@ Text baseNameIni(const Text& sourcePath) {
     return name + L".ini";
 }
 
-// "APPDATA" read whole however long it is; empty when it is not set.
+// "APPDATA"; empty when it is not set.
 Text appDataFolder() {
     Text value;
-    readGrowing(value, [](wchar_t* buffer, size_t capacity) -> size_t {
-        const DWORD length = GetEnvironmentVariableW(L"APPDATA", buffer, static_cast<DWORD>(capacity));
-        return length == 0 ? kReadFailed : length;
-    });
+    readEnvironment(L"APPDATA", value);
     return value;
 }
 

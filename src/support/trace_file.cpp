@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "support/environment.h"
+#include "support/filesystem.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 
@@ -63,13 +65,8 @@ UniqueFile openTraceFile(const Text& path) {
 }  // namespace
 
 void startTraceFromEnvironment() {
-    wchar_t probe[1];
-    const DWORD needed = GetEnvironmentVariableW(L"VORNIC_TRACE", probe, 1);
-    if (needed <= 1) return;  // absent or empty
-    Text path(needed, L'\0');
-    const DWORD length = GetEnvironmentVariableW(L"VORNIC_TRACE", path.data(), needed);
-    if (length == 0 || length >= needed) return;
-    path.resize(length);
+    Text path;
+    if (!readEnvironment(L"VORNIC_TRACE", path) || path.empty()) return;
 
     // The variable may name this very program or any other file; the trace then goes to a new file
     // beside it, which later launches find again and append to.
@@ -84,8 +81,8 @@ void startTraceFromEnvironment() {
     // file then.
     setTraceSink(new FileTraceSink(file.release()), counterMilliseconds);
 
-    Text exe(MAX_PATH, L'\0');
-    exe.resize(GetModuleFileNameW(nullptr, exe.data(), MAX_PATH));
+    Text exe;
+    getModulePath(nullptr, exe);
     traceLine(L"launch: " + exe + L" (process " + decimalText(GetCurrentProcessId()) + L", " +
               (sizeof(void*) == 8 ? L"x64" : L"x86") + L" build), command line: " + GetCommandLineW());
     if (used != path) traceLine(L"VORNIC_TRACE names " + path + L", which is no trace file: tracing into " + used);
