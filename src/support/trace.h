@@ -37,9 +37,6 @@ inline bool tracing() { return trace_detail::sink != nullptr; }
 
 void traceLine(const Text& text);
 
-// UTF-8 of UTF-16 (or, on the host, UTF-32) text; unpaired surrogates become U+FFFD.
-std::string utf8OfText(const Text& text);
-
 // The condition comes first so that a launch without a trace never builds the text.
 #define VORNIC_TRACE(text)                   \
     do {                                     \

@@ -11,6 +11,7 @@
 
 #include "runtime/registry_walk.h"
 #include "support/trace.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -160,7 +161,7 @@ std::vector<std::string> ranked(TestRegistry& registry, TestFiles& files, const 
     for (const RuntimeCandidate& c : candidates) {
         std::string line;
         for (int i = 0; i < 4; ++i) line += (i ? "." : "") + std::to_string(c.version.parts[i]);
-        line += " " + utf8OfText(c.home) + (c.server ? " server" : "") + (c.favored ? " favored" : "");
+        line += " " + encodeUtf8(c.home) + (c.server ? " server" : "") + (c.favored ? " favored" : "");
         out.push_back(line);
     }
     return out;

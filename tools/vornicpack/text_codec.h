@@ -9,10 +9,7 @@
 
 #include "settings/settings_cipher.h"
 #include "support/text.h"
-
-// False (and `text` empty) on malformed UTF-8.
-bool decodeUtf8(const std::string& bytes, Text& text);
-std::string encodeUtf8(const Text& text);
+#include "support/utf8.h"
 
 // A settings or strings file: UTF-8 (with or without BOM) or UTF-16 LE/BE with BOM. The BOM is not
 // part of the result. False on malformed UTF-8 or an odd UTF-16 length.
