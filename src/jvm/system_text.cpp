@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "support/code_page.h"
 #include "support/growing_buffer.h"
 
 namespace {
@@ -13,25 +14,10 @@ bool isAscii(const Text& text) {
     return true;
 }
 
-// Converts `text`; `usedDefault` says whether a character had no mapping. UTF-8 and the other
-// code pages that reject WC_NO_BEST_FIT_CHARS can carry every character anyway.
+// Converts `text`; `usedDefault` says whether a character had no mapping.
 std::string convert(const Text& text, bool& usedDefault) {
-    usedDefault = false;
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    BOOL defaulted = FALSE;
-    DWORD flags = WC_NO_BEST_FIT_CHARS;
-    BOOL* defaultedOut = &defaulted;
-    int size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.data(), length, nullptr, 0, nullptr, defaultedOut);
-    if (size == 0) {
-        flags = 0;
-        defaultedOut = nullptr;
-        size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
-        if (size == 0) return std::string();
-    }
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, flags, text.data(), length, narrow.data(), size, nullptr, defaultedOut);
-    usedDefault = defaulted != FALSE;
+    std::string narrow;
+    toCodePage(CP_THREAD_ACP, text, narrow, BestFit::Refused, &usedDefault);
     return narrow;
 }
 
@@ -53,14 +39,7 @@ std::string toAnsiText(const Text& text) {
     return convert(text, usedDefault);
 }
 
-Text fromAnsiText(const std::string& text) {
-    if (text.empty()) return Text();
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) return Text();
-    Text wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-    return wide;
-}
+Text fromAnsiText(const std::string& text) { return fromCodePage(CP_ACP, text.data(), text.size()); }
 
 bool ansiCanCarry(const Text& text) {
     if (isAscii(text)) return true;

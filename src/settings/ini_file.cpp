@@ -5,8 +5,10 @@
 #include <string>
 
 #include "settings/ini_profile.h"
+#include "support/code_page.h"
 #include "support/path.h"
 #include "support/unique_handle.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -26,29 +28,7 @@ bool readBytes(const Text& path, std::string& bytes) {
     return true;
 }
 
-Text fromCodePage(UINT codePage, const char* data, size_t size) {
-    if (size == 0) return Text();
-    const int length = MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) return Text();
-    Text text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), text.data(), length);
-    return text;
-}
 
-// False when some unit has no equivalent in the code page.
-bool toCodePage(UINT codePage, const Text& text, std::string& bytes) {
-    bytes.clear();
-    if (text.empty()) return true;
-    BOOL lossy = FALSE;
-    BOOL* lossyOut = codePage == CP_UTF8 ? nullptr : &lossy;
-    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, lossyOut);
-    if (size <= 0) return false;
-    bytes.assign(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        lossyOut);
-    return !lossy;
-}
 
 Text fromUtf16(const std::string& bytes, size_t start, bool bigEndian) {
     Text text;
@@ -76,14 +56,15 @@ std::string encode(const Text& text, IniEncoding& encoding) {
     std::string bytes;
     switch (encoding) {
         case IniEncoding::Utf8:
-            toCodePage(CP_UTF8, text, bytes);
-            return "\xEF\xBB\xBF" + bytes;
+            return "\xEF\xBB\xBF" + encodeUtf8(text);
         case IniEncoding::Utf16Be:
             return toUtf16(text, true);
-        case IniEncoding::Ansi:
-            if (toCodePage(CP_ACP, text, bytes)) return bytes;
+        case IniEncoding::Ansi: {
+            bool lossy = false;
+            if (toCodePage(CP_ACP, text, bytes, BestFit::Allowed, &lossy) && !lossy) return bytes;
             encoding = IniEncoding::Utf16Le;  // rather than lose what the code page cannot hold
             [[fallthrough]];
+        }
         case IniEncoding::Utf16Le:
             break;
     }

@@ -4,6 +4,7 @@
 
 #include "settings/ini_file_store.h"
 #include "settings/settings_cipher.h"
+#include "support/code_page.h"
 
 namespace {
 
@@ -21,13 +22,8 @@ HRSRC findPackagedResource(HMODULE module, int id) {
 }  // namespace
 
 std::string narrowText(const Text& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr,
-                        nullptr);
+    std::string narrow;
+    toCodePage(CP_THREAD_ACP, text, narrow);
     return narrow;
 }
 
