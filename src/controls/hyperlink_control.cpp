@@ -245,89 +245,106 @@ LRESULT CALLBACK HyperlinkControl::windowProc(HWND window, UINT message, WPARAM 
 // True when the message was consumed, with its result in `result`.
 bool HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message >= WM_MOUSEFIRST && message <= WM_XBUTTONDBLCLK && tooltipWindow_) {
-        MSG record{window_, message, wParam, lParam, 0, {0, 0}};
-        SendMessageW(tooltip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&record));
+        relayToTooltip(message, wParam, lParam);
     }
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     result = 0;
     switch (message) {
-    case WM_DESTROY:
-        releaseOwned();
-        return false;
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
+    case WM_DESTROY: releaseOwned(); return false;
+    case WM_ERASEBKGND: result = 1; return true;
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        if (!paintLabel_) return false;
-        if (wParam) {
-            paint(reinterpret_cast<HDC>(wParam));
-        } else {
-            PAINTSTRUCT ps;
-            if (HDC dc = BeginPaint(window_, &ps)) {
-                paint(dc);
-                EndPaint(window_, &ps);
-            }
-        }
-        return true;
+    case WM_PRINTCLIENT: return onPaint(reinterpret_cast<HDC>(wParam));
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        if (!paintLabel_) return false;
-        InvalidateRect(window_, nullptr, TRUE);
-        return true;
-    case WM_MOUSEMOVE:
-        if (target_.empty() || !inLink(point)) return false;
-        SetCursor(cursor_);
-        return true;
-    case WM_LBUTTONDOWN:
-        if (inLink(point)) {
-            SetFocus(window_);
-            SetCapture(window_);
-        }
-        return true;
-    case WM_LBUTTONUP:
-        if (GetCapture() == window_) ReleaseCapture();
-        if (inLink(point)) open();
-        return true;
-    case WM_CHAR:
-        if (wParam == 13 || wParam == 32) open();
-        return true;
-    case WM_GETDLGCODE:
-        result = DLGC_WANTCHARS;
-        return true;
-    case WM_SETCURSOR: {
-        POINT cursor{};
-        GetCursorPos(&cursor);
-        ScreenToClient(window_, &cursor);
-        if (target_.empty() || !inLink(cursor)) return false;
-        SetCursor(cursor_);  // else the class's arrow would flash before the next WM_MOUSEMOVE
-        result = TRUE;
+    case WM_KILLFOCUS: return onFocusChange();
+    case WM_MOUSEMOVE: return onMouseMove(point);
+    case WM_LBUTTONDOWN: onLeftButtonDown(point); return true;
+    case WM_LBUTTONUP: onLeftButtonUp(point); return true;
+    case WM_CHAR: onChar(wParam); return true;
+    case WM_GETDLGCODE: result = DLGC_WANTCHARS; return true;
+    case WM_SETCURSOR: return onSetCursor(result);
+    case WM_ENABLE: repaintNow(); return true;
+    case WM_GETFONT: result = reinterpret_cast<LRESULT>(normalFont_); return true;
+    case WM_SETFONT: onSetFont(reinterpret_cast<HFONT>(wParam), lParam != 0); return true;
+    case WM_UPDATEUISTATE: return true;
+    case WM_SIZE: onSize(); return true;
+    default: return false;
+    }
+}
+
+// The tooltip shows only when it sees the mouse messages of its tool.
+void HyperlinkControl::relayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG record{window_, message, wParam, lParam, 0, {0, 0}};
+    SendMessageW(tooltip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&record));
+}
+
+void HyperlinkControl::repaintNow() {
+    InvalidateRect(window_, nullptr, TRUE);
+    UpdateWindow(window_);
+}
+
+// WM_PRINTCLIENT (and a WM_PAINT that names one) paints into the given context.
+bool HyperlinkControl::onPaint(HDC given) {
+    if (!paintLabel_) return false;
+    if (given) {
+        paint(given);
         return true;
     }
-    case WM_ENABLE:
-        InvalidateRect(window_, nullptr, TRUE);
-        UpdateWindow(window_);
-        return true;
-    case WM_GETFONT:
-        result = reinterpret_cast<LRESULT>(normalFont_);
-        return true;
-    case WM_SETFONT:
-        ownedNormalFont_.reset();
-        normalFont_ = reinterpret_cast<HFONT>(wParam);
-        if (linkFont_) createLinkFont();
-        computeLinkRect();
-        if (lParam) {
-            InvalidateRect(window_, nullptr, TRUE);
-            UpdateWindow(window_);
-        }
-        return true;
-    case WM_UPDATEUISTATE:
-        return true;
-    case WM_SIZE:
-        computeLinkRect();
-        InvalidateRect(window_, nullptr, TRUE);
-        return true;
-    default:
-        return false;
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(window_, &ps)) {
+        paint(dc);
+        EndPaint(window_, &ps);
     }
+    return true;
+}
+
+// The focus rectangle comes and goes.
+bool HyperlinkControl::onFocusChange() {
+    if (!paintLabel_) return false;
+    InvalidateRect(window_, nullptr, TRUE);
+    return true;
+}
+
+bool HyperlinkControl::onMouseMove(POINT point) {
+    if (target_.empty() || !inLink(point)) return false;
+    SetCursor(cursor_);
+    return true;
+}
+
+void HyperlinkControl::onLeftButtonDown(POINT point) {
+    if (!inLink(point)) return;
+    SetFocus(window_);
+    SetCapture(window_);
+}
+
+void HyperlinkControl::onLeftButtonUp(POINT point) {
+    if (GetCapture() == window_) ReleaseCapture();
+    if (inLink(point)) open();
+}
+
+// Enter and the space bar follow the link, as a click does.
+void HyperlinkControl::onChar(WPARAM unit) {
+    if (unit == 13 || unit == 32) open();
+}
+
+bool HyperlinkControl::onSetCursor(LRESULT& result) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(window_, &cursor);
+    if (target_.empty() || !inLink(cursor)) return false;
+    SetCursor(cursor_);  // else the class's arrow would flash before the next WM_MOUSEMOVE
+    result = TRUE;
+    return true;
+}
+
+void HyperlinkControl::onSetFont(HFONT font, bool redraw) {
+    ownedNormalFont_.reset();
+    normalFont_ = font;
+    if (linkFont_) createLinkFont();
+    computeLinkRect();
+    if (redraw) repaintNow();
+}
+
+void HyperlinkControl::onSize() {
+    computeLinkRect();
+    InvalidateRect(window_, nullptr, TRUE);
 }

@@ -40,6 +40,18 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // One handler a message; those that return bool say whether the message was consumed.
+    void relayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
+    bool onPaint(HDC given);
+    bool onFocusChange();
+    bool onMouseMove(POINT point);
+    void onLeftButtonDown(POINT point);
+    void onLeftButtonUp(POINT point);
+    void onChar(WPARAM unit);
+    bool onSetCursor(LRESULT& result);
+    void onSetFont(HFONT font, bool redraw);
+    void onSize();
+    void repaintNow();
     LRESULT callOriginal(UINT message, WPARAM wParam, LPARAM lParam);
 
     void initialise();
