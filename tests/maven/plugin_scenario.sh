@@ -3,10 +3,10 @@
 # The Maven plugin as its users meet it, offline: built the way scripts/build builds it (around this
 # build's packers and stubs) into a local repository made here, then examples/hello packaged by
 # `mvn -o package`. Two builds of two copies give byte-identical folders and zips, and building one
-# again leaves its output untouched; the x64 launcher
-# starts under Wine with the stand-in runtime and reaches main; a missing main class fails the build
-# with the packer's message. Everything is written below one temporary folder in PARENT, removed on
-# every path. Exits 77 (skipped) without Maven or the host preset's packer.
+# again leaves its output untouched; the x64 launcher starts under Wine with the stand-in runtime and
+# reaches main; a missing main class fails the build with the packer's message. Everything is written
+# below one temporary folder in PARENT, removed on every path. Exits 77 (skipped) without Maven or the
+# host preset's packer.
 set -euo pipefail
 wine_run=$1 session=$2 source=$3 host_packer=$4 windows_packer=$5 x64_stub=$6 x86_stub=$7 runtime=$8 parent=$9
 if [ ! -x "$host_packer" ]; then
