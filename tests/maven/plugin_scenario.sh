@@ -45,7 +45,11 @@ maven -q -f "$source/tools/maven-plugin/pom.xml" -Dvornic.dist="$work/dist" -Dvo
 for copy in first second; do
   mkdir -p "$work/$copy"
   cp -r "$source/examples/hello/pom.xml" "$source/examples/hello/src" "$work/$copy/"
+  touch "$work/$copy.copied"
   (cd "$work/$copy" && maven -q package) || fail "mvn package failed in the $copy copy"
+  # Maven's convention: a build writes below target/ alone.
+  outside=$(cd "$work/$copy" && find . -mindepth 1 -newer "$work/$copy.copied" -not -path './target*')
+  [ -z "$outside" ] || fail "the build wrote outside target/: $outside"
 done
 files=$(cd "$work/first/target" && find Hello Hello.zip -type f | sort)
 for expected in Hello/Hello.exe Hello/Hello.ini Hello/Hello-x86.exe Hello/lib/hello-1.0.0.jar Hello.zip; do
