@@ -115,34 +115,72 @@ fs::path besideName(const fs::path& path, const char* suffix) {
     return beside;
 }
 
-// Moves the finished folder (and zip) into place; on failure the previous output stays.
+// The names of everything below `folder`, relative to it and sorted; false when it cannot be listed.
+bool listTree(const fs::path& folder, std::vector<fs::path>& names) {
+    std::error_code code;
+    for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
+        names.push_back(it->path().lexically_relative(folder));
+    std::sort(names.begin(), names.end());
+    return !code;
+}
+
+bool sameBytes(const fs::path& a, const fs::path& b) {
+    Bytes left, right;
+    std::string ignored;
+    return readWholeFile(a, left, ignored) && readWholeFile(b, right, ignored) && left == right;
+}
+
+// True when `target` holds exactly what `built` holds: the same names, folders and bytes.
+bool sameTree(const fs::path& built, const fs::path& target) {
+    std::error_code code;
+    if (!fs::is_directory(target, code)) return false;
+    std::vector<fs::path> names, previous;
+    if (!listTree(built, names) || !listTree(target, previous) || names != previous) return false;
+    for (const fs::path& name : names) {
+        const bool folder = fs::is_directory(built / name, code);
+        if (folder != fs::is_directory(target / name, code)) return false;
+        if (!folder && !sameBytes(built / name, target / name)) return false;
+    }
+    return true;
+}
+
+// Moves the finished folder (and zip) into place; on failure the previous output stays. Output
+// that is already there, byte for byte, stays untouched, time stamps included: a build tool's
+// up-to-date checks, copies and syncs downstream then see that nothing changed.
 bool commit(const fs::path& built, const fs::path& target, const fs::path& builtZip, const fs::path& zip,
             std::string& error) {
     std::error_code code;
-    const fs::path old = besideName(target, ".vornicpack-old");
-    fs::remove_all(old, code);
-    const bool hadTarget = fs::exists(target, code);
-    if (hadTarget) {
-        fs::rename(target, old, code);
+    if (sameTree(built, target)) {
+        fs::remove_all(built, code);
+    } else {
+        const fs::path old = besideName(target, ".vornicpack-old");
+        fs::remove_all(old, code);
+        const bool hadTarget = fs::exists(target, code);
+        if (hadTarget) {
+            fs::rename(target, old, code);
+            if (code) {
+                error = "cannot move the previous " + displayPath(target) + " aside: " + code.message();
+                return false;
+            }
+        }
+        fs::rename(built, target, code);
         if (code) {
-            error = "cannot move the previous " + displayPath(target) + " aside: " + code.message();
+            error = "cannot move the new folder to " + displayPath(target) + ": " + code.message();
+            std::error_code ignored;
+            if (hadTarget) fs::rename(old, target, ignored);
             return false;
         }
+        fs::remove_all(old, code);
     }
-    fs::rename(built, target, code);
+    if (zip.empty()) return true;
+    if (sameBytes(builtZip, zip)) {
+        fs::remove(builtZip, code);
+        return true;
+    }
+    fs::rename(builtZip, zip, code);
     if (code) {
-        error = "cannot move the new folder to " + displayPath(target) + ": " + code.message();
-        std::error_code ignored;
-        if (hadTarget) fs::rename(old, target, ignored);
+        error = "cannot replace " + displayPath(zip) + ": " + code.message();
         return false;
-    }
-    fs::remove_all(old, code);
-    if (!zip.empty()) {
-        fs::rename(builtZip, zip, code);
-        if (code) {
-            error = "cannot replace " + displayPath(zip) + ": " + code.message();
-            return false;
-        }
     }
     return true;
 }

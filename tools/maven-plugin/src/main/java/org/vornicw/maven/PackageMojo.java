@@ -11,6 +11,7 @@ import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.Locale;
+import java.util.UUID;
 
 import org.apache.maven.artifact.Artifact;
 import org.apache.maven.model.Plugin;
@@ -53,6 +54,7 @@ public class PackageMojo extends AbstractMojo {
     @Parameter private String zip;
     // The launcher's settings most projects set.
     @Parameter private String productName;
+    @Parameter private String upgradeCode;
     @Parameter private String mainClass;
     @Parameter private String minimumVersion;
     @Parameter private String maximumVersion;
@@ -110,12 +112,23 @@ public class PackageMojo extends AbstractMojo {
         if (zip != null) key(s, "Zip", new File(project.getBuild().getDirectory(), zip).getPath());
         s.append("\n[Product Information]\n");
         key(s, "Product Name", productName != null ? productName : appName());
+        key(s, "Upgrade Code", upgradeCode != null ? upgradeCode : projectUpgradeCode());
         s.append("\n[Java Runtime Environment]\n");
         key(s, "Main Class", mainClass != null ? mainClass : manifestMainClass());
         key(s, "Minimum Version", minimumVersion);
         key(s, "Maximum Version", maximumVersion);
         key(s, "Virtual Machine Parameters", virtualMachineParameters);
         return s.toString();
+    }
+
+    /**
+     * The packer would derive a missing Upgrade Code from the project file, which names paths in this
+     * checkout: the product would change identity with the folder it is built in. The POM's coordinates
+     * are the product's identity across checkouts, machines and versions.
+     */
+    private String projectUpgradeCode() {
+        String seed = "vornicw upgrade code\n" + project.getGroupId() + ":" + project.getArtifactId();
+        return "{" + UUID.nameUUIDFromBytes(seed.getBytes(StandardCharsets.UTF_8)).toString().toUpperCase(Locale.ROOT) + "}";
     }
 
     private static void key(StringBuilder s, String key, String value) {

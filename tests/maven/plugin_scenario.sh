@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# plugin_scenario.sh WINE_RUN SESSION SOURCE HOST_PACKER WINDOWS_PACKER X64_STUB X86_STUB RUNTIME PARENT
+# The Maven plugin as its users meet it, offline: built the way scripts/build builds it (around this
+# build's packers and stubs) into a local repository made here, then examples/hello packaged by
+# `mvn -o package`. Two builds of two copies give byte-identical folders and zips, and building one
+# again leaves its output untouched; the x64 launcher starts under Wine with the stand-in runtime and
+# reaches main; a missing main class fails the build with the packer's message. Everything is written
+# below one temporary folder in PARENT, removed on every path. Exits 77 (skipped) without Maven or the
+# host preset's packer.
+set -euo pipefail
+wine_run=$1 session=$2 source=$3 host_packer=$4 windows_packer=$5 x64_stub=$6 x86_stub=$7 runtime=$8 parent=$9
+if [ ! -x "$host_packer" ]; then
+  echo "plugin_scenario: no Linux packer at $host_packer (build the host preset): skipped"
+  exit 77
+fi
+if ! command -v mvn >/dev/null || [ ! -d /usr/share/maven-repo ]; then
+  echo "plugin_scenario: no Maven or no /usr/share/maven-repo (run scripts/setup): skipped"
+  exit 77
+fi
+
+# A run that CTest's limit ended had no chance to clean up after itself.
+mkdir -p "$parent"
+rm -rf "$parent"/run.*
+work=$(mktemp -d "$parent/run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "plugin_scenario: $*"; exit 1; }
+
+# Each step is bounded well inside CTest's limit, so that a hang fails here and the trap still runs.
+maven() { timeout 120 mvn -o -B -s "$work/settings.xml" "$@"; }
+
+# Debian's artifacts as links and whatever Maven adds beside them: nothing is written outside $work.
+cp -rs /usr/share/maven-repo "$work/repo"
+cat >"$work/settings.xml" <<SETTINGS
+<settings><localRepository>$work/repo</localRepository><offline>true</offline></settings>
+SETTINGS
+mkdir -p "$work/dist/x64" "$work/dist/x86"
+cp "$host_packer" "$work/dist/vornicpack"
+cp "$windows_packer" "$work/dist/vornicpack.exe"
+cp "$x64_stub" "$work/dist/x64/vornicw.exe"
+cp "$x86_stub" "$work/dist/x86/vornicw.exe"
+maven -q -f "$source/tools/maven-plugin/pom.xml" -Dvornic.dist="$work/dist" -Dvornic.target="$work/plugin-build" install \
+  || fail "the plugin did not build"
+
+# Two copies of the example, each built from scratch: what a second machine or a clean checkout gets.
+for copy in first second; do
+  mkdir -p "$work/$copy"
+  cp -r "$source/examples/hello/pom.xml" "$source/examples/hello/src" "$work/$copy/"
+  touch "$work/$copy.copied"
+  (cd "$work/$copy" && maven -q package) || fail "mvn package failed in the $copy copy"
+  # Maven's convention: a build writes below target/ alone.
+  outside=$(cd "$work/$copy" && find . -mindepth 1 -newer "$work/$copy.copied" -not -path './target*')
+  [ -z "$outside" ] || fail "the build wrote outside target/: $outside"
+done
+files=$(cd "$work/first/target" && find Hello Hello.zip -type f | sort)
+for expected in Hello/Hello.exe Hello/Hello.ini Hello/Hello-x86.exe Hello/lib/hello-1.0.0.jar Hello.zip; do
+  grep -qx "$expected" <<<"$files" || fail "target/$expected is missing; target holds: $files"
+done
+[ "$(cd "$work/second/target" && find Hello Hello.zip -type f | sort)" = "$files" ] \
+  || fail "the two builds wrote different files"
+status=0
+for file in $files; do
+  cmp "$work/first/target/$file" "$work/second/target/$file" || status=1
+done
+[ $status = 0 ] || fail "the two builds differ"
+
+# The second build again, unchanged: Maven's up-to-date run leaves every file as it was.
+before=$(cd "$work/second/target" && find Hello Hello.zip -type f -printf '%p %T@\n' | sort)
+(cd "$work/second" && maven -q package) || fail "mvn package failed when run again"
+[ "$(cd "$work/second/target" && find Hello Hello.zip -type f -printf '%p %T@\n' | sort)" = "$before" ] \
+  || fail "a run with unchanged inputs rewrote the application folder"
+
+# The launcher the plugin made, with the stand-in runtime as its private runtime.
+app=$work/first/target/Hello
+mkdir -p "$app/jre64/bin/server"
+cp "$runtime/bin/java.dll" "$app/jre64/bin/java.dll"
+cp "$runtime/bin/server/jvm.dll" "$app/jre64/bin/server/jvm.dll"
+record=$work/record.txt
+VORNIC_STANDIN_RECORD="Z:${record//\//\\}" VORNIC_STANDIN_SCRIPT= timeout 120 "$wine_run" "$session" "$app/Hello.exe" plugin \
+  || fail "Hello.exe did not end well"
+[ -f "$record" ] || fail "Hello.exe started no runtime"
+grep -qx "main-class: hello/Hello" "$record" || fail "not hello.Hello: $(cat "$record")"
+grep -q "^option: -Djava.class.path=.*lib\\\\hello-1.0.0.jar" "$record" || fail "not the project's jar: $(cat "$record")"
+grep -qx "call: main" "$record" || fail "main was not called: $(cat "$record")"
+grep -qx "arg: plugin" "$record" || fail "main did not get its argument: $(cat "$record")"
+
+# A main class that no shipped jar holds: the packer's one line is the goal's failure.
+# Maven colours its lines even in batch mode; the text is what counts.
+output=$(cd "$work/first" && maven -q package -Dhello.main=hello.Missing 2>&1) && fail "a missing main class did not fail the build"
+output=$(sed 's/\x1b\[[0-9;]*m//g' <<<"$output")
+grep -q "^\[ERROR\] Failed to execute goal org.vornicw:vornicw-maven-plugin:.*: vornicpack: .*app.vornic: the Main Class hello.Missing (hello/Missing.class) is in none of the shipped jars" <<<"$output" \
+  || fail "the build's error is not the packer's: $output"
+grep -q "MojoFailureException" <<<"$output" || fail "not a failure of the build's configuration: $output"
+
+echo "plugin_scenario: $(wc -l <<<"$files") files alike from two builds, unchanged on a third; Hello.exe reached main; a missing main class failed the build"
