@@ -60,7 +60,7 @@ bool LauncherApp::findRuntime() {
     Text home;
     if (!jrePathSetting.empty()) {
         home = ensureTrailingBackslash(jrePathSetting);
-        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
         if (!jvmLibraryPath.empty()) {
             checkJvmMachine(*this);
@@ -72,14 +72,14 @@ bool LauncherApp::findRuntime() {
     const bool besideExe = findPrivateRuntime(home);
     VORNIC_TRACE(besideExe ? L"runtime beside the executable: " + home : Text(L"runtime beside the executable: none"));
     if (besideExe) {
-        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         if (!jvmLibraryPath.empty()) return true;
     }
     // The other view holds runtimes of the other width; only the paired build can load those.
     const bool found = searchRegistry(*this, RegistryView::Own, home) ||
                        (!pairProduct.empty() && searchRegistry(*this, RegistryView::Other, home));
     if (found) {
-        jvmLibraryPath = findJvmLibrary(home, jvmType);
+        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"registry runtime: " + jvmLibraryPath + (runPairProduct ? L", handed to Pair Product" : L""));
         if (!jvmLibraryPath.empty()) return true;
     }
@@ -88,9 +88,9 @@ bool LauncherApp::findRuntime() {
 }
 
 bool LauncherApp::askForRuntime() {
-    const Text prompt = runtimeSelectionPrompt(jvmType, minimumVersion, maximumVersion);
+    const Text prompt = runtimeSelectionPrompt(search.jvmType, search.minimumVersion, search.maximumVersion);
     RuntimeChoice choice;
-    const INT_PTR result = askForRuntimeFolder(prompt, jvmType, choice);
+    const INT_PTR result = askForRuntimeFolder(prompt, search.jvmType, choice);
     if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {
         SetLastError(ERROR_OUTOFMEMORY);
         return false;

@@ -10,8 +10,7 @@
 #include "instance/instance_channel.h"
 #include "jvm/jvm_library.h"
 #include "jvm/vm_option_list.h"
-#include "runtime/java_version.h"
-#include "runtime/jvm_type.h"
+#include "runtime/runtime_candidates.h"
 #include "splash/splash_controller.h"
 #include "support/text.h"
 
@@ -39,21 +38,10 @@ public:
     Text productName;
     Text productCode;
     Text upgradeCode;
-    JavaVersion minimumVersion;
-    JavaVersion maximumVersion;
+    // What a registered runtime must be; "Pair Product" decides pairProductSet at the search.
+    SearchPreferences search;
     bool isService = false;
-    TextList preferredVersions;
     Text jrePathSetting;
-    JvmType jvmType = JvmType::ClientFirst;
-    bool favorMode = true;
-    bool jdkWanted = false;
-    bool jreWanted = false;
-    bool acceptSun = true;
-    bool acceptJRockit = false;
-    bool acceptIbm = false;
-    bool favorSun = true;
-    bool favorJRockit = false;
-    bool favorIbm = false;
     Text mainClass;  // slash form: "com/example/Main"
     bool failureCheck = false;
     bool overrideWorkingDir = false;
@@ -61,7 +49,6 @@ public:
     Text systemPathSetting;
     Text libraryPathSetting;
     Text pairProduct;
-    bool searchVendorRegistrations = false;  // "Search Vendor Registrations": today's installers' keys, JAVA_HOME
 
     // Runtime.
     Text jvmLibraryPath;

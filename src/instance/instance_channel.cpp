@@ -206,7 +206,7 @@ bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
     auto shared = std::make_shared<Shared>();
     shared->key = names_.objectName(key);
     shared->mainClass = toAnsiText(app.mainClass);
-    shared->keepAttached = app.acceptIbm || app.favorIbm;
+    shared->keepAttached = app.search.acceptIbm || app.search.favorIbm;
     // Both only for this process's threads: unnamed, so that no other process can set them.
     shared->ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     shared->closing.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));

@@ -123,7 +123,7 @@ bool invokeMain(LauncherApp& app) {
     }
 
     // IBM runtimes end the process only through the program itself; this thread stays attached.
-    if (app.acceptIbm || app.favorIbm) {
+    if (app.search.acceptIbm || app.search.favorIbm) {
         for (;;) Sleep(INFINITE);
     }
 

@@ -6,23 +6,9 @@
 #include "runtime/system_registry.h"
 
 SearchPreferences searchPreferencesOf(const LauncherApp& app) {
-    SearchPreferences p;
-    p.minimumVersion = app.minimumVersion;
-    p.maximumVersion = app.maximumVersion;
-    p.preferredVersions = app.preferredVersions;
-    p.jvmType = app.jvmType;
-    p.favorMode = app.favorMode;
-    p.jdkWanted = app.jdkWanted;
-    p.jreWanted = app.jreWanted;
-    p.acceptSun = app.acceptSun;
-    p.acceptJRockit = app.acceptJRockit;
-    p.acceptIbm = app.acceptIbm;
-    p.favorSun = app.favorSun;
-    p.favorJRockit = app.favorJRockit;
-    p.favorIbm = app.favorIbm;
-    p.pairProductSet = !app.pairProduct.empty();
-    p.vendorSearch = app.searchVendorRegistrations;
-    return p;
+    SearchPreferences preferences = app.search;
+    preferences.pairProductSet = !app.pairProduct.empty();
+    return preferences;
 }
 
 bool searchRegistry(LauncherApp& app, RegistryView view, Text& home) {

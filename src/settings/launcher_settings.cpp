@@ -24,14 +24,14 @@ Text valueOf(const IniStore& store, const Text& section, const Text& key) {
 
 void readJvmSource(LauncherApp& app, const Text& value) {
     if (value.empty()) {
-        app.jdkWanted = true;
-        app.jreWanted = true;
+        app.search.jdkWanted = true;
+        app.search.jreWanted = true;
         return;
     }
     // The value names the kind the search leans to, or the only kind it takes.
-    app.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
-    app.jdkWanted = value == L"favor_JDK" || value == L"only_JDK";
-    app.jreWanted = value == L"favor_JRE" || value == L"only_JRE";
+    app.search.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
+    app.search.jdkWanted = value == L"favor_JDK" || value == L"only_JDK";
+    app.search.jreWanted = value == L"favor_JRE" || value == L"only_JRE";
 }
 
 void readVmProvider(LauncherApp& app, const Text& value) {
@@ -49,35 +49,35 @@ void readVmProvider(LauncherApp& app, const Text& value) {
     };
     for (const Row& row : kRows) {
         if (!equalsNoCase(value, row.word)) continue;
-        app.acceptJRockit = row.acceptJRockit;
-        app.favorJRockit = row.favorJRockit;
-        app.acceptSun = row.acceptSun;
-        app.favorSun = row.favorSun;
-        app.acceptIbm = row.acceptIbm;
-        app.favorIbm = row.favorIbm;
+        app.search.acceptJRockit = row.acceptJRockit;
+        app.search.favorJRockit = row.favorJRockit;
+        app.search.acceptSun = row.acceptSun;
+        app.search.favorSun = row.favorSun;
+        app.search.acceptIbm = row.acceptIbm;
+        app.search.favorIbm = row.favorIbm;
         return;
     }
 }
 
 bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniStore* userFile) {
     const Text minimum = valueOf(layered, kRuntime, L"Minimum Version");
-    if (minimum == L"any") app.minimumVersion.set(0, 0, 0, 0);
-    else app.minimumVersion.parse(minimum, 0);
+    if (minimum == L"any") app.search.minimumVersion.set(0, 0, 0, 0);
+    else app.search.minimumVersion.parse(minimum, 0);
 
     const Text maximum = valueOf(layered, kRuntime, L"Maximum Version");
     const std::int32_t unbounded = JavaVersion::kUnbounded;
-    if (maximum == L"any") app.maximumVersion.set(unbounded, unbounded, unbounded, unbounded);
-    else app.maximumVersion.parse(maximum, unbounded);
+    if (maximum == L"any") app.search.maximumVersion.set(unbounded, unbounded, unbounded, unbounded);
+    else app.search.maximumVersion.parse(maximum, unbounded);
 
     app.isService = valueOf(layered, kApplication, L"Application Type") == L"service";
-    app.preferredVersions = splitText(valueOf(layered, kRuntime, L"Preferred versions"), L";");
+    app.search.preferredVersions = splitText(valueOf(layered, kRuntime, L"Preferred versions"), L";");
 
     // A runtime the user once picked is final for a non-service application, even when empty.
     const IniStore& jrePathSource = (!app.isService && userFile) ? *userFile : layered;
     app.jrePathSetting = valueOf(jrePathSource, kRuntime, L"JRE Path");
 
     const Text jvmType = valueOf(layered, kRuntime, L"JVM Type");
-    app.jvmType = jvmType == L"server"         ? JvmType::ServerOnly
+    app.search.jvmType = jvmType == L"server"         ? JvmType::ServerOnly
                   : jvmType == L"favor_server" ? JvmType::ServerFirst
                                                : JvmType::ClientFirst;
 
@@ -98,10 +98,10 @@ bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniSto
     app.libraryPathSetting = valueOf(layered, kRuntime, L"Library Path");
     app.pairProduct = valueOf(layered, kApplication, L"Pair Product");
     app.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
-    app.searchVendorRegistrations = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    app.search.vendorSearch = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
     VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +
                  jvmType + L"\", VM Provider \"" + provider + L"\", Pair Product \"" + app.pairProduct + L"\"" +
-                 (app.searchVendorRegistrations ? L", vendor registrations searched" : L""));
+                 (app.search.vendorSearch ? L", vendor registrations searched" : L""));
     return true;
 }
 

@@ -1,9 +1,6 @@
 #include "settings/requirement_text.h"
 
-#include "app/launcher_app.h"
 #include "settings/messages.h"
-
-Text requirementText(const LauncherApp& app) { return requirementText(app.minimumVersion, app.maximumVersion); }
 
 Text requirementText(const JavaVersion& minimum, const JavaVersion& maximum) {
     const bool hasMinimum = !minimum.isUnset();

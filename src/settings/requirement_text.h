@@ -4,9 +4,5 @@
 #include "runtime/java_version.h"
 #include "support/text.h"
 
-class LauncherApp;
-
-Text requirementText(const LauncherApp& app);
-
 // An unset bound is no bound; a missing format string gives an empty text.
 Text requirementText(const JavaVersion& minimum, const JavaVersion& maximum);

@@ -225,8 +225,8 @@ TEST(RegistrySearch, TheSecondPassReadsTheOtherViewAndMarksTheHandOver) {
     ASSERT_TRUE(RegisteredRuntimes::javaHome(otherView, L"JRE", L"11", home));
 
     LauncherApp app;
-    app.jdkWanted = app.jreWanted = true;
-    app.maximumVersion.set(65535, 65535, 65535, 65535);
+    app.search.jdkWanted = app.search.jreWanted = true;
+    app.search.maximumVersion.set(65535, 65535, 65535, 65535);
     Text found;
     EXPECT_FALSE(searchRegistry(app, RegistryView::Other, found)) << "no Pair Product: no second pass";
     EXPECT_EQ(searchRegistry(app, RegistryView::Own, found), !twoViews);

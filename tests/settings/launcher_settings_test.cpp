@@ -43,16 +43,16 @@ TEST(LauncherSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
     ASSERT_TRUE(loaded.ok);
     EXPECT_TRUE(loaded.boxes.empty());
     EXPECT_EQ(app.mainClass, L"com/example/app/Main");
-    EXPECT_TRUE(app.minimumVersion.isUnset());
-    EXPECT_EQ(app.minimumVersion.count, 0);
-    EXPECT_EQ(app.maximumVersion.count, 0);
+    EXPECT_TRUE(app.search.minimumVersion.isUnset());
+    EXPECT_EQ(app.search.minimumVersion.count, 0);
+    EXPECT_EQ(app.search.maximumVersion.count, 0);
     EXPECT_FALSE(app.isService);
-    EXPECT_TRUE(app.preferredVersions.empty());
+    EXPECT_TRUE(app.search.preferredVersions.empty());
     EXPECT_EQ(app.jrePathSetting, L"");
-    EXPECT_EQ(app.jvmType, JvmType::ClientFirst);
-    EXPECT_TRUE(app.favorMode && app.jdkWanted && app.jreWanted);
-    EXPECT_TRUE(app.acceptSun && app.favorSun);
-    EXPECT_FALSE(app.acceptJRockit || app.favorJRockit || app.acceptIbm || app.favorIbm);
+    EXPECT_EQ(app.search.jvmType, JvmType::ClientFirst);
+    EXPECT_TRUE(app.search.favorMode && app.search.jdkWanted && app.search.jreWanted);
+    EXPECT_TRUE(app.search.acceptSun && app.search.favorSun);
+    EXPECT_FALSE(app.search.acceptJRockit || app.search.favorJRockit || app.search.acceptIbm || app.search.favorIbm);
     EXPECT_FALSE(app.failureCheck || app.overrideWorkingDir || app.pairReturnCode);
     EXPECT_EQ(app.systemPathSetting + app.libraryPathSetting + app.pairProduct, L"");
 }
@@ -100,15 +100,15 @@ TEST(LauncherSettings, VersionBoundsAndPreferredVersions) {
         LauncherApp app;
         ASSERT_TRUE(load(app, kMainClassLine + L"Minimum Version=" + c.minimum + L"\r\nMaximum Version=" +
                                   c.maximum + L"\r\n").ok);
-        EXPECT_EQ(JavaVersion::compare(app.minimumVersion, c.min), 0);
-        EXPECT_EQ(app.minimumVersion.count, c.min.count);
-        EXPECT_EQ(JavaVersion::compare(app.maximumVersion, c.max), 0);
-        EXPECT_EQ(app.maximumVersion.count, c.max.count);
+        EXPECT_EQ(JavaVersion::compare(app.search.minimumVersion, c.min), 0);
+        EXPECT_EQ(app.search.minimumVersion.count, c.min.count);
+        EXPECT_EQ(JavaVersion::compare(app.search.maximumVersion, c.max), 0);
+        EXPECT_EQ(app.search.maximumVersion.count, c.max.count);
     }
 
     LauncherApp app;
     ASSERT_TRUE(load(app, kMainClassLine + L"Preferred versions=1.8;;1.7;\r\n").ok);
-    EXPECT_EQ(app.preferredVersions, (TextList{L"1.8", L"", L"1.7"}));
+    EXPECT_EQ(app.search.preferredVersions, (TextList{L"1.8", L"", L"1.7"}));
 }
 
 TEST(LauncherSettings, JvmSourceWords) {
@@ -124,9 +124,9 @@ TEST(LauncherSettings, JvmSourceWords) {
         SCOPED_TRACE(testing::PrintToString(Text(c.value)));
         LauncherApp app;
         ASSERT_TRUE(load(app, kMainClassLine + L"JVM Source=" + c.value + L"\r\n").ok);
-        EXPECT_EQ(app.favorMode, c.favorMode);
-        EXPECT_EQ(app.jdkWanted, c.jdkWanted);
-        EXPECT_EQ(app.jreWanted, c.jreWanted);
+        EXPECT_EQ(app.search.favorMode, c.favorMode);
+        EXPECT_EQ(app.search.jdkWanted, c.jdkWanted);
+        EXPECT_EQ(app.search.jreWanted, c.jreWanted);
     }
 }
 
@@ -144,16 +144,16 @@ TEST(LauncherSettings, VmProviderWordsIgnoreCase) {
         LauncherApp app;
         // The parser trims, so a value with a leading space comes from the file stand-in's own setter.
         readVmProvider(app, c.value);
-        EXPECT_EQ(app.acceptJRockit, c.acceptJRockit);
-        EXPECT_EQ(app.favorJRockit, c.favorJRockit);
-        EXPECT_EQ(app.acceptSun, c.acceptSun);
-        EXPECT_EQ(app.favorSun, c.favorSun);
-        EXPECT_EQ(app.acceptIbm, c.acceptIbm);
-        EXPECT_EQ(app.favorIbm, c.favorIbm);
+        EXPECT_EQ(app.search.acceptJRockit, c.acceptJRockit);
+        EXPECT_EQ(app.search.favorJRockit, c.favorJRockit);
+        EXPECT_EQ(app.search.acceptSun, c.acceptSun);
+        EXPECT_EQ(app.search.favorSun, c.favorSun);
+        EXPECT_EQ(app.search.acceptIbm, c.acceptIbm);
+        EXPECT_EQ(app.search.favorIbm, c.favorIbm);
     }
     LauncherApp app;
     ASSERT_TRUE(load(app, kMainClassLine + L"VM Provider=IBM\r\n").ok);
-    EXPECT_TRUE(app.acceptIbm && app.favorIbm && !app.acceptSun);
+    EXPECT_TRUE(app.search.acceptIbm && app.search.favorIbm && !app.search.acceptSun);
 }
 
 TEST(LauncherSettings, FlagsTypesAndTexts) {
@@ -164,7 +164,7 @@ TEST(LauncherSettings, FlagsTypesAndTexts) {
                                       L"Pair Product=..\\x86\\demo.exe\r\nPair Return Code=Yes\r\n"
                                       L"Application Type=service\r\n")
                     .ok);
-    EXPECT_EQ(app.jvmType, JvmType::ServerFirst);
+    EXPECT_EQ(app.search.jvmType, JvmType::ServerFirst);
     EXPECT_TRUE(app.failureCheck && app.overrideWorkingDir && app.pairReturnCode && app.isService);
     EXPECT_EQ(app.systemPathSetting, L"C:\\bin");
     EXPECT_EQ(app.libraryPathSetting, L"lib");
@@ -187,7 +187,7 @@ TEST(LauncherSettings, FlagsTypesAndTexts) {
         ASSERT_TRUE(load(other, kMainClassLine + L"JVM Type=" + c.text + L"\r\n[Application]\r\nFailure Check=" +
                                     flag + L"\r\nApplication Type=" + service + L"\r\n")
                         .ok);
-        EXPECT_EQ(other.jvmType, c.type);
+        EXPECT_EQ(other.search.jvmType, c.type);
         EXPECT_EQ(other.failureCheck, c.flag);
         EXPECT_EQ(other.isService, c.service);
     }
@@ -260,7 +260,7 @@ TEST(RequirementText, PicksTheMessageByBounds) {
         LauncherApp app;
         ASSERT_TRUE(load(app, kMainClassLine + L"Minimum Version=" + c.minimum + L"\r\nMaximum Version=" +
                                   c.maximum + L"\r\n").ok);
-        EXPECT_EQ(requirementText(app), c.text);
+        EXPECT_EQ(requirementText(app.search.minimumVersion, app.search.maximumVersion), c.text);
     }
 }
 
