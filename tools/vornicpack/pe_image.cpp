@@ -160,6 +160,127 @@ bool PeImage::readResources(std::vector<Resource>& resources, std::string& error
         error);
 }
 
+// In place when the resource section starts with the directory, holds nothing else that a
+// directory names, and only the relocation section (position-independent data) follows it.
+bool PeImage::canRewriteInPlace(int found) const {
+    const DataDirectory resourceDir = directory(kDirResource);
+    if (found < 0) return false;
+    const std::size_t r = static_cast<std::size_t>(found);
+    if (sections_[r].rawSize == 0 || sections_[r].virtualAddress != resourceDir.rva) return false;
+    // Everything before the resource section is copied as it lies: no earlier section's data may
+    // reach past the point where the new resources begin.
+    for (std::size_t s = 0; s < r; ++s) {
+        if (sections_[s].rawSize && sections_[s].rawPointer + sections_[s].rawSize > sections_[r].rawPointer)
+            return false;
+    }
+    for (std::uint32_t d = 0; d < directoryCount_; ++d) {
+        const DataDirectory dir = directory(static_cast<int>(d));
+        if (dir.rva == 0 || d == kDirResource) continue;
+        const int holder = sectionOf(dir.rva);
+        if (holder < 0) continue;
+        if (static_cast<std::size_t>(holder) == r) return false;
+        if (static_cast<std::size_t>(holder) > r && d != kDirBaseReloc) return false;
+    }
+    const int relocHolder = directory(kDirBaseReloc).rva ? sectionOf(directory(kDirBaseReloc).rva) : -1;
+    for (std::size_t s = r + 1; s < sections_.size(); ++s) {
+        if (static_cast<std::size_t>(relocHolder) != s) return false;
+        if (sections_[s].rawSize && sections_[s].rawPointer < sections_[r].rawPointer + sections_[r].rawSize)
+            return false;
+    }
+    return true;
+}
+
+// The resource section gets the new data; the relocation section after it moves up or down.
+void PeImage::rewriteInPlace(const std::vector<Resource>& resources, std::size_t r, Rewrite& rewrite) const {
+    PeSection& rsrc = rewrite.sections[r];
+    rewrite.data = buildResourceSection(resources, rsrc.virtualAddress);
+    Bytes& image = rewrite.image;
+    image.assign(bytes_.begin(), bytes_.begin() + rsrc.rawPointer);
+    const std::uint32_t rawSize = static_cast<std::uint32_t>(alignUp(rewrite.data.size(), fileAlignment_));
+    rewrite.initializedDelta = std::int64_t{rawSize} - rsrc.rawSize;
+    rsrc.virtualSize = static_cast<std::uint32_t>(rewrite.data.size());
+    rsrc.rawSize = rawSize;
+    image.insert(image.end(), rewrite.data.begin(), rewrite.data.end());
+    // The raw size is the data rounded up to the alignment, counted from where the section starts:
+    // the file must hold all of it even when that start was not itself aligned.
+    image.resize(std::size_t{rsrc.rawPointer} + rawSize, 0);
+    padTo(image, fileAlignment_);
+    std::uint32_t nextVa = static_cast<std::uint32_t>(alignUp(rsrc.virtualEnd(), sectionAlignment_));
+    for (std::size_t s = r + 1; s < rewrite.sections.size(); ++s) {
+        PeSection& moved = rewrite.sections[s];
+        rewrite.relocShift = std::int64_t{nextVa} - moved.virtualAddress;
+        const std::uint32_t oldPointer = moved.rawPointer;
+        moved.virtualAddress = nextVa;
+        if (moved.rawSize) {
+            moved.rawPointer = static_cast<std::uint32_t>(image.size());
+            image.insert(image.end(), bytes_.begin() + oldPointer, bytes_.begin() + oldPointer + moved.rawSize);
+            padTo(image, fileAlignment_);
+        }
+        nextVa = static_cast<std::uint32_t>(alignUp(moved.virtualEnd(), sectionAlignment_));
+    }
+    rewrite.resourceIndex = r;
+}
+
+// A new resource section after the last one, when the section table has room for its header.
+bool PeImage::appendSection(const std::vector<Resource>& resources, Rewrite& rewrite, std::string& error) const {
+    std::vector<PeSection>& sections = rewrite.sections;
+    const std::size_t tableEnd = sectionTableAt_ + kSectionHeaderSize * sections.size();
+    std::size_t firstRaw = sizeOfHeaders_;
+    for (const PeSection& section : sections)
+        if (section.rawSize) firstRaw = std::min<std::size_t>(firstRaw, section.rawPointer);
+    const bool roomy = sections.size() < kMaxSections && tableEnd + kSectionHeaderSize <= firstRaw &&
+                       std::all_of(bytes_.begin() + static_cast<std::ptrdiff_t>(tableEnd),
+                                   bytes_.begin() + static_cast<std::ptrdiff_t>(tableEnd + kSectionHeaderSize),
+                                   [](std::uint8_t b) { return b == 0; });
+    if (!roomy) {
+        error = "has no room for another section header, and its resource section cannot be rewritten in place";
+        return false;
+    }
+    PeSection added;
+    added.name = ".rsrc";
+    added.virtualAddress = static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_));
+    added.characteristics = kScnInitializedData | kScnMemRead;
+    added.headerAt = tableEnd;
+    rewrite.data = buildResourceSection(resources, added.virtualAddress);
+    added.virtualSize = static_cast<std::uint32_t>(rewrite.data.size());
+    added.rawSize = static_cast<std::uint32_t>(alignUp(rewrite.data.size(), fileAlignment_));
+    Bytes& image = rewrite.image;
+    image.assign(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(overlayStart_));
+    padTo(image, fileAlignment_);
+    added.rawPointer = static_cast<std::uint32_t>(image.size());
+    image.insert(image.end(), rewrite.data.begin(), rewrite.data.end());
+    padTo(image, fileAlignment_);
+    rewrite.initializedDelta = added.rawSize;
+    sections.push_back(added);
+    rewrite.resourceIndex = sections.size() - 1;
+    putLe16(image, ntAt_ + 6, static_cast<std::uint16_t>(sections.size()));
+    return true;
+}
+
+// The overlay after the sections, then every header field that the new layout changes.
+void PeImage::patchHeaders(Rewrite& rewrite) const {
+    Bytes& image = rewrite.image;
+    const std::vector<PeSection>& sections = rewrite.sections;
+    const std::size_t optional = optionalAt();
+    const std::size_t newOverlayStart = image.size();
+    image.insert(image.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(overlayStart_), bytes_.end());
+
+    for (const PeSection& section : sections) putSectionHeader(image, section);
+    putLe32(image, directoryAt(kDirResource), sections[rewrite.resourceIndex].virtualAddress);
+    putLe32(image, directoryAt(kDirResource) + 4, static_cast<std::uint32_t>(rewrite.data.size()));
+    if (rewrite.relocShift != 0) {
+        const DataDirectory reloc = directory(kDirBaseReloc);
+        putLe32(image, directoryAt(kDirBaseReloc), static_cast<std::uint32_t>(reloc.rva + rewrite.relocShift));
+    }
+    const std::uint32_t symbols = getLe32(bytes_.data(), ntAt_ + 12);
+    if (symbols != 0 && symbols >= overlayStart_)
+        putLe32(image, ntAt_ + 12, static_cast<std::uint32_t>(symbols - overlayStart_ + newOverlayStart));
+    putLe32(image, optional + 56, static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_)));
+    const std::int64_t initialized = std::int64_t{getLe32(bytes_.data(), optional + 8)} + rewrite.initializedDelta;
+    putLe32(image, optional + 8, static_cast<std::uint32_t>(std::max<std::int64_t>(0, initialized)));
+    putLe32(image, optional + 64, peChecksum(image, optional + 64));
+}
+
 bool PeImage::withResources(const std::vector<Resource>& resources, Bytes& out, std::string& error) const {
     out.clear();
     const DataDirectory security = directory(kDirSecurity);
@@ -171,125 +292,20 @@ bool PeImage::withResources(const std::vector<Resource>& resources, Bytes& out, 
         error = "has no resource entry in its data directory";
         return false;
     }
-    std::vector<PeSection> sections = sections_;
     const DataDirectory resourceDir = directory(kDirResource);
     const int found = resourceDir.rva ? sectionOf(resourceDir.rva) : -1;
-
-    // In place when the resource section starts with the directory, holds nothing else that a
-    // directory names, and only the relocation section (position-independent data) follows it.
-    bool inPlace = found >= 0 && sections[static_cast<std::size_t>(found)].rawSize != 0 &&
-                   sections[static_cast<std::size_t>(found)].virtualAddress == resourceDir.rva;
-    const std::size_t r = inPlace ? static_cast<std::size_t>(found) : 0;
-    // Everything before the resource section is copied as it lies: no earlier section's data may
-    // reach past the point where the new resources begin.
-    for (std::size_t s = 0; inPlace && s < r; ++s) {
-        if (sections[s].rawSize && sections[s].rawPointer + sections[s].rawSize > sections[r].rawPointer)
-            inPlace = false;
+    Rewrite rewrite;
+    rewrite.sections = sections_;
+    if (canRewriteInPlace(found)) {
+        rewriteInPlace(resources, static_cast<std::size_t>(found), rewrite);
+    } else if (!appendSection(resources, rewrite, error)) {
+        return false;
     }
-    for (std::uint32_t d = 0; inPlace && d < directoryCount_; ++d) {
-        const DataDirectory dir = directory(static_cast<int>(d));
-        if (dir.rva == 0 || d == kDirResource) continue;
-        const int holder = sectionOf(dir.rva);
-        if (holder < 0) continue;
-        if (static_cast<std::size_t>(holder) == r) inPlace = false;
-        if (static_cast<std::size_t>(holder) > r && d != kDirBaseReloc) inPlace = false;
-    }
-    for (std::size_t s = r + 1; inPlace && s < sections.size(); ++s) {
-        const int holder = directory(kDirBaseReloc).rva ? sectionOf(directory(kDirBaseReloc).rva) : -1;
-        if (static_cast<std::size_t>(holder) != s) inPlace = false;
-        if (sections[s].rawSize && sections[s].rawPointer < sections[r].rawPointer + sections[r].rawSize)
-            inPlace = false;
-    }
-
-    const std::size_t optional = optionalAt();
-    Bytes image;
-    Bytes data;
-    std::int64_t initializedDelta = 0;
-    std::int64_t relocShift = 0;
-    std::size_t sectionCount = sections.size();
-    PeSection* resourceSection = nullptr;
-
-    if (inPlace) {
-        PeSection& rsrc = sections[r];
-        data = buildResourceSection(resources, rsrc.virtualAddress);
-        image.assign(bytes_.begin(), bytes_.begin() + rsrc.rawPointer);
-        const std::uint32_t rawSize = static_cast<std::uint32_t>(alignUp(data.size(), fileAlignment_));
-        initializedDelta = std::int64_t{rawSize} - rsrc.rawSize;
-        rsrc.virtualSize = static_cast<std::uint32_t>(data.size());
-        rsrc.rawSize = rawSize;
-        image.insert(image.end(), data.begin(), data.end());
-        // The raw size is the data rounded up to the alignment, counted from where the section starts:
-        // the file must hold all of it even when that start was not itself aligned.
-        image.resize(std::size_t{rsrc.rawPointer} + rawSize, 0);
-        padTo(image, fileAlignment_);
-        std::uint32_t nextVa = static_cast<std::uint32_t>(alignUp(rsrc.virtualEnd(), sectionAlignment_));
-        for (std::size_t s = r + 1; s < sections.size(); ++s) {
-            PeSection& moved = sections[s];
-            relocShift = std::int64_t{nextVa} - moved.virtualAddress;
-            const std::uint32_t oldPointer = moved.rawPointer;
-            moved.virtualAddress = nextVa;
-            if (moved.rawSize) {
-                moved.rawPointer = static_cast<std::uint32_t>(image.size());
-                image.insert(image.end(), bytes_.begin() + oldPointer, bytes_.begin() + oldPointer + moved.rawSize);
-                padTo(image, fileAlignment_);
-            }
-            nextVa = static_cast<std::uint32_t>(alignUp(moved.virtualEnd(), sectionAlignment_));
-        }
-        resourceSection = &rsrc;
-    } else {
-        const std::size_t tableEnd = sectionTableAt_ + kSectionHeaderSize * sections.size();
-        std::size_t firstRaw = sizeOfHeaders_;
-        for (const PeSection& section : sections)
-            if (section.rawSize) firstRaw = std::min<std::size_t>(firstRaw, section.rawPointer);
-        const bool roomy = sections.size() < kMaxSections && tableEnd + kSectionHeaderSize <= firstRaw &&
-                           std::all_of(bytes_.begin() + static_cast<std::ptrdiff_t>(tableEnd),
-                                       bytes_.begin() + static_cast<std::ptrdiff_t>(tableEnd + kSectionHeaderSize),
-                                       [](std::uint8_t b) { return b == 0; });
-        if (!roomy) {
-            error = "has no room for another section header, and its resource section cannot be rewritten in place";
-            return false;
-        }
-        PeSection added;
-        added.name = ".rsrc";
-        added.virtualAddress = static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_));
-        added.characteristics = kScnInitializedData | kScnMemRead;
-        added.headerAt = tableEnd;
-        data = buildResourceSection(resources, added.virtualAddress);
-        added.virtualSize = static_cast<std::uint32_t>(data.size());
-        added.rawSize = static_cast<std::uint32_t>(alignUp(data.size(), fileAlignment_));
-        image.assign(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(overlayStart_));
-        padTo(image, fileAlignment_);
-        added.rawPointer = static_cast<std::uint32_t>(image.size());
-        image.insert(image.end(), data.begin(), data.end());
-        padTo(image, fileAlignment_);
-        initializedDelta = added.rawSize;
-        sections.push_back(added);
-        sectionCount = sections.size();
-        resourceSection = &sections.back();
-        putLe16(image, ntAt_ + 6, static_cast<std::uint16_t>(sectionCount));
-    }
-    if (std::uint64_t{sections.back().virtualEnd()} + sectionAlignment_ > 0xFFFFFFFFu) {
+    if (std::uint64_t{rewrite.sections.back().virtualEnd()} + sectionAlignment_ > 0xFFFFFFFFu) {
         error = "would grow beyond the 32-bit address range";
         return false;
     }
-
-    const std::size_t newOverlayStart = image.size();
-    image.insert(image.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(overlayStart_), bytes_.end());
-
-    for (const PeSection& section : sections) putSectionHeader(image, section);
-    putLe32(image, directoryAt(kDirResource), resourceSection->virtualAddress);
-    putLe32(image, directoryAt(kDirResource) + 4, static_cast<std::uint32_t>(data.size()));
-    if (relocShift != 0) {
-        const DataDirectory reloc = directory(kDirBaseReloc);
-        putLe32(image, directoryAt(kDirBaseReloc), static_cast<std::uint32_t>(reloc.rva + relocShift));
-    }
-    const std::uint32_t symbols = getLe32(bytes_.data(), ntAt_ + 12);
-    if (symbols != 0 && symbols >= overlayStart_)
-        putLe32(image, ntAt_ + 12, static_cast<std::uint32_t>(symbols - overlayStart_ + newOverlayStart));
-    putLe32(image, optional + 56, static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_)));
-    const std::int64_t initialized = std::int64_t{getLe32(bytes_.data(), optional + 8)} + initializedDelta;
-    putLe32(image, optional + 8, static_cast<std::uint32_t>(std::max<std::int64_t>(0, initialized)));
-    putLe32(image, optional + 64, peChecksum(image, optional + 64));
-    out = std::move(image);
+    patchHeaders(rewrite);
+    out = std::move(rewrite.image);
     return true;
 }

@@ -63,6 +63,20 @@ public:
     bool withResources(const std::vector<Resource>& resources, Bytes& out, std::string& error) const;
 
 private:
+    // The image that withResources builds, step by step.
+    struct Rewrite {
+        std::vector<PeSection> sections;
+        Bytes image;
+        Bytes data;  // the new resource section
+        std::int64_t initializedDelta = 0;
+        std::int64_t relocShift = 0;
+        std::size_t resourceIndex = 0;
+    };
+    bool canRewriteInPlace(int resourceSection) const;
+    void rewriteInPlace(const std::vector<Resource>& resources, std::size_t resourceSection, Rewrite& rewrite) const;
+    bool appendSection(const std::vector<Resource>& resources, Rewrite& rewrite, std::string& error) const;
+    void patchHeaders(Rewrite& rewrite) const;
+
     std::size_t optionalAt() const { return ntAt_ + 24; }
     std::size_t directoryAt(int index) const;
     int sectionOf(std::uint32_t rva) const;

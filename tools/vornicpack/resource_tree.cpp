@@ -154,7 +154,11 @@ void putResource(std::vector<Resource>& resources, Resource resource) {
     resources.push_back(std::move(resource));
 }
 
-Bytes buildResourceSection(std::vector<Resource> resources, std::uint32_t sectionRva) {
+namespace {
+
+// The resources sorted by type, name and language and grouped into the tree's three levels. The
+// nodes point into `resources`; of two with the same type, name and language, the first one wins.
+std::vector<TypeNode> groupResources(std::vector<Resource>& resources) {
     std::stable_sort(resources.begin(), resources.end(), [](const Resource& a, const Resource& b) {
         if (!(a.type == b.type)) return a.type < b.type;
         if (!(a.name == b.name)) return a.name < b.name;
@@ -166,11 +170,21 @@ Bytes buildResourceSection(std::vector<Resource> resources, std::uint32_t sectio
         auto& names = types.back().names;
         if (names.empty() || !(names.back().name == resource.name)) names.push_back({resource.name, {}});
         auto& languages = names.back().languages;
-        if (!languages.empty() && languages.back().language == resource.language) continue;  // first one wins
+        if (!languages.empty() && languages.back().language == resource.language) continue;
         languages.push_back({resource.language, &resource});
     }
+    return types;
+}
 
-    // Offsets: all directories first (root, types, names), then strings, then data entries, then data.
+// Where each part of the section goes: all directories first (root, types, names), then the name
+// strings, then the data entries, then the data.
+struct SectionLayout {
+    std::map<Text, std::size_t> stringOffsets;
+    std::size_t dataEntriesAt = 0;
+    std::size_t dataAt = 0;
+};
+
+SectionLayout layoutOf(const std::vector<TypeNode>& types) {
     std::size_t directoryBytes = directorySize(types.size());
     std::size_t dataCount = 0;
     for (const TypeNode& type : types) {
@@ -180,40 +194,66 @@ Bytes buildResourceSection(std::vector<Resource> resources, std::uint32_t sectio
             dataCount += name.languages.size();
         }
     }
-    std::map<Text, std::size_t> stringOffsets;
+    SectionLayout layout;
     std::size_t stringBytes = 0;
     auto addString = [&](const ResourceName& name) {
-        if (name.isId() || stringOffsets.count(name.name)) return;
-        stringOffsets[name.name] = directoryBytes + stringBytes;
+        if (name.isId() || layout.stringOffsets.count(name.name)) return;
+        layout.stringOffsets[name.name] = directoryBytes + stringBytes;
         stringBytes += 2 + toUtf16Le(name.name).size();
     };
     for (const TypeNode& type : types) {
         addString(type.type);
         for (const NameNode& name : type.names) addString(name.name);
     }
-    const std::size_t dataEntriesAt = alignUp(directoryBytes + stringBytes, 8);
-    std::size_t dataAt = alignUp(dataEntriesAt + 16 * dataCount, 8);
+    layout.dataEntriesAt = alignUp(directoryBytes + stringBytes, 8);
+    layout.dataAt = alignUp(layout.dataEntriesAt + 16 * dataCount, 8);
+    return layout;
+}
 
-    Bytes out(dataAt, 0);
-    for (const auto& [text, offset] : stringOffsets) {
+template <typename Nodes, typename NameOf>
+std::size_t countNamed(const Nodes& nodes, NameOf nameOf) {
+    std::size_t named = 0;
+    for (const auto& node : nodes) named += nameOf(node).isId() ? 0 : 1;
+    return named;
+}
+
+// One name's language directory, its data entries and the data they point at (appended to `out`).
+void writeLanguages(const NameNode& name, std::size_t directoryAt, std::size_t& nextDataEntry,
+                    std::uint32_t sectionRva, Bytes& out) {
+    writeDirectoryHeader(out, directoryAt, 0, name.languages.size());
+    for (std::size_t l = 0; l < name.languages.size(); ++l) {
+        const Resource& resource = *name.languages[l].resource;
+        putLe32(out, directoryAt + 16 + 8 * l, resource.language);
+        putLe32(out, directoryAt + 16 + 8 * l + 4, static_cast<std::uint32_t>(nextDataEntry));
+        putLe32(out, nextDataEntry, sectionRva + static_cast<std::uint32_t>(out.size()));
+        putLe32(out, nextDataEntry + 4, static_cast<std::uint32_t>(resource.data.size()));
+        putLe32(out, nextDataEntry + 8, resource.codePage);
+        nextDataEntry += 16;
+        out.insert(out.end(), resource.data.begin(), resource.data.end());
+        out.resize(alignUp(out.size(), 8), 0);
+    }
+}
+
+}  // namespace
+
+Bytes buildResourceSection(std::vector<Resource> resources, std::uint32_t sectionRva) {
+    const std::vector<TypeNode> types = groupResources(resources);
+    SectionLayout layout = layoutOf(types);
+
+    Bytes out(layout.dataAt, 0);
+    for (const auto& [text, offset] : layout.stringOffsets) {
         const Bytes units = toUtf16Le(text);
         putLe16(out, offset, static_cast<std::uint16_t>(units.size() / 2));
         std::copy(units.begin(), units.end(), out.begin() + static_cast<std::ptrdiff_t>(offset + 2));
     }
-
     auto nameField = [&](const ResourceName& name) -> std::uint32_t {
-        return name.isId() ? name.id : 0x80000000u | static_cast<std::uint32_t>(stringOffsets[name.name]);
-    };
-    auto countNamed = [](const auto& nodes, auto nameOf) {
-        std::size_t named = 0;
-        for (const auto& node : nodes) named += nameOf(node).isId() ? 0 : 1;
-        return named;
+        return name.isId() ? name.id : 0x80000000u | static_cast<std::uint32_t>(layout.stringOffsets[name.name]);
     };
 
     std::size_t nextDirectory = directorySize(types.size());
-    std::size_t nextDataEntry = dataEntriesAt;
-    writeDirectoryHeader(out, 0, countNamed(types, [](const TypeNode& n) { return n.type; }),
-                         types.size() - countNamed(types, [](const TypeNode& n) { return n.type; }));
+    std::size_t nextDataEntry = layout.dataEntriesAt;
+    const std::size_t namedTypes = countNamed(types, [](const TypeNode& n) { return n.type; });
+    writeDirectoryHeader(out, 0, namedTypes, types.size() - namedTypes);
     for (std::size_t t = 0; t < types.size(); ++t) {
         const TypeNode& type = types[t];
         const std::size_t typeDirectory = nextDirectory;
@@ -228,18 +268,7 @@ Bytes buildResourceSection(std::vector<Resource> resources, std::uint32_t sectio
             nextDirectory += directorySize(name.languages.size());
             putLe32(out, typeDirectory + 16 + 8 * n, nameField(name.name));
             putLe32(out, typeDirectory + 16 + 8 * n + 4, 0x80000000u | static_cast<std::uint32_t>(nameDirectory));
-            writeDirectoryHeader(out, nameDirectory, 0, name.languages.size());
-            for (std::size_t l = 0; l < name.languages.size(); ++l) {
-                const Resource& resource = *name.languages[l].resource;
-                putLe32(out, nameDirectory + 16 + 8 * l, resource.language);
-                putLe32(out, nameDirectory + 16 + 8 * l + 4, static_cast<std::uint32_t>(nextDataEntry));
-                putLe32(out, nextDataEntry, sectionRva + static_cast<std::uint32_t>(out.size()));
-                putLe32(out, nextDataEntry + 4, static_cast<std::uint32_t>(resource.data.size()));
-                putLe32(out, nextDataEntry + 8, resource.codePage);
-                nextDataEntry += 16;
-                out.insert(out.end(), resource.data.begin(), resource.data.end());
-                out.resize(alignUp(out.size(), 8), 0);
-            }
+            writeLanguages(name, nameDirectory, nextDataEntry, sectionRva, out);
         }
     }
     return out;
