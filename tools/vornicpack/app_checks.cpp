@@ -204,33 +204,29 @@ bool versionBelow(const Text& version, const Text& required) {
     return JavaVersion::compare(a, b) < 0;
 }
 
-bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& jvmType, const Text& minimumVersion,
-                  const Text& maximumVersion, std::string& error) {
-    const std::string name = "Runtime " + std::string(widthName(width));
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(folder / "bin" / "java.dll", code)) {
-        error = displayPath(folder) + ": " + name + " has no bin/java.dll, so the launcher would not take it as its " +
-                encodeUtf8(runtimeFolderName(width)) +
-                " folder: give a Windows runtime folder (what jlink makes, or an unpacked JDK or JRE)";
-        return false;
-    }
-    // The variants in the launcher's order for this "JVM Type".
+namespace {
+
+// The runtime's jvm.dll, taken in the launcher's order of variants for this "JVM Type".
+bool findRuntimeLibrary(const std::filesystem::path& folder, const Text& jvmType, const std::string& name,
+                        std::filesystem::path& jvm, std::string& error) {
     std::vector<const char*> variants = {"client", "classic", "hotspot", "server", "jrockit"};
     if (jvmType == L"server") variants = {"server"};
     if (jvmType == L"favor_server") variants = {"server", "client", "classic", "hotspot", "jrockit"};
-    std::filesystem::path jvm;
+    std::error_code code;
     for (const char* variant : variants)
         if (std::filesystem::is_regular_file(folder / "bin" / variant / "jvm.dll", code)) {
             jvm = folder / "bin" / variant / "jvm.dll";
-            break;
+            return true;
         }
-    if (jvm.empty()) {
-        error = displayPath(folder) + ": " + name + " has no " +
-                (jvmType == L"server" ? std::string("bin/server/jvm.dll, which \"JVM Type\" server requires")
-                                      : std::string("bin/<client|server|...>/jvm.dll")) +
-                ": give a runtime with that virtual machine";
-        return false;
-    }
+    error = displayPath(folder) + ": " + name + " has no " +
+            (jvmType == L"server" ? std::string("bin/server/jvm.dll, which \"JVM Type\" server requires")
+                                  : std::string("bin/<client|server|...>/jvm.dll")) +
+            ": give a runtime with that virtual machine";
+    return false;
+}
+
+// The library's PE machine field must be the launcher's width: the other width's cannot be loaded.
+bool checkLibraryWidth(const std::filesystem::path& jvm, Width width, const std::string& name, std::string& error) {
     Bytes bytes;
     PeImage image;
     std::string problem;
@@ -240,15 +236,20 @@ bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& 
         return false;
     }
     const std::uint16_t wanted = width == Width::X64 ? 0x8664 : 0x014C;
-    if (image.machine() != wanted) {
-        const std::string is = image.machine() == 0x014C   ? "a 32-bit (x86)"
-                               : image.machine() == 0x8664 ? "a 64-bit (x64)"
-                                                           : "another processor's";
-        error = displayPath(jvm) + ": it is " + is + " library, which the " + widthName(width) +
-                " launcher cannot load: give a " + (width == Width::X64 ? "64-bit" : "32-bit") + " runtime as " + name;
-        return false;
-    }
+    if (image.machine() == wanted) return true;
+    const std::string is = image.machine() == 0x014C   ? "a 32-bit (x86)"
+                           : image.machine() == 0x8664 ? "a 64-bit (x64)"
+                                                       : "another processor's";
+    error = displayPath(jvm) + ": it is " + is + " library, which the " + widthName(width) +
+            " launcher cannot load: give a " + (width == Width::X64 ? "64-bit" : "32-bit") + " runtime as " + name;
+    return false;
+}
+
+// JAVA_VERSION of the runtime's release file within the bounds; a runtime without one passes.
+bool checkReleaseVersion(const std::filesystem::path& folder, const Text& minimumVersion, const Text& maximumVersion,
+                         std::string& error) {
     Bytes release;
+    std::error_code code;
     if (!std::filesystem::is_regular_file(folder / "release", code)) return true;
     if (!readWholeFile(folder / "release", release, error)) return false;
     const std::string text(release.begin(), release.end());
@@ -268,12 +269,27 @@ bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& 
         upper.set(65535, 65535, 65535, 65535);
     else if (!upper.parse(maximumVersion, 65535))
         upper.set(65535, 65535, 65535, 65535);
-    if (found < lower || found > upper) {
-        error = displayPath(folder / "release") + ": the runtime is Java " + value + ", outside \"Minimum Version\" " +
-                encodeUtf8(minimumVersion.empty() ? Text(L"(none)") : minimumVersion) + " and \"Maximum Version\" " +
-                encodeUtf8(maximumVersion.empty() ? Text(L"(none)") : maximumVersion) +
-                ": ship a runtime within them or change the bounds";
+    if (!(found < lower) && !(found > upper)) return true;
+    error = displayPath(folder / "release") + ": the runtime is Java " + value + ", outside \"Minimum Version\" " +
+            encodeUtf8(minimumVersion.empty() ? Text(L"(none)") : minimumVersion) + " and \"Maximum Version\" " +
+            encodeUtf8(maximumVersion.empty() ? Text(L"(none)") : maximumVersion) +
+            ": ship a runtime within them or change the bounds";
+    return false;
+}
+
+}  // namespace
+
+bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& jvmType, const Text& minimumVersion,
+                  const Text& maximumVersion, std::string& error) {
+    const std::string name = "Runtime " + std::string(widthName(width));
+    std::error_code code;
+    if (!std::filesystem::is_regular_file(folder / "bin" / "java.dll", code)) {
+        error = displayPath(folder) + ": " + name + " has no bin/java.dll, so the launcher would not take it as its " +
+                encodeUtf8(runtimeFolderName(width)) +
+                " folder: give a Windows runtime folder (what jlink makes, or an unpacked JDK or JRE)";
         return false;
     }
-    return true;
+    std::filesystem::path jvm;
+    return findRuntimeLibrary(folder, jvmType, name, jvm, error) && checkLibraryWidth(jvm, width, name, error) &&
+           checkReleaseVersion(folder, minimumVersion, maximumVersion, error);
 }

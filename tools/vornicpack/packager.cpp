@@ -109,6 +109,45 @@ bool newGuid(Text& guid) {
     return true;
 }
 
+namespace {
+
+// The icon, when one is given, and the version resource: from the options, else from the settings.
+bool putIconAndVersion(const PackageInputs& in, const SplitSettings& split, std::vector<Resource>& resources,
+                       std::string& error) {
+    std::string problem;
+    if (in.hasIcon) {
+        std::vector<Resource> icons;
+        if (!buildIconResources(in.icon, icons, problem)) {
+            error = "icon: " + problem;
+            return false;
+        }
+        for (Resource& icon : icons) putResource(resources, std::move(icon));
+    }
+
+    VersionTexts version;
+    const Text versionText = !in.version.empty() ? in.version
+                             : !split.productVersion.empty() ? split.productVersion
+                                                             : Text(L"1.0.0.0");
+    if (!parseFourPartVersion(versionText, version.version)) {
+        error = "version: \"" + encodeUtf8(versionText) + "\" is not a version of up to four numbers 0 to 65535";
+        return false;
+    }
+    version.productName = split.productName;
+    if (version.productName.empty()) {
+        version.productName = in.outputFileName;
+        const std::size_t dot = version.productName.rfind(L'.');
+        if (dot != Text::npos && dot > 0) version.productName.erase(dot);
+    }
+    version.fileDescription = version.productName;
+    version.companyName = in.companyName;
+    version.copyright = in.copyright;
+    version.originalFilename = in.outputFileName;
+    putResource(resources, buildVersionResource(version));
+    return true;
+}
+
+}  // namespace
+
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
     out = PackageOutput();
     if (!isPrintableAscii(widenBytes(in.passPhrase))) {
@@ -155,34 +194,7 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     for (Resource& block : buildStringTables(texts)) putResource(resources, std::move(block));
     for (Resource& dialog : buildDialogs({split.productName, in.downloadPage})) putResource(resources, std::move(dialog));
 
-    if (in.hasIcon) {
-        std::vector<Resource> icons;
-        if (!buildIconResources(in.icon, icons, problem)) {
-            error = "icon: " + problem;
-            return false;
-        }
-        for (Resource& icon : icons) putResource(resources, std::move(icon));
-    }
-
-    VersionTexts version;
-    const Text versionText = !in.version.empty() ? in.version
-                             : !split.productVersion.empty() ? split.productVersion
-                                                             : Text(L"1.0.0.0");
-    if (!parseFourPartVersion(versionText, version.version)) {
-        error = "version: \"" + encodeUtf8(versionText) + "\" is not a version of up to four numbers 0 to 65535";
-        return false;
-    }
-    version.productName = split.productName;
-    if (version.productName.empty()) {
-        version.productName = in.outputFileName;
-        const std::size_t dot = version.productName.rfind(L'.');
-        if (dot != Text::npos && dot > 0) version.productName.erase(dot);
-    }
-    version.fileDescription = version.productName;
-    version.companyName = in.companyName;
-    version.copyright = in.copyright;
-    version.originalFilename = in.outputFileName;
-    putResource(resources, buildVersionResource(version));
+    if (!putIconAndVersion(in, split, resources, error)) return false;
 
     if (!stub.withResources(resources, out.executable, problem)) {
         error = "stub: " + problem;

@@ -42,6 +42,32 @@ std::uint32_t peChecksum(const Bytes& bytes, std::size_t checksumAt) {
     return static_cast<std::uint32_t>(sum + bytes.size());
 }
 
+// One entry of the section table, checked against the file and against the sections before it.
+bool PeImage::readSectionHeader(const Bytes& bytes, std::size_t at, PeSection& section, std::string& error) const {
+    auto fail = [&](const char* what) {
+        error = what;
+        return false;
+    };
+    for (std::size_t c = 0; c < 8 && bytes[at + c]; ++c) section.name.push_back(static_cast<char>(bytes[at + c]));
+    section.virtualSize = getLe32(bytes.data(), at + 8);
+    section.virtualAddress = getLe32(bytes.data(), at + 12);
+    section.rawSize = getLe32(bytes.data(), at + 16);
+    section.rawPointer = getLe32(bytes.data(), at + 20);
+    section.characteristics = getLe32(bytes.data(), at + 36);
+    section.headerAt = at;
+    if (section.rawSize == 0) section.rawPointer = 0;
+    // Data inside the headers would be cut off or overwritten when the image is rewritten.
+    if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_)
+        return fail("has a section whose data overlaps the headers");
+    if (std::size_t{section.rawPointer} + section.rawSize > bytes.size())
+        return fail("is truncated: a section's data lies beyond the end of the file");
+    if (std::uint64_t{section.virtualAddress} + std::max(section.virtualSize, section.rawSize) > 0xFFFFFFFFu)
+        return fail("has a section beyond the 32-bit address range");
+    if (!sections_.empty() && section.virtualAddress < sections_.back().virtualEnd())
+        return fail("has sections that overlap or are out of order");
+    return true;
+}
+
 bool PeImage::parse(Bytes bytes, std::string& error) {
     *this = PeImage();
     auto fail = [&](const char* what) {
@@ -77,25 +103,8 @@ bool PeImage::parse(Bytes bytes, std::string& error) {
         return fail("has an invalid section table");
     std::size_t overlayStart = sizeOfHeaders_;
     for (std::uint32_t i = 0; i < sectionCount; ++i) {
-        const std::size_t at = tableAt + kSectionHeaderSize * i;
         PeSection section;
-        for (std::size_t c = 0; c < 8 && bytes[at + c]; ++c) section.name.push_back(static_cast<char>(bytes[at + c]));
-        section.virtualSize = getLe32(bytes.data(), at + 8);
-        section.virtualAddress = getLe32(bytes.data(), at + 12);
-        section.rawSize = getLe32(bytes.data(), at + 16);
-        section.rawPointer = getLe32(bytes.data(), at + 20);
-        section.characteristics = getLe32(bytes.data(), at + 36);
-        section.headerAt = at;
-        if (section.rawSize == 0) section.rawPointer = 0;
-        // Data inside the headers would be cut off or overwritten when the image is rewritten.
-        if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_)
-            return fail("has a section whose data overlaps the headers");
-        if (std::size_t{section.rawPointer} + section.rawSize > bytes.size())
-            return fail("is truncated: a section's data lies beyond the end of the file");
-        if (std::uint64_t{section.virtualAddress} + std::max(section.virtualSize, section.rawSize) > 0xFFFFFFFFu)
-            return fail("has a section beyond the 32-bit address range");
-        if (!sections_.empty() && section.virtualAddress < sections_.back().virtualEnd())
-            return fail("has sections that overlap or are out of order");
+        if (!readSectionHeader(bytes, tableAt + kSectionHeaderSize * i, section, error)) return false;
         if (section.rawSize) overlayStart = std::max<std::size_t>(overlayStart, section.rawPointer + section.rawSize);
         sections_.push_back(section);
     }

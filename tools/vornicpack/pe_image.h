@@ -72,6 +72,7 @@ private:
         std::int64_t relocShift = 0;
         std::size_t resourceIndex = 0;
     };
+    bool readSectionHeader(const Bytes& bytes, std::size_t at, PeSection& section, std::string& error) const;
     bool canRewriteInPlace(int resourceSection) const;
     void rewriteInPlace(const std::vector<Resource>& resources, std::size_t resourceSection, Rewrite& rewrite) const;
     bool appendSection(const std::vector<Resource>& resources, Rewrite& rewrite, std::string& error) const;

@@ -203,6 +203,33 @@ Text profileValue(const Text& value) {
     return value;
 }
 
+namespace {
+
+bool hasMainClass(const std::vector<IniSection>& sections) {
+    for (const IniSection& section : sections)
+        if (section.name == kRuntimeSection)
+            for (const IniPair& pair : section.pairs)
+                if (pair.key == L"Main Class" && !pair.value.empty()) return true;
+    return false;
+}
+
+// What the packer needs of [Product Information]; an empty Upgrade Code gets the generated one,
+// written beside the executable so that every later start finds the same.
+void takeProductInformation(const IniSection& section, const Text& generatedUpgradeCode, SplitSettings& split,
+                            std::vector<Text>& beside) {
+    if (const IniPair* code = findPair(section, L"Upgrade Code")) split.upgradeCode = profileValue(code->value);
+    if (const IniPair* name = findPair(section, L"Product Name")) split.productName = profileValue(name->value);
+    if (const IniPair* version = findPair(section, L"Product Version"))
+        split.productVersion = profileValue(version->value);
+    if (split.upgradeCode.empty()) {
+        split.upgradeCode = generatedUpgradeCode;
+        split.upgradeCodeGenerated = true;
+        beside.push_back(L"Upgrade Code=" + generatedUpgradeCode);
+    }
+}
+
+}  // namespace
+
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
                    std::string& error, MemoryArithmetic arithmetic) {
     out = SplitSettings();
@@ -210,12 +237,7 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
     for (const IniSection& section : sections)
         if (!checkNames(section, error) || !checkMemoryShares(section, arithmetic, error)) return false;
 
-    bool hasMainClass = false;
-    for (const IniSection& section : sections)
-        if (section.name == kRuntimeSection)
-            for (const IniPair& pair : section.pairs)
-                if (pair.key == L"Main Class" && !pair.value.empty()) hasMainClass = true;
-    if (!hasMainClass) {
+    if (!hasMainClass(sections)) {
         error = "the settings give no \"Main Class\" in [Java Runtime Environment]; the launcher cannot start without it";
         return false;
     }
@@ -240,15 +262,7 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
         }
         if (!isProduct) continue;
         productSeen = true;
-        if (const IniPair* code = findPair(section, L"Upgrade Code")) split.upgradeCode = profileValue(code->value);
-        if (const IniPair* name = findPair(section, L"Product Name")) split.productName = profileValue(name->value);
-        if (const IniPair* version = findPair(section, L"Product Version"))
-            split.productVersion = profileValue(version->value);
-        if (split.upgradeCode.empty()) {
-            split.upgradeCode = generatedUpgradeCode;
-            split.upgradeCodeGenerated = true;
-            beside.push_back(L"Upgrade Code=" + generatedUpgradeCode);
-        }
+        takeProductInformation(section, generatedUpgradeCode, split, beside);
     }
     if (!productSeen) {
         split.upgradeCode = generatedUpgradeCode;
