@@ -1,6 +1,6 @@
 #include "controls/exception_dialog.h"
 
-#include "settings/message_ids.h"
+#include "settings/resource_ids.h"
 #include "support/system_libraries.h"
 
 namespace {

@@ -7,16 +7,17 @@
 #include <windows.h>
 
 #include "controls/dialog_layout.h"
+#include "settings/resource_ids.h"
 #include "support/text.h"
 
 class ExceptionDialog {
 public:
     enum ControlId : int {
-        kTraceText = 208,
-        kFrame = 209,
-        kHeading = 210,
-        kFootnote = 211,
-        kHint = 212,
+        kTraceText = kExceptionDialogTrace,
+        kFrame = kExceptionDialogFrame,
+        kHeading = kExceptionDialogHeading,
+        kFootnote = kExceptionDialogFootnote,
+        kHint = kExceptionDialogHint,
     };
 
     // Shows the dialog from template 231 of `module` (null: the executable) and waits for the user.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "jvm/java_strings.h"
-#include "settings/message_ids.h"
+#include "settings/resource_ids.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "controls/hyperlink_control.h"
 #include "runtime/java_version.h"
 #include "runtime/jvm_type.h"
+#include "settings/resource_ids.h"
 #include "support/text.h"
 
 struct RuntimeChoice {
@@ -27,10 +28,10 @@ bool browseWithShell(HWND owner, const Text& title, Text& folder);
 class RuntimeDialog {
 public:
     enum ControlId : int {
-        kPath = 201,
-        kBrowse = 202,
-        kMessage = 203,
-        kLink = 205,
+        kPath = kRuntimeDialogPath,
+        kBrowse = kRuntimeDialogBrowse,
+        kMessage = kRuntimeDialogMessage,
+        kLink = kRuntimeDialogLink,
     };
 
     RuntimeDialog(const Text& message, JvmType type, FolderBrowser browser = browseWithShell,

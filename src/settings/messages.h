@@ -6,7 +6,7 @@
 
 #include <initializer_list>
 
-#include "settings/message_ids.h"
+#include "settings/resource_ids.h"
 #include "support/format.h"
 #include "support/text.h"
 

@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "settings/layered_ini_store.h"
-
-constexpr int kPassPhraseResource = 9000;
-constexpr int kSettingsResource = 8000;
+#include "settings/resource_ids.h"
 
 // Text in the thread's ANSI code page, as pass phrases are hashed.
 std::string narrowText(const Text& text);

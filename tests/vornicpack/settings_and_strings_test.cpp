@@ -234,8 +234,11 @@ TEST(MessageFormats, ReplacementsMustFitTheArgumentsOfTheirId) {
     EXPECT_EQ(texts[213], L"First line\nsecond line");
 }
 
+// Every message of the launcher's table has a default text, and it fits the arguments passed.
 TEST(MessageFormats, EveryDefaultTextFitsItsArguments) {
+    EXPECT_EQ(messageDefinitions().size(), std::size(kMessageArguments));
     for (const MessageDefinition& message : messageDefinitions()) {
+        EXPECT_NE(Text(message.text), L"") << message.id;
         std::string error;
         EXPECT_TRUE(checkMessageText(message, message.text, error)) << message.id << ": " << error;
         std::vector<ArgKind> kinds;

@@ -1,6 +1,7 @@
 #include "dialog_templates.h"
 
 #include "byte_io.h"
+#include "settings/resource_ids.h"
 
 namespace {
 
@@ -68,12 +69,12 @@ DialogTemplate runtimeSelectionDialog(const DialogTexts& texts) {
                           0, 0, 0, 300, 150, withProduct(texts, L"Java Runtime Needed"), L"MS Shell Dlg", 8, {}};
     dialog.controls = {
         // The launcher puts its explanation here; it can run to four lines.
-        {203, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 286, 50, L""},
+        {kRuntimeDialogMessage, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 286, 50, L""},
         {kIdStatic, kStatic, SS_LEFT, 0, 7, 62, 286, 9, L"&Java runtime folder:"},
-        {201, kEdit, ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 73, 226, 14, L""},
-        {202, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 237, 73, 56, 14, L"&Browse..."},
+        {kRuntimeDialogPath, kEdit, ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 73, 226, 14, L""},
+        {kRuntimeDialogBrowse, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 237, 73, 56, 14, L"&Browse..."},
         {kIdStatic, kStatic, SS_LEFT, 0, 7, 96, 286, 9, L"No Java runtime installed? Download one from:"},
-        {205, kStatic, SS_LEFT | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0, 7, 107, 286, 9, texts.downloadPage},
+        {kRuntimeDialogLink, kStatic, SS_LEFT | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0, 7, 107, 286, 9, texts.downloadPage},
         {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 183, 129, 52, 14, L"OK"},
         {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 241, 129, 52, 14, L"Cancel"},
     };
@@ -83,18 +84,18 @@ DialogTemplate runtimeSelectionDialog(const DialogTexts& texts) {
 DialogTemplate exceptionDialog(const DialogTexts& texts) {
     DialogTemplate dialog{WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | DS_FIXEDSYS,
                           0, 0, 0, 340, 210, withProduct(texts, L"Unexpected Error"), L"MS Shell Dlg", 8, {}};
-    // Anchors (applied by the launcher): 210 stays on top; the group box 209 and the details 208 grow
-    // both ways; 211 and 212 follow the bottom edge; the buttons keep to the bottom-right corner.
+    // Anchors (applied by the launcher): the heading stays on top; the group box and the details grow
+    // both ways; the footnote and the hint follow the bottom edge; the buttons keep to the bottom-right corner.
     dialog.controls = {
-        {210, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 326, 18,
+        {kExceptionDialogHeading, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 326, 18,
          L"The application ran into an error it did not handle. It may not work correctly from now on."},
-        {209, kButton, BS_GROUPBOX, 0, 7, 28, 326, 118, L"Details"},
-        {208, kEdit, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+        {kExceptionDialogFrame, kButton, BS_GROUPBOX, 0, 7, 28, 326, 118, L"Details"},
+        {kExceptionDialogTrace, kEdit, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
          WS_EX_CLIENTEDGE, 14, 40, 312, 99, L""},
-        {211, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 151, 326, 18,
+        {kExceptionDialogFootnote, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 151, 326, 18,
          L"Choose Continue to keep the application running, or End Program to close it. Unsaved work may be lost "
          L"either way."},
-        {212, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 172, 326, 9,
+        {kExceptionDialogHint, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 172, 326, 9,
          L"To report the problem, select the details and copy them with Ctrl+C."},
         {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 221, 189, 54, 14, L"&Continue"},
         {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 279, 189, 54, 14, L"&End Program"},
@@ -104,7 +105,7 @@ DialogTemplate exceptionDialog(const DialogTexts& texts) {
 
 std::vector<Resource> buildDialogs(const DialogTexts& texts) {
     std::vector<Resource> resources;
-    for (const auto& [id, dialog] : {std::pair{201, runtimeSelectionDialog(texts)}, std::pair{231, exceptionDialog(texts)}}) {
+    for (const auto& [id, dialog] : {std::pair{kDialogRuntimeSelection, runtimeSelectionDialog(texts)}, std::pair{kDialogException, exceptionDialog(texts)}}) {
         Resource resource;
         resource.type = ResourceName::of(kTypeDialog);
         resource.name = ResourceName::of(static_cast<std::uint16_t>(id));

@@ -12,9 +12,8 @@
 #include "resource_tree.h"
 #include "settings_split.h"
 #include "support/text.h"
+#include "settings/resource_ids.h"
 
-inline constexpr std::uint16_t kSettingsResource = 8000;
-inline constexpr std::uint16_t kPassPhraseResource = 9000;
 inline constexpr const wchar_t* kDefaultDownloadPage = L"https://adoptium.net/";
 
 struct PackageInputs {

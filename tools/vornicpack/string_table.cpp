@@ -6,77 +6,92 @@
 
 namespace {
 
-constexpr ArgKind T = ArgKind::Text;
-constexpr ArgKind N = ArgKind::Number;
-
 const char* kindName(ArgKind kind) { return kind == ArgKind::Text ? "a text (%s)" : "a number (%d)"; }
+
+struct DefaultText {
+    unsigned id;
+    const wchar_t* text;
+};
+
+// The English text of every message; what each one is passed comes from the launcher's table.
+const DefaultText kDefaultTexts[] = {
+    {202, L"%s\n\nWindows error code: %d."},
+    {203, L"%s\n\n%s"},
+    {206,
+     L"This application needs a Java runtime with the server virtual machine, %s, and none was found on this "
+     L"computer.\n\nChoose the folder of such a runtime (the folder that holds \"bin\\server\\jvm.dll\"), "
+     L"or install one and start the application again."},
+    {207,
+     L"This application needs a Java runtime, %s, and none was found on this computer.\n\nChoose the folder of "
+     L"an installed runtime (the folder that holds \"bin\"), or install one and start the application again."},
+    {208, L"The application could not determine the path of its own program file."},
+    {209,
+     L"The application's class path is empty: none of the files named by the \"Class Path\" setting exists.\n\n"
+     L"Reinstall the application, or correct the \"Class Path\" setting."},
+    {210,
+     L"The setting \"Main Class\" in the section [Java Runtime Environment] is missing, so the application "
+     L"cannot start.\n\nAdd it to the settings and package the application again."},
+    {211,
+     L"The main class \"%s\" could not be found.\n\nCheck the \"Main Class\" and \"Class Path\" settings, or "
+     L"reinstall the application."},
+    {212,
+     L"The Java runtime's jvm.dll lacks a function the application needs; the runtime may be damaged or too "
+     L"old. Choose another runtime or reinstall this one."},
+    {213, L"The Java virtual machine could not be created."},
+    {214, L"Choose the folder of a Java runtime"},
+    {215,
+     L"The main class \"%s\" could not be loaded.\n\nCheck the \"Main Class\" and \"Class Path\" settings, or "
+     L"reinstall the application."},
+    {216,
+     L"The application's main class has no method \"public static void main(String[])\".\n\nCheck the \"Main "
+     L"Class\" setting."},
+    {217, L"of any version"},
+    {218, L"of version %s or older"},
+    {219, L"of version %s or newer"},
+    {220, L"of version %s"},
+    {221, L"of a version from %s to %s"},
+    {222,
+     L"The Java virtual machine library \"%s\" could not be loaded (Windows error code %d).\n\nA 64-bit "
+     L"application needs a 64-bit runtime and a 32-bit application a 32-bit one; choose a matching runtime or "
+     L"reinstall it."},
+    {225, L"The runtime reported an unknown error (-1)."},
+    {226, L"The runtime reported that the thread is detached (-2)."},
+    {227, L"The runtime does not support the requested JNI version (-3); it may be too old."},
+    {228,
+     L"There is not enough memory for the Java virtual machine (-4). Close other programs, or lower the "
+     L"memory settings in \"Virtual Machine Parameters\"."},
+    {229, L"A Java virtual machine already exists in this process (-5)."},
+    {230,
+     L"The runtime rejected an option (-6). Check the \"Virtual Machine Parameters\" setting."},
+    {232,
+     L"The Java runtime \"%s\" has the other processor width, and so has the paired launcher that would "
+     L"run it, so the application cannot start.\n\nChoose a runtime of this application's width, or "
+     L"reinstall the application."},
+    {233,
+     L"The application's other launcher \"%s\" could not be started (Windows error code %d).\n\n"
+     L"Reinstall the application."},
+    {234,
+     L"The application is already running, but this start could not hand its command line over to it.\n\n"
+     L"Wait until it has started, or close it, and try again."},
+    {235,
+     L"To use a runtime that is installed, set \"JRE Path\" in [Java Runtime Environment] of \"%s\" to "
+     L"its folder."},
+};
 
 }  // namespace
 
 const std::vector<MessageDefinition>& messageDefinitions() {
-    static const std::vector<MessageDefinition> messages = {
-        {202, true, {T, N}, L"%s\n\nWindows error code: %d."},
-        {203, true, {T, T}, L"%s\n\n%s"},
-        {206, true, {T},
-         L"This application needs a Java runtime with the server virtual machine, %s, and none was found on this "
-         L"computer.\n\nChoose the folder of such a runtime (the folder that holds \"bin\\server\\jvm.dll\"), "
-         L"or install one and start the application again."},
-        {207, true, {T},
-         L"This application needs a Java runtime, %s, and none was found on this computer.\n\nChoose the folder of "
-         L"an installed runtime (the folder that holds \"bin\"), or install one and start the application again."},
-        {208, false, {}, L"The application could not determine the path of its own program file."},
-        {209, false, {},
-         L"The application's class path is empty: none of the files named by the \"Class Path\" setting exists.\n\n"
-         L"Reinstall the application, or correct the \"Class Path\" setting."},
-        {210, false, {},
-         L"The setting \"Main Class\" in the section [Java Runtime Environment] is missing, so the application "
-         L"cannot start.\n\nAdd it to the settings and package the application again."},
-        {211, true, {T},
-         L"The main class \"%s\" could not be found.\n\nCheck the \"Main Class\" and \"Class Path\" settings, or "
-         L"reinstall the application."},
-        {212, false, {},
-         L"The Java runtime's jvm.dll lacks a function the application needs; the runtime may be damaged or too "
-         L"old. Choose another runtime or reinstall this one."},
-        {213, false, {}, L"The Java virtual machine could not be created."},
-        {214, false, {}, L"Choose the folder of a Java runtime"},
-        {215, true, {T},
-         L"The main class \"%s\" could not be loaded.\n\nCheck the \"Main Class\" and \"Class Path\" settings, or "
-         L"reinstall the application."},
-        {216, false, {},
-         L"The application's main class has no method \"public static void main(String[])\".\n\nCheck the \"Main "
-         L"Class\" setting."},
-        {217, true, {}, L"of any version"},
-        {218, true, {T}, L"of version %s or older"},
-        {219, true, {T}, L"of version %s or newer"},
-        {220, true, {T}, L"of version %s"},
-        {221, true, {T, T}, L"of a version from %s to %s"},
-        {222, true, {T, N},
-         L"The Java virtual machine library \"%s\" could not be loaded (Windows error code %d).\n\nA 64-bit "
-         L"application needs a 64-bit runtime and a 32-bit application a 32-bit one; choose a matching runtime or "
-         L"reinstall it."},
-        {225, false, {}, L"The runtime reported an unknown error (-1)."},
-        {226, false, {}, L"The runtime reported that the thread is detached (-2)."},
-        {227, false, {}, L"The runtime does not support the requested JNI version (-3); it may be too old."},
-        {228, false, {},
-         L"There is not enough memory for the Java virtual machine (-4). Close other programs, or lower the "
-         L"memory settings in \"Virtual Machine Parameters\"."},
-        {229, false, {}, L"A Java virtual machine already exists in this process (-5)."},
-        {230, false, {},
-         L"The runtime rejected an option (-6). Check the \"Virtual Machine Parameters\" setting."},
-        {232, true, {T},
-         L"The Java runtime \"%s\" has the other processor width, and so has the paired launcher that would "
-         L"run it, so the application cannot start.\n\nChoose a runtime of this application's width, or "
-         L"reinstall the application."},
-        {233, true, {T, N},
-         L"The application's other launcher \"%s\" could not be started (Windows error code %d).\n\n"
-         L"Reinstall the application."},
-        {234, false, {},
-         L"The application is already running, but this start could not hand its command line over to it.\n\n"
-         L"Wait until it has started, or close it, and try again."},
-        {235, true, {T},
-         L"To use a runtime that is installed, set \"JRE Path\" in [Java Runtime Environment] of \"%s\" to "
-         L"its folder."},
-    };
+    static const std::vector<MessageDefinition> messages = [] {
+        std::vector<MessageDefinition> all;
+        for (const MessageArguments& arguments : kMessageArguments) {
+            const wchar_t* text = L"";
+            for (const DefaultText& entry : kDefaultTexts)
+                if (entry.id == arguments.id) text = entry.text;
+            all.push_back({arguments.id, arguments.formatted,
+                           std::vector<ArgKind>(arguments.kinds, arguments.kinds + arguments.count), text});
+        }
+        return all;
+    }();
     return messages;
 }
 

@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "resource_tree.h"
+#include "settings/resource_ids.h"
 #include "support/text.h"
-
-enum class ArgKind { Text, Number };
 
 struct MessageDefinition {
     unsigned id;
