@@ -131,11 +131,9 @@ void HyperlinkControl::createLinkFont() {
 
 void HyperlinkControl::readRegistryColours() {
     // Reading needs no more than read access; asking for write access fails where the key is locked.
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0, KEY_READ, &opened) !=
-        ERROR_SUCCESS)
-        return;
-    const UniqueKey key(opened);
+    const UniqueKey key =
+        openRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", KEY_READ);
+    if (!key) return;
     readColourValue(key.get(), L"Anchor Color", linkColour_);
     readColourValue(key.get(), L"Anchor Color Visited", visitedColour_);
 }

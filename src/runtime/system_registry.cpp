@@ -11,10 +11,8 @@ namespace {
 HKEY rootKey(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 bool openKey(RegistryRoot root, const Text& key, REGSAM view, UniqueKey& opened) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(rootKey(root), key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return false;
-    opened.reset(handle);
-    return true;
+    opened = openRegistryKey(rootKey(root), key.c_str(), KEY_READ | view);
+    return static_cast<bool>(opened);
 }
 
 }  // namespace

@@ -192,3 +192,9 @@ inline UniqueSelection selectInto(HDC dc, HGDIOBJ object) {
     const HGDIOBJ previous = SelectObject(dc, object);
     return previous ? UniqueSelection({dc, previous}) : UniqueSelection();
 }
+
+// The error is the registry's own return value, not GetLastError's.
+inline UniqueKey openRegistryKey(HKEY root, const wchar_t* path, REGSAM access) {
+    HKEY opened = nullptr;
+    return RegOpenKeyExW(root, path, 0, access, &opened) == ERROR_SUCCESS ? UniqueKey(opened) : UniqueKey();
+}
