@@ -108,11 +108,11 @@ void LauncherApp::rememberRuntime(const Text& home) {
     if (isService) {
         writeJrePath(ownFile, home);
         Text pairFile;
-        if (!pairProduct.empty() && pairSettingsFilePath(*this, pairFile)) writeJrePath(pairFile, home);
+        if (!pairProduct.empty() && pairSettingsFilePath(productFiles(), pairFile)) writeJrePath(pairFile, home);
         return;
     }
-    writeJrePath(userSettingsFilePath(*this, true), home);
-    if (!pairProduct.empty()) writeJrePath(pairUserSettingsFilePath(*this), home);
+    writeJrePath(userSettingsFilePath(productFiles(), true), home);
+    if (!pairProduct.empty()) writeJrePath(pairUserSettingsFilePath(productFiles()), home);
 }
 
 int LauncherApp::run() {

@@ -11,6 +11,7 @@
 #include "jvm/jvm_library.h"
 #include "jvm/vm_option_list.h"
 #include "runtime/runtime_candidates.h"
+#include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/text.h"
 
@@ -75,6 +76,9 @@ public:
 
     // Exit.
     ExitHook exitHook = nullptr;
+
+    // The product's settings files, and those of the paired launcher.
+    ProductFiles productFiles() const { return {productName, productCode, pairProduct}; }
 
 private:
     bool findRuntime();

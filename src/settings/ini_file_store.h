@@ -2,7 +2,7 @@
 // functions: section and key names match without regard to case, a missing file reads as empty values
 // and no sections. Paths over MAX_PATH work too.
 //
-//   IniFileStore file(userSettingsFilePath(app, false));
+//   IniFileStore file(userSettingsFilePath(product, false));
 //   file.getValue(L"Java Runtime Environment", L"JRE Path", home);
 #pragma once
 

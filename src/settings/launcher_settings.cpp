@@ -115,7 +115,7 @@ bool loadLauncherSettings(LauncherApp& app) {
 
     const LayeredIniStore layered = openLayeredStore(iniPath, app.upgradeCode);
     const bool service = valueOf(layered, kApplication, L"Application Type") == L"service";
-    const IniFileStore userFile(service ? Text() : userSettingsFilePath(app, false));
+    const IniFileStore userFile(service ? Text() : userSettingsFilePath(app.productFiles(), false));
     const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
     VORNIC_TRACE(L"settings read from the packaged settings, " + iniPath + (fileExists(iniPath) ? L"" : L" (missing)") +
                  (useUserFile ? L" and the per-user file " + userFile.path() : Text(L", no per-user file")));

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
@@ -32,14 +31,14 @@ Text appDataFolder() {
     return value;
 }
 
-Text userSettingsPath(const LauncherApp& app, const Text& sourcePath, bool createFolders) {
+Text userSettingsPath(const ProductFiles& product, const Text& sourcePath, bool createFolders) {
     // Unset, empty or relative, "APPDATA" would put the file on the current drive's root or in the
     // current folder, where anyone may have left one: then there is no per-user file at all.
     const Text appData = appDataFolder();
     if (!isAbsolutePath(appData)) return Text();
-    const Text productFolder = appData + L"\\" + folderNameOf(app.productName);
+    const Text productFolder = appData + L"\\" + folderNameOf(product.productName);
     if (createFolders) CreateDirectoryW(withLongPathPrefix(productFolder).c_str(), nullptr);
-    const Text codeFolder = productFolder + L"\\" + app.productCode;
+    const Text codeFolder = productFolder + L"\\" + product.productCode;
     if (createFolders) CreateDirectoryW(withLongPathPrefix(codeFolder).c_str(), nullptr);
     return codeFolder + L"\\" + baseNameIni(sourcePath);
 }
@@ -57,22 +56,22 @@ bool settingsFilePath(Text& path) {
     return false;
 }
 
-Text userSettingsFilePath(const LauncherApp& app, bool createFolders) {
+Text userSettingsFilePath(const ProductFiles& product, bool createFolders) {
     Text exePath;
     if (!getExePath(exePath)) return Text();
-    return userSettingsPath(app, exePath, createFolders);
+    return userSettingsPath(product, exePath, createFolders);
 }
 
-bool pairSettingsFilePath(const LauncherApp& app, Text& path) {
-    path = app.pairProduct;
+bool pairSettingsFilePath(const ProductFiles& product, Text& path) {
+    path = product.pairProduct;
     if (!path.empty() && replaceExtension(path, L"ini")) return true;
     path.clear();
     return false;
 }
 
-Text pairUserSettingsFilePath(const LauncherApp& app) {
-    if (app.pairProduct.empty()) return Text();
-    return userSettingsPath(app, app.pairProduct, true);
+Text pairUserSettingsFilePath(const ProductFiles& product) {
+    if (product.pairProduct.empty()) return Text();
+    return userSettingsPath(product, product.pairProduct, true);
 }
 
 void applyWorkingDirOverride() {

@@ -4,7 +4,12 @@
 
 #include "support/text.h"
 
-class LauncherApp;
+// Which product the settings files belong to, and the paired launcher whose files it also writes.
+struct ProductFiles {
+    Text productName;
+    Text productCode;
+    Text pairProduct;
+};
 
 // The executable's path up to its last "." followed by "ini"; false without a "." or a module path.
 bool settingsFilePath(Text& path);
@@ -12,14 +17,14 @@ bool settingsFilePath(Text& path);
 // (APPDATA)\(product name)\(product code)\(executable base name).ini; empty when the executable's
 // path cannot be had or "APPDATA" is not an absolute path. With `createFolders` the two folders are
 // made (failures ignored).
-Text userSettingsFilePath(const LauncherApp& app, bool createFolders);
+Text userSettingsFilePath(const ProductFiles& product, bool createFolders);
 
 // The INI beside the paired launcher; false when "Pair Product" is empty or has no ".".
-bool pairSettingsFilePath(const LauncherApp& app, Text& path);
+bool pairSettingsFilePath(const ProductFiles& product, Text& path);
 
 // The paired launcher's per-user file, with this launcher's product name and code. Always creates
 // the folders; empty when "Pair Product" is empty or "APPDATA" is not an absolute path.
-Text pairUserSettingsFilePath(const LauncherApp& app);
+Text pairUserSettingsFilePath(const ProductFiles& product);
 
 // Makes the executable's folder the current directory.
 void applyWorkingDirOverride();

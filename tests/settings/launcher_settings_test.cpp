@@ -311,38 +311,36 @@ TEST(SettingsPaths, FilesOfThisProgram) {
     const Text appData = folder.path() + Text(150, L'a') + L"\\" + Text(150, L'b');
     ASSERT_TRUE(makeFolders(appData));
     ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", appData.c_str()));
-    LauncherApp app;
-    app.productName = L"Demo: Suite";
-    app.productCode = L"{P}";
+    ProductFiles product{L"Demo: Suite", L"{P}", L""};
     const Text programName = expected.substr(expected.rfind(L'\\') + 1);
     const Text userFile = appData + L"\\Demo Suite\\{P}\\" + programName;
     const Text userFolder = appData + L"\\Demo Suite\\{P}";
 
-    EXPECT_EQ(userSettingsFilePath(app, false), userFile);
+    EXPECT_EQ(userSettingsFilePath(product, false), userFile);
     EXPECT_EQ(GetFileAttributesW((L"\\\\?\\" + userFolder).c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(userSettingsFilePath(app, true), userFile);
+    EXPECT_EQ(userSettingsFilePath(product, true), userFile);
     EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + userFolder).c_str()), INVALID_FILE_ATTRIBUTES);
 
-    app.pairProduct = L"C:\\Apps\\x86\\demo32.exe";
+    product.pairProduct = L"C:\\Apps\\x86\\demo32.exe";
     Text pairFile;
-    ASSERT_TRUE(pairSettingsFilePath(app, pairFile));
+    ASSERT_TRUE(pairSettingsFilePath(product, pairFile));
     EXPECT_EQ(pairFile, L"C:\\Apps\\x86\\demo32.ini");
-    EXPECT_EQ(pairUserSettingsFilePath(app), appData + L"\\Demo Suite\\{P}\\demo32.ini");
-    app.pairProduct = L"C:\\Apps\\x86\\demo32";
-    EXPECT_FALSE(pairSettingsFilePath(app, pairFile));
+    EXPECT_EQ(pairUserSettingsFilePath(product), appData + L"\\Demo Suite\\{P}\\demo32.ini");
+    product.pairProduct = L"C:\\Apps\\x86\\demo32";
+    EXPECT_FALSE(pairSettingsFilePath(product, pairFile));
     EXPECT_EQ(pairFile, L"");
-    app.pairProduct.clear();
-    EXPECT_FALSE(pairSettingsFilePath(app, pairFile));
-    EXPECT_EQ(pairUserSettingsFilePath(app), L"");
+    product.pairProduct.clear();
+    EXPECT_FALSE(pairSettingsFilePath(product, pairFile));
+    EXPECT_EQ(pairUserSettingsFilePath(product), L"");
 
     // Without a usable APPDATA there is no per-user file, never one on the drive's root or in the
     // current folder.
     for (const wchar_t* value : {static_cast<const wchar_t*>(nullptr), L"", L"relative\\folder", L"\\rooted"}) {
         ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", value));
-        EXPECT_EQ(userSettingsFilePath(app, true), L"");
-        app.pairProduct = L"C:\\Apps\\x86\\demo32.exe";
-        EXPECT_EQ(pairUserSettingsFilePath(app), L"");
-        app.pairProduct.clear();
+        EXPECT_EQ(userSettingsFilePath(product, true), L"");
+        product.pairProduct = L"C:\\Apps\\x86\\demo32.exe";
+        EXPECT_EQ(pairUserSettingsFilePath(product), L"");
+        product.pairProduct.clear();
     }
 }
 
