@@ -63,7 +63,7 @@ bool LauncherApp::findRuntime() {
         jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
         if (!jvmLibraryPath.empty()) {
-            checkJvmMachine(*this);
+            runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
             if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
@@ -97,7 +97,7 @@ bool LauncherApp::askForRuntime() {
     }
     if (result != IDOK) return false;
     jvmLibraryPath = choice.jvmLibraryPath;
-    checkJvmMachine(*this);
+    runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
     rememberRuntime(choice.home);
     return true;
 }
@@ -121,7 +121,7 @@ int LauncherApp::run() {
     prepareJvmEnvironment(*this);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !startSplash(*this)) return 0;
-    if (!loadJvmLibrary(*this)) return -1;
+    if (!jvmLibrary.load(jvmLibraryPath)) return -1;
     // Without a class path (message 209) the runtime would run without the application's options,
     // output settings and "Cmd" words, and could even end with 0: it is never created.
     if (!assembleVmOptions(*this)) {

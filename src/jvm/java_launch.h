@@ -3,10 +3,6 @@
 
 class LauncherApp;
 
-// Loads jvm.dll from jvmLibraryPath into app.jvmLibrary; false after the failure was shown
-// (jvm_library.cpp).
-bool loadJvmLibrary(LauncherApp& app);
-
 // Builds the VM options from the layered settings; false when the settings file path cannot be
 // formed or the class path is empty (message 209): the launch then ends without creating the
 // runtime. An option the runtime may refuse is no failure here (vm_options.cpp).

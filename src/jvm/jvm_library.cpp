@@ -1,6 +1,5 @@
 #include "jvm/jvm_library.h"
 
-#include "app/launcher_app.h"
 #include "jvm/java_launch.h"
 #include "settings/messages.h"
 #include "support/procedure.h"
@@ -37,5 +36,3 @@ bool JvmLibrary::load(const Text& path) {
     findClassFromBootLoader = procedureOf<FindClassFromBootLoaderFunction>(module, "JVM_FindClassFromBootLoader");
     return true;
 }
-
-bool loadJvmLibrary(LauncherApp& app) { return app.jvmLibrary.load(app.jvmLibraryPath); }

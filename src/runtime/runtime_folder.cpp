@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "support/filesystem.h"
 #include "support/procedure.h"
 #include "support/trace.h"
@@ -103,21 +102,18 @@ std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath) {
     return imageMachine(static_cast<const BYTE*>(view.get()), static_cast<ULONGLONG>(size.QuadPart));
 }
 
-void checkJvmMachine(LauncherApp& app) {
-    app.runPairProduct = false;
+bool pairRunsRuntime(const Text& jvmLibraryPath, const Text& pairProduct) {
     // Without a pair the file is read only for the trace: loading will fail, and the trace says why.
-    if (app.pairProduct.empty() && !tracing()) return;
-    const std::uint16_t machine = jvmLibraryMachine(app.jvmLibraryPath);
+    if (pairProduct.empty() && !tracing()) return false;
+    const std::uint16_t machine = jvmLibraryMachine(jvmLibraryPath);
     const bool otherWidth = machine != 0 && isOtherWidthMachine(machine, sizeof(void*) == 8);
-    if (!app.pairProduct.empty()) {
-        app.runPairProduct = otherWidth;
-        return;
-    }
+    if (!pairProduct.empty()) return otherWidth;
     if (otherWidth) {
-        VORNIC_TRACE(app.jvmLibraryPath + L": wrong processor width (" +
+        VORNIC_TRACE(jvmLibraryPath + L": wrong processor width (" +
                      (machine == 0x014C ? L"a 32-bit" : L"a 64-bit or other") + L" jvm.dll for the " +
                      (sizeof(void*) == 8 ? L"x64" : L"x86") + L" launcher), and no Pair Product to hand it to");
     }
+    return false;
 }
 
 void publishJvmEnvironment(const Text& jvmLibraryPath) {

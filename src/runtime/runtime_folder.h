@@ -9,8 +9,6 @@
 #include "runtime/jvm_type.h"
 #include "support/text.h"
 
-class LauncherApp;
-
 // The jvm.dll under `home` (ending with a backslash) that `type` accepts first; empty when none.
 // `serverFlag` becomes true for bin\server\jvm.dll, false for the other variants, and is left alone
 // when nothing is found.
@@ -27,10 +25,10 @@ bool findPrivateRuntime(Text& home);
 // The private runtime's folder name of this build.
 const wchar_t* privateRuntimeFolderName();
 
-// Sets runPairProduct when "Pair Product" is set and the chosen jvm.dll was built for the other
-// processor width. Never shows anything: a file it cannot inspect leaves the flag false. Without
+// True when "Pair Product" is set and the chosen jvm.dll was built for the other processor width:
+// the paired launcher runs it. Never shows anything: a file it cannot inspect gives false. Without
 // "Pair Product" a jvm.dll of the other width is only named in the trace.
-void checkJvmMachine(LauncherApp& app);
+bool pairRunsRuntime(const Text& jvmLibraryPath, const Text& pairProduct);
 
 // The PE machine of a jvm.dll (0x014C for x86, 0x8664 for x64); 0 when the file is not a PE image
 // that can be read.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/launcher_app.h"
 #include "harness.h"
 #include "runtime/runtime_folder.h"
 
@@ -109,7 +108,7 @@ TEST_F(PrivateRuntime, OnlyTheOwnWidthsFolderCounts) {
     EXPECT_EQ(run(), L"<none>");
 }
 
-TEST(CheckJvmMachine, HandsOverOnlyForTheOtherWidthWithAPairProduct) {
+TEST(PairRunsRuntime, HandsOverOnlyForTheOtherWidthWithAPairProduct) {
 #ifdef _WIN64
     const WText x86 = standinJvm(STANDIN_X86_FOLDER);
     const WText own = standinJvm(STANDIN_FOLDER);
@@ -123,19 +122,14 @@ TEST(CheckJvmMachine, HandsOverOnlyForTheOtherWidthWithAPairProduct) {
         {x86, L"", false},  // no paired build: the launcher goes on with what it has
     };
     for (const auto& c : cases) {
-        LauncherApp app;
-        app.runPairProduct = true;
-        app.pairProduct = c.pair;
-        app.jvmLibraryPath = c.library;
-        checkJvmMachine(app);
-        EXPECT_EQ(app.runPairProduct, c.expected) << testing::PrintToString(c.library);
+        EXPECT_EQ(pairRunsRuntime(c.library, c.pair), c.expected) << testing::PrintToString(c.library);
     }
 #else
     GTEST_SKIP() << "the x86 build's tests have no x64 runtime";
 #endif
 }
 
-TEST(CheckJvmMachine, FilesThatAreNoImageLeaveTheFlagFalse) {
+TEST(PairRunsRuntime, FilesThatAreNoImageLeaveTheFlagFalse) {
     TempFolder temp;
     std::string crafted(64, '\0');
     crafted[0] = 'M';
@@ -148,17 +142,9 @@ TEST(CheckJvmMachine, FilesThatAreNoImageLeaveTheFlagFalse) {
         {L"text.dll", "not an image at all"}, {L"empty.dll", ""}, {L"crafted.dll", crafted}, {L"mz.dll", "MZ"}};
     for (const auto& [name, bytes] : files) {
         ASSERT_TRUE(writeFileBytes(temp.path() + name, bytes));
-        LauncherApp app;
-        app.pairProduct = L"paired.exe";
-        app.jvmLibraryPath = temp.path() + name;
-        checkJvmMachine(app);
-        EXPECT_FALSE(app.runPairProduct) << testing::PrintToString(WText(name));
+        EXPECT_FALSE(pairRunsRuntime(temp.path() + name, L"paired.exe")) << testing::PrintToString(WText(name));
     }
-    LauncherApp app;
-    app.pairProduct = L"paired.exe";
-    app.jvmLibraryPath = temp.path() + L"missing.dll";
-    checkJvmMachine(app);
-    EXPECT_FALSE(app.runPairProduct);
+    EXPECT_FALSE(pairRunsRuntime(temp.path() + L"missing.dll", L"paired.exe"));
 }
 
 // Native DLLs first for one program name, as Windows loads them. Wine takes the override for a
@@ -183,7 +169,7 @@ private:
 
 // A dbghelp.dll planted beside the executable and in the current folder is never run by the machine
 // check; the careless bare-name load in the same set-up proves that the plant would be found.
-TEST(CheckJvmMachine, APlantedDbghelpIsNeverLoaded) {
+TEST(PairRunsRuntime, APlantedDbghelpIsNeverLoaded) {
     TempFolder temp;
     const WText app = temp.path() + L"app\\";
     const WText current = temp.path() + L"current\\";

@@ -3,7 +3,6 @@
 // runtime_probe bare                    loads "dbghelp.dll" by its bare name (the careless way)
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "runtime/runtime_folder.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -20,11 +19,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (mode == L"machine" && argc == 3) {
-        LauncherApp app;
-        app.pairProduct = L"paired.exe";
-        app.jvmLibraryPath = argv[2];
-        checkJvmMachine(app);
-        return app.runPairProduct ? 1 : 0;
+        return pairRunsRuntime(argv[2], L"paired.exe") ? 1 : 0;
     }
     if (mode == L"bare") {
         const HMODULE module = LoadLibraryW(L"dbghelp.dll");
