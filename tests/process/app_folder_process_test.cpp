@@ -152,9 +152,10 @@ TEST_F(AssembledFolder, TheShippedRuntimeBesideTheLauncherRunsMain) {
             EXPECT_TRUE(contains(shown, console ? "\nConsole launcher (console subsystem)"
                                                 : "\nWindowed launcher (GUI subsystem)"))
                 << shown;
-            if (launchers.size() == 2)
-                EXPECT_TRUE(contains(shown, "Pair Product=" + narrow(launchers[exe == launchers[0] ? 1 : 0]) + "\r\n"))
+            if (launchers.size() == 2) {  // the report's lines end as the console's text mode makes them
+                EXPECT_TRUE(contains(shown, "Pair Product=" + narrow(launchers[exe == launchers[0] ? 1 : 0]) + "\r"))
                     << shown;
+            }
         }
         DeleteFileW((folder_.path() + L"record.txt").c_str());
         ASSERT_TRUE(writeFileBytes(folder_.path() + L"script.txt", "main: args\n"));
