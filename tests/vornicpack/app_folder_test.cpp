@@ -356,6 +356,10 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
         EXPECT_EQ(image.subsystem(), kSubsystemConsole);
         const Bytes stub = readFile(root_ / "stubs" / width / "vornicwc.exe");
         EXPECT_TRUE(std::equal(stub.end() - 12, stub.end(), image.bytes().end() - 12));  // the console stub's overlay
+        std::string bare;
+        ASSERT_TRUE(describePackage(stub, nullptr, bare, error)) << error;  // the stub itself says its kind too
+        EXPECT_TRUE(contains(bare, "\nConsole launcher (console subsystem)")) << bare;
+        EXPECT_TRUE(contains(bare, "No packaged settings: a launcher stub")) << bare;
         const std::string report = packagedSettingsOf(root_ / "console/Demo" / exe);
         EXPECT_TRUE(contains(report, "\nConsole launcher (console subsystem)")) << report;
         EXPECT_TRUE(contains(report, std::string("Pair Product=") + partner + "\r\n")) << report;

@@ -260,9 +260,14 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
         return false;
     }
 
-    Text settings;
-    if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
-    text += "\nPackaged settings:\n" + encodeUtf8(settings);
+    // A stub as the build leaves it has none yet; what kind it is is still worth saying.
+    if (!findResource(resources, kTypeRcData, kPassPhraseResource) && !findResource(resources, kTypeRcData, kSettingsResource)) {
+        text += "\nNo packaged settings: a launcher stub, not yet packaged.\n";
+    } else {
+        Text settings;
+        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
+        text += "\nPackaged settings:\n" + encodeUtf8(settings);
+    }
 
     const std::map<unsigned, Text> strings = readStringTables(resources);
     if (!strings.empty()) {
