@@ -7,6 +7,7 @@
 #include "splash/native_splash.h"
 #include "splash/splash_watch.h"
 #include "splash/splash_window.h"
+#include "support/filesystem.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ bool SplashController::start(LauncherApp& app) {
     settings.getValue(L"Display", L"Splash Screen Time Limit", timeLimit);
     closing_ = splashClosingOf(closeOnWindow, timeLimit);
     if (picturePath_.empty()) return true;
+    Text exeFolder;
+    if (getExeFolder(exeFolder)) picturePath_ = splashPicturePath(picturePath_, exeFolder, fileExists);
 
     const Text library = NativeSplash::locate(app.jvmLibraryPath);
     if (prefersNativeSplash(nativeSetting_) && !library.empty() &&

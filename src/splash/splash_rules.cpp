@@ -1,5 +1,7 @@
 #include "splash/splash_rules.h"
 
+#include "support/path.h"
+
 namespace {
 
 constexpr std::uint32_t kLongestLimitMs = 24u * 60u * 60u * 1000u;
@@ -28,6 +30,13 @@ SplashClosing splashClosingOf(const Text& onWindowSetting, const Text& timeLimit
     }
     closing.timeLimitMs = static_cast<std::uint32_t>(value);
     return closing;
+}
+
+Text splashPicturePath(const Text& setting, const Text& exeFolder, const std::function<bool(const Text&)>& exists) {
+    const bool folderRelative = !setting.empty() && !isAbsolutePath(setting) && setting[0] != L'\\' && setting[0] != L'/';
+    if (!folderRelative || exeFolder.empty() || exists(setting)) return setting;
+    const Text beside = ensureTrailingBackslash(exeFolder) + setting;
+    return exists(beside) ? beside : setting;
 }
 
 Text nativeSplashCandidate(const Text& jvmLibraryPath) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "support/text.h"
 
@@ -35,6 +36,13 @@ struct SplashClosing {
 // milliseconds, digits only, blanks around them allowed). A limit that is not a number, or is 0,
 // means none; limits beyond a day are held at a day.
 SplashClosing splashClosingOf(const Text& onWindowSetting, const Text& timeLimitSetting);
+
+// The picture file a "Splash Screen" setting names. A relative path is looked for in the current
+// folder first, where earlier launchers looked and existing installations keep it, then in the
+// executable's folder (`exeFolder`), where an application folder ships it whatever folder a
+// shortcut starts it in. `exists` says whether a file is there (a relative path is taken from the
+// current folder). An absolute or rooted path, or one found in neither place, stays as written.
+Text splashPicturePath(const Text& setting, const Text& exeFolder, const std::function<bool(const Text&)>& exists);
 
 // "splashscreen.dll" in the folder two components above the runtime's jvm.dll
 // (C:\rt\bin\server\jvm.dll gives C:\rt\bin\splashscreen.dll); empty when nothing is left.

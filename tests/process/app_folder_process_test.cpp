@@ -1,7 +1,8 @@
 // Application folders assembled by vornicpack.exe from a project file, then moved elsewhere as an
 // installer would, and started with the current folder somewhere else again: the shipped stand-in
 // runtime is found beside the launcher and main is reached; with both launchers and only a 32-bit
-// runtime registered, the x64 launcher hands over to the one its relative "Pair Product" names.
+// runtime registered, the x64 launcher hands over to the one its relative "Pair Product" names. A
+// project with Console=Yes gives console launchers, and "vornicpack --show" says so.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -59,8 +60,9 @@ protected:
     WText app() const { return folder_.path() + L"installed\\Demo\\"; }
 
     // Writes the project, assembles it into built\Demo from another current folder, then moves the
-    // folder to installed\Demo.
+    // folder to installed\Demo (in place of an earlier one).
     void assemble(const std::string& package, const std::string& settings) {
+        removeTree(app());
         const std::string project = "[Package]\r\nName=Demo\r\nJars=app8.jar\r\n" + package +
                                     "\r\n[Product Information]\r\nProduct Name=Demo\r\n"
                                     "[Java Runtime Environment]\r\nMain Class=demo.Main\r\n" +
@@ -89,33 +91,88 @@ protected:
     TempFolder folder_;
 };
 
+// The PE optional header's Subsystem field of `exe`: 2 windowed, 3 console; 0 when unreadable.
+WORD subsystemOf(const WText& exe) {
+    std::string bytes;
+    if (!readFileBytes(exe, bytes) || bytes.size() < 0x40) return 0;
+    const auto at = [&](std::size_t offset) { return static_cast<unsigned char>(bytes[offset]); };
+    const std::size_t nt = at(0x3C) | at(0x3D) << 8 | at(0x3E) << 16 | static_cast<std::size_t>(at(0x3F)) << 24;
+    const std::size_t field = nt + 24 + 68;
+    return field + 2 <= bytes.size() ? static_cast<WORD>(at(field) | at(field + 1) << 8) : 0;
+}
+
+// What "vornicpack.exe --show `exe`" prints; its standard output and error go to `file`.
+std::string shownBy(const WText& exe, const WText& file) {
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    UniqueFile output(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) return "cannot create " + narrow(file);
+    const WText packer = besideThisProgram(L"vornicpack.exe");
+    WText line = L"\"" + packer + L"\" --show \"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(packer.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        return "cannot start " + narrow(packer);
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    if (WaitForSingleObject(info.hProcess, kTimeout) != WAIT_OBJECT_0) {
+        TerminateProcess(info.hProcess, 1);
+        return "vornicpack --show did not end";
+    }
+    output.reset();
+    return readText(file);
+}
+
 TEST_F(AssembledFolder, TheShippedRuntimeBesideTheLauncherRunsMain) {
     // The x64 folder ships both launchers with their runtimes; the 32-bit prefix of the x86 tests runs
-    // a lone x86 launcher.
+    // a lone x86 launcher. Once windowed, once console launchers, made from their own stubs.
     std::string package;
 #ifdef WIDE_STANDIN_OTHER_WIDTH
     package = "Launchers=x64, x86\r\nRuntime x64=" + narrow(kStandin) +
               "\r\nRuntime x86=" + narrow(WIDE_STANDIN_OTHER_WIDTH) + "\r\n";
+    const std::vector<WText> launchers = {L"Demo.exe", L"Demo-x86.exe"};
 #else
     package = std::string("Launchers=") + (k64 ? "x64" : "x86") + "\r\nRuntime " + (k64 ? "x64" : "x86") + "=" +
               narrow(kStandin) + "\r\n";
+    const std::vector<WText> launchers = {L"Demo.exe"};
 #endif
-    assemble(package, "");
-    if (HasFatalFailure()) return;
-    ASSERT_TRUE(writeFileBytes(folder_.path() + L"script.txt", "main: args\n"));
-    const Launch launch = start(L"Demo.exe");
-    ASSERT_TRUE(launch.finished);
-    EXPECT_EQ(launch.exitCode, 0u);
-    EXPECT_TRUE(launch.windows.empty());
-    const std::string record = readText(folder_.path() + L"record.txt");
-    EXPECT_TRUE(contains(record, "main-class: demo/Main\n")) << record;
-    EXPECT_TRUE(contains(record, "call: main\narg: first\n")) << record;
-    EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(app()) + (k64 ? "jre64" : "jre") + "\n")) << record;
-    EXPECT_TRUE(contains(record, "option: -Djava.class.path=" + narrow(app()) + "lib\\app8.jar")) << record;
+    for (const bool console : {false, true}) {
+        SCOPED_TRACE(console ? "console launchers" : "windowed launchers");
+        assemble(package + (console ? "Console=Yes\r\n" : ""), "");
+        if (HasFatalFailure()) return;
+        for (const WText& exe : launchers) {
+            SCOPED_TRACE(narrow(exe));
+            EXPECT_EQ(subsystemOf(app() + exe), console ? IMAGE_SUBSYSTEM_WINDOWS_CUI : IMAGE_SUBSYSTEM_WINDOWS_GUI);
+            const std::string shown = shownBy(app() + exe, folder_.path() + L"shown.txt");
+            EXPECT_TRUE(contains(shown, console ? "\nConsole launcher (console subsystem)"
+                                                : "\nWindowed launcher (GUI subsystem)"))
+                << shown;
+            if (launchers.size() == 2) {  // the report's lines end as the console's text mode makes them
+                EXPECT_TRUE(contains(shown, "Pair Product=" + narrow(launchers[exe == launchers[0] ? 1 : 0]) + "\r"))
+                    << shown;
+            }
+        }
+        DeleteFileW((folder_.path() + L"record.txt").c_str());
+        ASSERT_TRUE(writeFileBytes(folder_.path() + L"script.txt", "main: args\n"));
+        const Launch launch = start(L"Demo.exe");
+        ASSERT_TRUE(launch.finished);
+        EXPECT_EQ(launch.exitCode, 0u);
+        EXPECT_TRUE(launch.windows.empty());
+        const std::string record = readText(folder_.path() + L"record.txt");
+        EXPECT_TRUE(contains(record, "main-class: demo/Main\n")) << record;
+        EXPECT_TRUE(contains(record, "call: main\narg: first\n")) << record;
+        EXPECT_TRUE(contains(record, "env VORNIC_JVM_HOME: " + narrow(app()) + (k64 ? "jre64" : "jre") + "\n")) << record;
+        EXPECT_TRUE(contains(record, "option: -Djava.class.path=" + narrow(app()) + "lib\\app8.jar")) << record;
 #ifdef WIDE_STANDIN_OTHER_WIDTH
-    const std::string x86Runtime = readText(app() + L"jre\\bin\\server\\jvm.dll");
-    EXPECT_EQ(x86Runtime, readText(WText(WIDE_STANDIN_OTHER_WIDTH) + L"bin\\server\\jvm.dll"));
+        const std::string x86Runtime = readText(app() + L"jre\\bin\\server\\jvm.dll");
+        EXPECT_EQ(x86Runtime, readText(WText(WIDE_STANDIN_OTHER_WIDTH) + L"bin\\server\\jvm.dll"));
 #endif
+    }
 }
 
 TEST_F(AssembledFolder, WithOnlyA32BitRuntimeRegisteredTheX64LauncherHandsOverToItsPair) {

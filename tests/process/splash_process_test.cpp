@@ -126,15 +126,20 @@ COLORREF screenPixel(int x, int y) {
 }
 
 TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
+    // The relative picture lies beside the executable; the second launch starts in another folder, as
+    // a shortcut may, and still shows it.
     const struct {
         const wchar_t* shadow;
         bool expectShadow;
-    } cases[] = {{L"true", true}, {L"True", false}};
+        bool elsewhere;
+    } cases[] = {{L"true", true, false}, {L"True", false, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(utf8Of(c.shadow));
+        SCOPED_TRACE(utf8Of(c.shadow) + (c.elsewhere ? " from another folder" : ""));
         const SplashApp app({L"Splash Screen=splash.png\r\nSplash Screen Shadow=" + WText(c.shadow) + L"\r\n",
                              "main: sleep " + std::to_string(3000 * VORNIC_TIME_FACTOR) + "\n"});
-        ChildProcess child = app.start();
+        const WText elsewhere = app.folder() + L"elsewhere\\";
+        ASSERT_TRUE(makeFolders(elsewhere));
+        ChildProcess child = app.start(L"", {}, c.elsewhere ? elsewhere : L"");
         const HWND splash = waitForSplash(child.id());
         ASSERT_TRUE(splash);
         RECT rect{};
@@ -211,12 +216,13 @@ TEST(Splash, RuntimeLibraryIsUsedOnlyWhenPreferredAndClosedOnce) {
         const wchar_t* jvmFolder;
         const wchar_t* createResult;  // the runtime fails to start: the run closes the library
         bool expectNative;
+        bool elsewhere = false;  // started in another folder: the library gets the picture beside the launcher
     } cases[] = {
         {L"Yes", L"server", nullptr, true}, {L"yes", L"client", nullptr, true}, {L"YES", L"server", L"-1", true},
-        {L"no", L"server", nullptr, false},  {L"", L"server", nullptr, false},
+        {L"no", L"server", nullptr, false},  {L"", L"server", nullptr, false}, {L"Yes", L"server", nullptr, true, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(utf8Of(c.preference) + " " + utf8Of(c.jvmFolder));
+        SCOPED_TRACE(utf8Of(c.preference) + " " + utf8Of(c.jvmFolder) + (c.elsewhere ? " from another folder" : ""));
         SplashApp::Options options{L"Splash Screen=splash.png\r\nPreffer Native Splash Screen=" + WText(c.preference) + L"\r\n",
                                    "main: sleep 600\n"};
         options.jvmFolder = c.jvmFolder;
@@ -224,7 +230,9 @@ TEST(Splash, RuntimeLibraryIsUsedOnlyWhenPreferredAndClosedOnce) {
         const SplashApp app(options);
         std::vector<WText> environment;
         if (c.createResult) environment.push_back(WText(L"VORNIC_STANDIN_CREATE_RESULT=") + c.createResult);
-        ChildProcess child = app.start(L"", environment);
+        const WText elsewhere = app.folder() + L"elsewhere\\";
+        ASSERT_TRUE(makeFolders(elsewhere));
+        ChildProcess child = app.start(L"", environment, c.elsewhere ? elsewhere : L"");
         const HWND box = c.createResult ? waitForWindow(child.id(), isMessageBox, 10000 * VORNIC_TIME_FACTOR) : nullptr;
         if (box) pressButton(box, IDOK);
         DWORD code = 99;
@@ -237,7 +245,8 @@ TEST(Splash, RuntimeLibraryIsUsedOnlyWhenPreferredAndClosedOnce) {
             EXPECT_FALSE(contains(record, "splash-init")) << record;
             continue;
         }
-        const std::string picture = "splash.png";  // as the setting has it: relative to the current folder
+        // As the setting has it when the current folder holds it, else the one beside the launcher.
+        const std::string picture = c.elsewhere ? utf8Of(app.folder()) + "splash.png" : "splash.png";
         EXPECT_TRUE(contains(record, "splash-init\nsplash-load-file: " + picture + "\nsplash-file-opens: yes\n"
                                      "splash-set-file-jar-name: " + picture + " | \n")) << record;
         EXPECT_LT(record.find("splash-init"), record.find("create-vm")) << record;

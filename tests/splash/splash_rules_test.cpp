@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "splash/splash_rules.h"
 
 namespace {
@@ -58,6 +61,40 @@ TEST(SplashRules, ClosingSettingsDefaultToStayingUntilTheEnd) {
         const SplashClosing closing = splashClosingOf(c.onWindow, c.limit);
         EXPECT_EQ(closing.onFirstWindow, c.expectOnWindow) << testing::PrintToString(std::wstring(c.limit));
         EXPECT_EQ(closing.timeLimitMs, c.expectLimit) << testing::PrintToString(std::wstring(c.limit));
+    }
+}
+
+TEST(SplashRules, ARelativePictureIsTakenFromTheCurrentFolderElseFromBesideTheExecutable) {
+    // The current folder is C:\Work; the executable lies in C:\App. `files` are the paths that exist,
+    // as the system would find them (relative ones in the current folder).
+    const struct {
+        const wchar_t* setting;
+        std::vector<Text> files;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"splash.png", {L"splash.png", L"C:\\App\\splash.png"}, L"splash.png"},  // the current folder first
+        {L"splash.png", {L"C:\\App\\splash.png"}, L"C:\\App\\splash.png"},   // a shortcut's other folder
+        {L"art\\splash.png", {L"C:\\App\\art\\splash.png"}, L"C:\\App\\art\\splash.png"},
+        {L"..\\splash.png", {L"C:\\App\\..\\splash.png"}, L"C:\\App\\..\\splash.png"},
+        {L"splash.png", {}, L"splash.png"},  // nowhere: as written, and no splash shows
+        {L"D:\\art\\splash.png", {L"C:\\App\\D:\\art\\splash.png"}, L"D:\\art\\splash.png"},  // absolute
+        {L"\\\\server\\art\\splash.png", {}, L"\\\\server\\art\\splash.png"},
+        {L"\\art\\splash.png", {L"C:\\App\\\\art\\splash.png"}, L"\\art\\splash.png"},  // rooted on the current drive
+        {L"", {L"C:\\App\\"}, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.setting)));
+        std::vector<Text> asked;
+        const auto exists = [&](const Text& path) {
+            asked.push_back(path);
+            return std::find(c.files.begin(), c.files.end(), path) != c.files.end();
+        };
+        EXPECT_EQ(splashPicturePath(c.setting, L"C:\\App\\", exists), std::wstring(c.expected));
+        // Without the executable's folder only the setting itself is left.
+        EXPECT_EQ(splashPicturePath(c.setting, L"", exists), std::wstring(c.setting));
+        if (!asked.empty()) {
+            EXPECT_EQ(asked.front(), std::wstring(c.setting));  // never the other order
+        }
     }
 }
 

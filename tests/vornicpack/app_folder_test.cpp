@@ -3,11 +3,14 @@
 // images of each width.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <random>
+#include <tuple>
 
 #include "app_folder.h"
 #include "packager.h"
+#include "pe_image.h"
 #include "platform.h"
 #include "synthetic_pe.h"
 #include "zip_archive.h"
@@ -66,10 +69,9 @@ protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / ("vornicpack-project-" + std::to_string(std::random_device()()));
         fs::create_directories(root_);
-        writeFile(root_ / "stubs/x64/vornicw.exe", testpe::syntheticPe({}));
-        testpe::SyntheticOptions x86;
-        x86.is64 = false;
-        writeFile(root_ / "stubs/x86/vornicw.exe", testpe::syntheticPe(x86));
+        for (const bool is64 : {true, false})
+            for (const std::uint16_t subsystem : {kSubsystemWindows, kSubsystemConsole})
+                writeStub(is64, subsystem, subsystem);
         for (const char* jar : {"app8.jar", "app17.jar", "plain.jar"})
             fs::copy_file(fs::path(TEST_JARS) / jar, root_ / jar);
         makeRuntime("rt64", true, "17.0.2");
@@ -77,6 +79,16 @@ protected:
         makeRuntime("rtclient", true, "1.8.0_392", "client");
     }
     void TearDown() override { fs::remove_all(root_); }
+
+    // The stub of `kind` (its file name) for one width, with the subsystem `subsystem` in its header.
+    void writeStub(bool is64, std::uint16_t kind, std::uint16_t subsystem) {
+        testpe::SyntheticOptions options;
+        options.is64 = is64;
+        options.subsystem = subsystem;
+        options.overlay = kind == kSubsystemConsole ? "CONSOLE-STUB" : "WINDOWED-STUB";
+        writeFile(root_ / "stubs" / (is64 ? "x64" : "x86") / (kind == kSubsystemConsole ? "vornicwc.exe" : "vornicw.exe"),
+                  testpe::syntheticPe(options));
+    }
 
     void makeRuntime(const std::string& name, bool is64, const std::string& version, const char* vm = "server") {
         testpe::SyntheticOptions options;
@@ -90,7 +102,9 @@ protected:
     // Writes the project (the [Package] section first, then the settings) and builds it.
     bool build(const std::string& package, const std::string& settings, std::string& error,
                const fs::path& out = fs::path(), long long epoch = -1, const fs::path& zip = fs::path()) {
-        writeFile(root_ / "app.vornic", "[Package]\nName=Demo\n" + package + "\n" + settings);
+        // A package that names itself keeps its own Name (first, on line 2).
+        const std::string name = package.rfind("Name=", 0) == 0 ? "" : "Name=Demo\n";
+        writeFile(root_ / "app.vornic", "[Package]\n" + name + package + "\n" + settings);
         BuildRequest request;
         request.project = root_ / "app.vornic";
         request.stubs = root_ / "stubs";
@@ -198,9 +212,32 @@ TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
          java8,
          "[Application]\nPair Product=x.exe\n",
          {"with both launchers the packer sets \"Pair Product\" itself"}},
+        {"Console given a word that is no flag",
+         "Jars=app8.jar\nConsole=true",
+         java8,
+         "",
+         {"line 4: Console must be Yes (console launchers, vornicwc.exe) or No (windowed, vornicw.exe), not \"true\""}},
+        {"a windowed stub where the console one belongs (the x64 one is right)",
+         "Launchers=x64, x86\nConsole=Yes\nJars=app8.jar",
+         java8,
+         "",
+         {"stubs/x86/vornicwc.exe: it is not the x86 console launcher stub (its subsystem is windowed (GUI), not "
+          "console): put vornicwc.exe from the launcher's build there"}},
+        {"a Name that is a device name",
+         "Name=Con.App\nJars=app8.jar",
+         java8,
+         "",
+         {"app.vornic: line 2: Name \"Con.App\" is a device name that Windows reserves",
+          "choose a Name that Windows can use as a file name"}},
+        {"a Name that ends with a blank (quoted, as the settings keep blanks)",
+         "Name=\"Demo \"\nJars=app8.jar",
+         java8,
+         "",
+         {"line 2: Name \"Demo \" ends with a dot or a space, which Windows drops from file names"}},
     };
     // A previous output that every refusal must leave as it was.
     writeFile(root_ / "out/Demo/previous.txt", std::string("previous"));
+    writeStub(false, kSubsystemConsole, kSubsystemWindows);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string settings = product + "[Java Runtime Environment]\n" + c.runtime + c.more;
@@ -212,6 +249,40 @@ TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
         EXPECT_FALSE(fs::exists(root_ / "out/Demo.vornicpack-new"));
     }
     EXPECT_EQ(filesOf(root_ / "out/Demo").at("previous.txt"), Bytes({'p', 'r', 'e', 'v', 'i', 'o', 'u', 's'}));
+}
+
+TEST(LauncherName, OnlyNamesWindowsCanCreateAsFilesPass) {
+    const struct {
+        const wchar_t* name;
+        const char* problem;  // the start of what is wrong; empty: accepted
+    } cases[] = {
+        {L"Demo", ""},
+        {L"My App 2.1", ""},
+        {L"\x0434\x0435\x043C\x043E", ""},  // any letters
+        {L"CONSOLE", ""},                   // a device name only when whole
+        {L"COM10", ""},
+        {L"COM0", ""},
+        {L"LPT", ""},
+        {L".hidden", ""},
+        {L"con", "is a device name"},
+        {L"NUL", "is a device name"},
+        {L"aux.app", "is a device name"},   // also before an extension
+        {L"Prn .txt", "is a device name"},  // and before the blanks Windows drops
+        {L"com1", "is a device name"},
+        {L"LPT9.tar.gz", "is a device name"},
+        {L"Demo.", "ends with a dot or a space"},
+        {L"Demo ", "ends with a dot or a space"},
+        {L"a/b", "holds \"/\""},
+        {L"a:b", "holds \":\""},
+        {L"tab\there", "holds the control character U+0009"},
+        {L"del\x7F", "holds the control character U+007F"},
+        {L"", "is empty"},
+    };
+    for (const auto& c : cases) {
+        const std::string problem = launcherNameProblem(c.name);
+        EXPECT_EQ(problem.substr(0, std::strlen(c.problem)), c.problem) << testing::PrintToString(std::wstring(c.name));
+        EXPECT_EQ(problem.empty(), *c.problem == '\0') << problem;
+    }
 }
 
 TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
@@ -253,6 +324,8 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     EXPECT_TRUE(contains(x64, "Pair Product=Demo-x86.exe\r\n")) << x64;
     EXPECT_TRUE(contains(x86, "PE32 (x86)")) << x86;
     EXPECT_TRUE(contains(x86, "Pair Product=Demo.exe\r\n")) << x86;
+    for (const std::string* report : {&x64, &x86})
+        EXPECT_TRUE(contains(*report, "\nWindowed launcher (GUI subsystem)")) << *report;
 
     // The zip holds the same files under the folder's name, and its folders.
     Bytes archive = readFile(root_ / "out/Demo.zip");
@@ -270,6 +343,27 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     }
     EXPECT_NE(zip.find("Demo/jre64/bin/server/"), nullptr);
     EXPECT_EQ(entries.size(), files.size() + 8u);  // Demo/, jre/, jre/bin/, jre/bin/server/, the same for jre64, lib/
+
+    // Console=Yes: the same folder, but each launcher made from its width's console stub, still paired.
+    ASSERT_TRUE(build("Launchers=x86, x64\nConsole=yes\nJars=app*.jar", "[Product Information]\nProduct Name=Demo\n",
+                      error, root_ / "console/Demo"))
+        << error;
+    for (const auto& [exe, width, partner] : {std::tuple{"Demo.exe", "x64", "Demo-x86.exe"},
+                                              std::tuple{"Demo-x86.exe", "x86", "Demo.exe"}}) {
+        SCOPED_TRACE(exe);
+        PeImage image;
+        ASSERT_TRUE(image.parse(readFile(root_ / "console/Demo" / exe), error)) << error;
+        EXPECT_EQ(image.subsystem(), kSubsystemConsole);
+        const Bytes stub = readFile(root_ / "stubs" / width / "vornicwc.exe");
+        EXPECT_TRUE(std::equal(stub.end() - 12, stub.end(), image.bytes().end() - 12));  // the console stub's overlay
+        std::string bare;
+        ASSERT_TRUE(describePackage(stub, nullptr, bare, error)) << error;  // the stub itself says its kind too
+        EXPECT_TRUE(contains(bare, "\nConsole launcher (console subsystem)")) << bare;
+        EXPECT_TRUE(contains(bare, "No packaged settings: a launcher stub")) << bare;
+        const std::string report = packagedSettingsOf(root_ / "console/Demo" / exe);
+        EXPECT_TRUE(contains(report, "\nConsole launcher (console subsystem)")) << report;
+        EXPECT_TRUE(contains(report, std::string("Pair Product=") + partner + "\r\n")) << report;
+    }
 }
 
 TEST_F(AppFolder, AClassFolderAndASplashPictureAreCopiedIn) {

@@ -21,6 +21,7 @@ struct SyntheticOptions {
     Layout layout = Layout::ResourcesThenRelocations;
     std::string overlay = "OVERLAY-BYTES";
     bool signedImage = false;
+    std::uint16_t subsystem = 2;  // 2 windowed, 3 console
 };
 
 inline void put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
@@ -72,7 +73,7 @@ inline std::vector<std::uint8_t> syntheticPe(const SyntheticOptions& options) {
     put32(b, opt + 36, 0x200);
     put32(b, opt + 56, 0x4000);
     put32(b, opt + 60, 0x400);
-    put16(b, opt + 68, 2);
+    put16(b, opt + 68, options.subsystem);
     put32(b, opt + (is64 ? 108 : 92), 16);
     const std::size_t dirs = opt + (is64 ? 112 : 96);
     for (std::size_t i = 0; i < specs.size(); ++i) {

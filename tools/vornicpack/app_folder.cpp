@@ -185,6 +185,12 @@ bool commit(const fs::path& built, const fs::path& target, const fs::path& built
     return true;
 }
 
+std::string subsystemName(std::uint16_t subsystem) {
+    if (subsystem == kSubsystemWindows) return "windowed (GUI)";
+    if (subsystem == kSubsystemConsole) return "console";
+    return std::to_string(subsystem);
+}
+
 // One build: each step checks or plans a part of the folder and says false with `error` set; only
 // the last one writes.
 class ApplicationBuild {
@@ -202,20 +208,32 @@ public:
     }
 
 private:
+    fs::path stubPath(Width width) const { return request.stubs / widthName(width) / stubFileName(package); }
+
     bool readStubs() {
-        // The stubs, each of its own width.
+        // The stubs, each of its own width and of the kind Console asks for: a windowed stub given
+        // as the console one would ship launchers that lose the program's output and exit code.
+        const std::string stubName = stubFileName(package);
+        const char* kind = package.console ? "console" : "windowed";
         for (const Width width : package.widths) {
-            const fs::path stub = request.stubs / widthName(width) / "vornicw.exe";
+            const fs::path stub = stubPath(width);
             PeImage image;
             std::string problem;
             Bytes& bytes = stubs[static_cast<int>(width)];
             if (!readWholeFile(stub, bytes, error)) {
-                error += ": give the folder that holds x64/vornicw.exe and x86/vornicw.exe with --stubs";
+                error += ": give the folder that holds x64/" + stubName + " and x86/" + stubName + " with --stubs";
                 return false;
             }
             if (!image.parse(bytes, problem) || image.machine() != (width == Width::X64 ? 0x8664 : 0x014C)) {
-                error = displayPath(stub) + ": it is not the " + widthName(width) + " launcher stub" +
+                error = displayPath(stub) + ": it is not the " + widthName(width) + " " + kind + " launcher stub" +
                         (problem.empty() ? "" : " (" + problem + ")");
+                return false;
+            }
+            const std::uint16_t wanted = package.console ? kSubsystemConsole : kSubsystemWindows;
+            if (image.subsystem() != wanted) {
+                error = displayPath(stub) + ": it is not the " + widthName(width) + " " + kind +
+                        " launcher stub (its subsystem is " + subsystemName(image.subsystem()) + ", not " +
+                        subsystemName(wanted) + "): put " + stubName + " from the launcher's build there";
                 return false;
             }
         }
@@ -396,7 +414,7 @@ private:
             PackageOutput out;
             if (!buildPackage(in, out, error)) {
                 const std::pair<const char*, fs::path> sources[] = {
-                    {"stub: ", request.stubs / widthName(width) / "vornicw.exe"},
+                    {"stub: ", stubPath(width)},
                     {"settings: ", request.project},
                     {"strings: ", package.strings},
                     {"icon: ", package.icon},

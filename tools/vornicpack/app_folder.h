@@ -15,7 +15,7 @@
 
 struct BuildRequest {
     std::filesystem::path project;
-    std::filesystem::path stubs;         // holds x64/vornicw.exe and x86/vornicw.exe
+    std::filesystem::path stubs;         // holds x64/ and x86/, each with vornicw.exe and vornicwc.exe
     std::filesystem::path outputFolder;  // empty: the project's Output Folder
     std::filesystem::path zip;           // empty: the project's Zip, if any
     std::vector<Width> launchers;        // empty: the project's Launchers

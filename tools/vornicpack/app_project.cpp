@@ -1,6 +1,7 @@
 #include "app_project.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform.h"
 #include "text_codec.h"
@@ -55,6 +56,33 @@ bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vec
 }  // namespace
 
 const char* widthName(Width width) { return width == Width::X64 ? "x64" : "x86"; }
+
+const char* stubFileName(const ProjectPackage& package) { return package.console ? "vornicwc.exe" : "vornicw.exe"; }
+
+std::string launcherNameProblem(const Text& name) {
+    if (name.empty()) return "is empty";
+    for (const wchar_t unit : name) {
+        if (unit < 0x20 || unit == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(unit));
+            return std::string("holds the control character ") + code + ", which no file name may hold";
+        }
+        if (Text(L"\\/:*?\"<>|").find(unit) != Text::npos)
+            return "holds \"" + encodeUtf8(Text(1, unit)) + "\", which no file name may hold";
+    }
+    // Windows drops them when it creates the file, so the launcher would not have the name its
+    // partner's "Pair Product" and its INI file are made for.
+    if (name.back() == L'.' || name.back() == L' ') return "ends with a dot or a space, which Windows drops from file names";
+    // The device names stay devices with any extension ("con.app.exe") and before trailing blanks.
+    Text stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    bool reserved = false;
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"}) reserved = reserved || equalsNoCase(stem, device);
+    if (stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9')
+        reserved = reserved || equalsNoCase(stem.substr(0, 3), L"COM") || equalsNoCase(stem.substr(0, 3), L"LPT");
+    if (reserved) return "is a device name that Windows reserves (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
+    return std::string();
+}
 
 const wchar_t* runtimeFolderName(Width width) { return width == Width::X64 ? L"jre64" : L"jre"; }
 
@@ -120,6 +148,7 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         return base / pathFromText(normal);
     };
     Text launchers = L"x64";
+    std::size_t nameLine = 0;
     std::vector<const IniPair*> seen;
     for (const IniPair& pair : package->pairs) {
         const std::string at = where + "line " + std::to_string(pair.line) + ": ";
@@ -131,9 +160,21 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         seen.push_back(&pair);
         const Text value = profileValue(pair.value);
         const Text& key = pair.key;
-        if (equalsNoCase(key, L"Name")) out.name = value;
-        else if (equalsNoCase(key, L"Launchers")) launchers = value;
-        else if (equalsNoCase(key, L"Jars")) {
+        if (equalsNoCase(key, L"Name")) {
+            out.name = value;
+            nameLine = pair.line;
+        } else if (equalsNoCase(key, L"Launchers")) launchers = value;
+        else if (equalsNoCase(key, L"Console")) {
+            // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that
+            // would otherwise ship the wrong kind of launcher without a word.
+            if (equalsNoCase(value, L"yes") || equalsNoCase(value, L"no") || value.empty()) {
+                out.console = equalsNoCase(value, L"yes");
+            } else {
+                error = at + "Console must be Yes (console launchers, vornicwc.exe) or No (windowed, vornicw.exe), not \"" +
+                        encodeUtf8(value) + "\"";
+                return false;
+            }
+        } else if (equalsNoCase(key, L"Jars")) {
             for (const Text& entry : splitText(value, L";")) {
                 const Text trimmed = trimText(entry);
                 if (trimmed.empty()) continue;
@@ -164,7 +205,7 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         else if (equalsNoCase(key, L"Download Page")) out.downloadPage = value;
         else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
-                    "\" (known: Name, Launchers, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
+                    "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
                     "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip)";
             return false;
         }
@@ -179,8 +220,12 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         return false;
     }
     if (out.name.empty()) out.name = textOfPath(file.stem());
-    if (out.name.find_first_of(L"\\/:*?\"<>|") != Text::npos) {
-        error = at + "Name \"" + encodeUtf8(out.name) + "\" cannot be a file name";
+    if (const std::string problem = launcherNameProblem(out.name); !problem.empty()) {
+        Text shown = out.name;  // the message stays one line
+        for (wchar_t& unit : shown)
+            if (unit < 0x20 || unit == 0x7F) unit = L'?';
+        error = (nameLine ? where + "line " + std::to_string(nameLine) + ": " : at) + "Name \"" + encodeUtf8(shown) +
+                "\" " + problem + ": choose a Name that Windows can use as a file name";
         return false;
     }
     if (out.outputFolder.empty()) out.outputFolder = base / pathFromText(out.name);

@@ -21,6 +21,7 @@ const char* widthName(Width width);  // "x64", "x86"
 struct ProjectPackage {
     Text name;                  // the launcher's file name without ".exe"
     std::vector<Width> widths;  // x64 first when both
+    bool console = false;       // the console stub vornicwc.exe instead of the windowed vornicw.exe
     std::vector<std::filesystem::path> inputs;
     Text jarFolder = L"lib";            // where the inputs go, relative to the application folder
     std::filesystem::path runtimes[2];  // by Width; empty: none shipped
@@ -45,6 +46,13 @@ bool parseWidths(const Text& text, std::vector<Width>& widths);
 // The launcher's file name for `width`: "<name>.exe" for x64 and for a lone x86, "<name>-x86.exe"
 // for x86 beside x64. Distinct names keep the two launchers' INI files and per-user files apart.
 Text launcherFileName(const ProjectPackage& package, Width width);
+
+// The stub the launchers are made from: "vornicwc.exe" for console launchers, else "vornicw.exe".
+const char* stubFileName(const ProjectPackage& package);
+
+// Why Windows cannot create a file named `name` + ".exe" (a reserved device name, a trailing dot or
+// space, a character no file name may hold); empty when it can.
+std::string launcherNameProblem(const Text& name);
 
 // The private runtime folder the launcher of `width` looks for beside itself.
 const wchar_t* runtimeFolderName(Width width);

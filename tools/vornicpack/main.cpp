@@ -20,7 +20,8 @@ const char* const kUsage =
     "  vornicpack --help\n"
     "\n"
     "Packaging writes OUT.exe (the stub with the application's resources) and OUT.ini beside it.\n"
-    "  --stub FILE           the launcher stub (x64 or x86), or an already packaged copy to repackage\n"
+    "  --stub FILE           the launcher stub (x64 or x86; vornicw.exe windowed, vornicwc.exe\n"
+    "                        console), or an already packaged copy to repackage\n"
     "  --settings FILE       the application's settings: one INI text, UTF-8 or UTF-16 with BOM\n"
     "  --out FILE            the packaged executable to write; its INI file gets the same name with .ini\n"
     "  --strings FILE        replacement message texts: section [Strings], keys are message ids\n"
@@ -33,15 +34,17 @@ const char* const kUsage =
     "\n"
     "build checks a project file (the settings plus a [Package] section) and writes the application\n"
     "folder it describes, and a zip of it with --zip or Zip=. Paths in the project are relative to it.\n"
-    "  --stubs DIR           the folder holding x64/vornicw.exe and x86/vornicw.exe (default: this\n"
-    "                        program's folder)\n"
+    "Console=Yes in [Package] makes console launchers from vornicwc.exe instead of vornicw.exe.\n"
+    "  --stubs DIR           the folder holding x64/ and x86/ with vornicw.exe and vornicwc.exe\n"
+    "                        (default: this program's folder)\n"
     "  --out DIR             the application folder (default: Output Folder of [Package])\n"
     "  --zip FILE            also write the folder as a zip (default: Zip of [Package], if given)\n"
     "  --launchers LIST      the launchers to build instead of Launchers of [Package]\n"
     "The zip's timestamps are SOURCE_DATE_EPOCH when set, else 1980-01-01.\n"
     "\n"
-    "--show prints what a packaged launcher will read: its resources, the INI file beside it\n"
-    "(or --ini FILE), the deciphered settings and its messages.\n";
+    "--show prints what a packaged launcher will read: whether it is a windowed or a console\n"
+    "launcher, its resources, the INI file beside it (or --ini FILE), the deciphered settings and\n"
+    "its messages.\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "vornicpack: %s\n", message.c_str());

@@ -237,6 +237,12 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
                   image.is64() ? "PE32+ (x64)" : "PE32 (x86)", image.sections().size(),
                   image.bytes().size() - image.overlayStart());
     text += line;
+    // What the system makes of it at start: a windowed program gets no console, a console one keeps
+    // the console it was started from (and its standard streams and exit code).
+    const std::uint16_t subsystem = image.subsystem();
+    if (subsystem == kSubsystemWindows) text += "Windowed launcher (GUI subsystem): messages show in boxes\n";
+    else if (subsystem == kSubsystemConsole) text += "Console launcher (console subsystem): messages go to standard error\n";
+    else text += "Subsystem " + std::to_string(subsystem) + ": neither a windowed nor a console launcher\n";
     text += "Resources:\n";
     for (const Resource& resource : resources) {
         std::snprintf(line, sizeof line, "  %-10s %-8s language %-5u %7zu bytes\n", describeType(resource.type).c_str(),
@@ -266,9 +272,14 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
         return false;
     }
 
-    Text settings;
-    if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
-    text += "\nPackaged settings:\n" + encodeUtf8(settings);
+    // A stub as the build leaves it has none yet; what kind it is is still worth saying.
+    if (!findResource(resources, kTypeRcData, kPassPhraseResource) && !findResource(resources, kTypeRcData, kSettingsResource)) {
+        text += "\nNo packaged settings: a launcher stub, not yet packaged.\n";
+    } else {
+        Text settings;
+        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
+        text += "\nPackaged settings:\n" + encodeUtf8(settings);
+    }
 
     const std::map<unsigned, Text> strings = readStringTables(resources);
     if (!strings.empty()) {

@@ -128,6 +128,9 @@ DataDirectory PeImage::directory(int index) const {
 
 std::uint32_t PeImage::checksum() const { return getLe32(bytes_.data(), optionalAt() + 64); }
 
+// At the same place in PE32 and PE32+; parse has seen an optional header long enough to hold it.
+std::uint16_t PeImage::subsystem() const { return getLe16(bytes_.data(), optionalAt() + 68); }
+
 std::uint32_t PeImage::sizeOfImage() const { return getLe32(bytes_.data(), optionalAt() + 56); }
 
 int PeImage::sectionOf(std::uint32_t rva) const {

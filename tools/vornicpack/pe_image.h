@@ -37,6 +37,9 @@ struct DataDirectory {
     std::uint32_t size = 0;
 };
 
+inline constexpr std::uint16_t kSubsystemWindows = 2;
+inline constexpr std::uint16_t kSubsystemConsole = 3;
+
 enum DirectoryIndex { kDirResource = 2, kDirSecurity = 4, kDirBaseReloc = 5 };
 
 class PeImage {
@@ -45,6 +48,9 @@ public:
 
     bool is64() const { return is64_; }
     std::uint16_t machine() const { return machine_; }
+    // The optional header's Subsystem field: kSubsystemWindows for a windowed program,
+    // kSubsystemConsole for a console one.
+    std::uint16_t subsystem() const;
     const std::vector<PeSection>& sections() const { return sections_; }
     DataDirectory directory(int index) const;
     std::uint32_t checksum() const;

@@ -42,6 +42,8 @@ public class PackageMojo extends AbstractMojo {
     // [Package], one to one with the project file's keys.
     @Parameter private String name;
     @Parameter private String launchers;
+    /** Console launchers (vornicwc.exe) for programs run from a console or a script. */
+    @Parameter(defaultValue = "false") private boolean console;
     @Parameter private List<String> jars;
     @Parameter private String jarFolder;
     @Parameter private String icon;
@@ -90,6 +92,7 @@ public class PackageMojo extends AbstractMojo {
         StringBuilder s = new StringBuilder("; Written by vornicw-maven-plugin from the POM and its configuration.\n[Package]\n");
         key(s, "Name", appName());
         key(s, "Launchers", launchers);
+        if (console) key(s, "Console", "Yes");
         List<String> shipped = jars;
         if (shipped == null) {
             shipped = new ArrayList<>();
