@@ -135,8 +135,13 @@ TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
     } cases[] = {{L"true", true, false}, {L"True", false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(utf8Of(c.shadow) + (c.elsewhere ? " from another folder" : ""));
+        // Main runs until the test has looked: a loaded machine may take any time to get there.
+        const WText eventName = L"vornic_splash_test_" + std::to_wstring(GetCurrentProcessId()) +
+                                (c.elsewhere ? L"_elsewhere" : L"_beside");
+        const UniqueHandle mainMayEnd(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+        ASSERT_TRUE(mainMayEnd);
         const SplashApp app({L"Splash Screen=splash.png\r\nSplash Screen Shadow=" + WText(c.shadow) + L"\r\n",
-                             "main: sleep " + std::to_string(3000 * VORNIC_TIME_FACTOR) + "\n"});
+                             "main: wait-event " + utf8Of(eventName) + "\n"});
         const WText elsewhere = app.folder() + L"elsewhere\\";
         ASSERT_TRUE(makeFolders(elsewhere));
         ChildProcess child = app.start(L"", {}, c.elsewhere ? elsewhere : L"");
@@ -162,8 +167,8 @@ TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
         EXPECT_EQ(screenPixel(rect.left + 150, rect.top + 100), kBlue);
         EXPECT_EQ(screenPixel(rect.right - 1, rect.bottom - 1), kBlue);
         // Still there while main runs; gone with the launcher, which ends normally.
-        Sleep(500);
         EXPECT_TRUE(IsWindowVisible(splash));
+        SetEvent(mainMayEnd.get());
         DWORD code = 99;
         ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
         EXPECT_EQ(code, 0u);
