@@ -1,6 +1,6 @@
 // Whole launches of a packaged console launcher (vornicwc.exe) with the stand-in runtime: the Java
-// program's standard streams are the launcher's own (pipes or files), its exit code is the
-// launcher's, a launcher failure is a UTF-8 text on standard error and no window, and a console
+// program's standard streams are the launcher's own (pipes or files, also after a hand-over to its
+// pair), its exit code is the launcher's, a launcher failure is a UTF-8 text on standard error and no window, and a console
 // event reaches the handler the runtime installs.
 #include <gtest/gtest.h>
 
@@ -20,32 +20,64 @@ const WText kStandin = WIDE_STANDIN_RUNTIME;
 const std::map<unsigned, Text> kStrings = {
     {207, L"[207] нужна Java %s"}, {210, L"[210] нет класса 主类缺失"}, {235, L"[235] JRE Path в %s"}};
 
-// A packaged console copy "tool.exe"; `withRuntime`: the stand-in in its private runtime folder.
+// A packaged console copy `name` in `folder`; `withRuntime`: the stand-in in its private runtime folder.
+void packageConsoleCopy(const WText& folder, const WText& name, const Text& runtimeLines, const Text& applicationLines,
+                        bool withRuntime) {
+    const WText exe = folder + name + L".exe";
+    EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicwc.exe").c_str(), exe.c_str(), FALSE));
+    PackagedResources resources;
+    resources.settings(kUpgradeCode, L"second",
+                       L"[Java Runtime Environment]\r\n" + runtimeLines + L"[Application]\r\n" + applicationLines +
+                           L"[Class Path]\r\nClass Path=tool.jar\r\n");
+    resources.strings = kStrings;
+    EXPECT_TRUE(resources.writeInto(exe));
+    EXPECT_TRUE(writeUtf16File(folder + name + L".ini",
+                               L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+    EXPECT_TRUE(writeFileBytes(folder + L"tool.jar", "PK"));
+    if (withRuntime) {
+        const WText runtime = folder + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
+                              (runtime + L"bin\\server\\jvm.dll").c_str(), FALSE));
+    }
+}
+
+// A runtime in `home` whose jvm.dll is marked for the other processor width: the launcher reads the
+// mark and hands the launch to its pair, which never loads this one.
+void placeOtherWidthRuntime(const WText& home) {
+    EXPECT_TRUE(makeFolders(home + L"bin\\server"));
+    EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (home + L"bin\\java.dll").c_str(), FALSE));
+    std::string bytes;
+    EXPECT_TRUE(readFileBytes(kStandin + L"bin\\server\\jvm.dll", bytes));
+    ASSERT_GT(bytes.size(), 0x100u);
+    const auto ntAt = static_cast<size_t>(*reinterpret_cast<const DWORD*>(bytes.data() + 0x3C));
+    const WORD other = sizeof(void*) == 8 ? 0x014C : 0x8664;
+    bytes[ntAt + 4] = static_cast<char>(other & 0xFF);
+    bytes[ntAt + 5] = static_cast<char>(other >> 8);
+    EXPECT_TRUE(writeFileBytes(home + L"bin\\server\\jvm.dll", bytes));
+}
+
+enum class Runtime { Private, None, HandedOver };
+
+// A packaged console copy "tool.exe". With Runtime::HandedOver its only runtime is of the other
+// width, so it hands the launch to its pair "runner.exe", a console copy with a private runtime.
 class ConsoleApp {
 public:
-    ConsoleApp(const Text& mainClassLine, const std::string& script, bool withRuntime = true) {
+    ConsoleApp(const Text& mainClassLine, const std::string& script, Runtime runtime = Runtime::Private) {
         exe_ = folder_.path() + L"tool.exe";
-        EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicwc.exe").c_str(), exe_.c_str(), FALSE));
-        PackagedResources resources;
-        resources.settings(kUpgradeCode, L"second",
-                           L"[Java Runtime Environment]\r\n" + mainClassLine + L"[Class Path]\r\nClass Path=tool.jar\r\n");
-        resources.strings = kStrings;
-        EXPECT_TRUE(resources.writeInto(exe_));
-        EXPECT_TRUE(writeUtf16File(folder_.path() + L"tool.ini",
-                                   L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
-        EXPECT_TRUE(writeFileBytes(folder_.path() + L"tool.jar", "PK"));
-        if (withRuntime) {
-            const WText runtime = folder_.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
-            EXPECT_TRUE(makeFolders(runtime + L"bin\\server"));
-            EXPECT_TRUE(CopyFileW((kStandin + L"bin\\java.dll").c_str(), (runtime + L"bin\\java.dll").c_str(), FALSE));
-            EXPECT_TRUE(CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(),
-                                  (runtime + L"bin\\server\\jvm.dll").c_str(), FALSE));
+        if (runtime == Runtime::HandedOver) {
+            placeOtherWidthRuntime(folder_.path() + L"other\\");
+            packageConsoleCopy(folder_.path(), L"tool", mainClassLine + L"JRE Path=" + folder_.path() + L"other\r\n",
+                               L"Pair Product=runner.exe\r\nPair Return Code=Yes\r\n", false);
+            packageConsoleCopy(folder_.path(), L"runner", mainClassLine, L"", true);
+        } else {
+            packageConsoleCopy(folder_.path(), L"tool", mainClassLine, L"", runtime == Runtime::Private);
         }
         EXPECT_TRUE(writeFileBytes(folder_.path() + L"script.txt", script));
     }
 
     const WText& folder() const { return folder_.path(); }
-    const WText& exe() const { return exe_; }
     std::string record() const { return readText(folder_.path() + L"record.txt"); }
 
     // No runtime anywhere else: the registry of the test prefix has none, and JAVA_HOME is removed.
@@ -125,7 +157,7 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
         const char* name;
         Text mainClassLine;
         std::string script;
-        bool withRuntime;
+        Runtime runtime;
         bool toFiles;  // standard output and error to files instead of pipes
         DWORD exitCode;
         std::string out;
@@ -134,17 +166,20 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
     const std::string script = "main: out plain\nmain: err trouble\nmain: in\nmain: out " + kCyrillicAndCjk + "\n";
     const std::string output = "plain\r\nin typed line\r\n" + kCyrillicAndCjk + "\r\n";
     const Case cases[] = {
-        {"pipes, System.exit(3)", L"Main Class=tool.Main\r\n", script + "main: exit 3\n", true, false, 3, output,
+        {"pipes, System.exit(3)", L"Main Class=tool.Main\r\n", script + "main: exit 3\n", Runtime::Private, false, 3, output,
          "trouble\r\n"},
-        {"files, main returns", L"Main Class=tool.Main\r\n", script, true, true, 0, output, "trouble\r\n"},
-        {"no main class", L"", script, true, false, kMinusOne, "", utf8(L"[210] нет класса 主类缺失\r\n")},
+        {"files, main returns", L"Main Class=tool.Main\r\n", script, Runtime::Private, true, 0, output, "trouble\r\n"},
+        {"no main class", L"", script, Runtime::Private, false, kMinusOne, "", utf8(L"[210] нет класса 主类缺失\r\n")},
         // The dialog's prompt, then how to name a runtime: the INI beside the executable.
-        {"no runtime", L"Main Class=tool.Main\r\n", script, false, false, kMinusOne, "",
+        {"no runtime", L"Main Class=tool.Main\r\n", script, Runtime::None, false, kMinusOne, "",
          utf8(L"[207] нужна Java ")},
+        // The pair gets the launcher's own standard handles, and its exit code is the launcher's.
+        {"handed over", L"Main Class=tool.Main\r\n", script + "main: exit 3\n", Runtime::HandedOver, false, 3,
+         output, "trouble\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ConsoleApp app(c.mainClassLine, c.script, c.withRuntime);
+        const ConsoleApp app(c.mainClassLine, c.script, c.runtime);
         Pipe input = makePipe(false);
         Pipe output = makePipe(true);
         Pipe error = makePipe(true);
@@ -180,7 +215,10 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
         EXPECT_EQ(outBytes, c.out);
         EXPECT_EQ(errBytes.substr(0, c.err.size()), c.err) << errBytes;
         EXPECT_TRUE(answerer.seen().empty()) << "a window: " << utf8(answerer.seen().front().caption);
-        if (!c.withRuntime) {
+        if (c.runtime == Runtime::HandedOver) {
+            EXPECT_TRUE(contains(app.record(), "call: main")) << "the pair ran main";
+        }
+        if (c.runtime == Runtime::None) {
             // After the prompt (with the requirement), the line that names the INI beside the executable.
             EXPECT_TRUE(contains(errBytes, utf8(L"\r\n[235] JRE Path в " + app.folder() + L"tool.ini\r\n"))) << errBytes;
         }
