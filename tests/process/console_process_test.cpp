@@ -225,11 +225,13 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
     }
 }
 
+BOOL WINAPI ignoreConsoleEvent(DWORD) { return TRUE; }
+
 // Sends Ctrl+C to every process on the console of `processId`, as a program sharing it does.
 bool sendCtrlCToConsoleOf(DWORD processId) {
     // This program ignores the event it sends itself, for as long as it runs: the event may arrive
     // after the test has let go of the console again.
-    static const bool ignoring = SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+    static const bool ignoring = SetConsoleCtrlHandler(ignoreConsoleEvent, TRUE);
     // Freeing and attaching consoles may replace the standard handles that carry the test's output.
     const HANDLE handles[] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
                               GetStdHandle(STD_ERROR_HANDLE)};
