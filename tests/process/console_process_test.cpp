@@ -135,9 +135,9 @@ private:
     std::thread thread_;
 };
 
-UniqueHandle createInheritableFile(const WText& path) {
+UniqueFile createInheritableFile(const WText& path) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return UniqueHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+    return UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -180,32 +180,32 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ConsoleApp app(c.mainClassLine, c.script, c.runtime);
-        Pipe input = makePipe(false);
-        Pipe output = makePipe(true);
-        Pipe error = makePipe(true);
+        Pipe inPipe = makePipe(false);
+        Pipe outPipe = makePipe(true);
+        Pipe errPipe = makePipe(true);
         const WText outFile = app.folder() + L"out.txt";
         const WText errFile = app.folder() + L"err.txt";
-        UniqueHandle outFileHandle = c.toFiles ? createInheritableFile(outFile) : UniqueHandle();
-        UniqueHandle errFileHandle = c.toFiles ? createInheritableFile(errFile) : UniqueHandle();
+        UniqueFile outFileHandle = c.toFiles ? createInheritableFile(outFile) : UniqueFile();
+        UniqueFile errFileHandle = c.toFiles ? createInheritableFile(errFile) : UniqueFile();
         StartOptions options;
-        options.input = input.childEnd.get();
-        options.output = c.toFiles ? outFileHandle.get() : output.childEnd.get();
-        options.error = c.toFiles ? errFileHandle.get() : error.childEnd.get();
+        options.input = inPipe.childEnd.get();
+        options.output = c.toFiles ? outFileHandle.get() : outPipe.childEnd.get();
+        options.error = c.toFiles ? errFileHandle.get() : errPipe.childEnd.get();
         ChildProcess child = app.start(options);
         ASSERT_TRUE(child.started());
         const WindowAnswerer answerer(child.id(), IDOK);
         // The child holds its own copies now: the pipes end when the child's do.
-        input.childEnd.reset();
-        output.childEnd.reset();
-        error.childEnd.reset();
+        inPipe.childEnd.reset();
+        outPipe.childEnd.reset();
+        errPipe.childEnd.reset();
         outFileHandle.reset();
         errFileHandle.reset();
-        PipeReader out(std::move(output.ownEnd));
-        PipeReader err(std::move(error.ownEnd));
+        PipeReader out(std::move(outPipe.ownEnd));
+        PipeReader err(std::move(errPipe.ownEnd));
         const std::string typed = "typed line\r\n";
         DWORD written = 0;
-        WriteFile(input.ownEnd.get(), typed.data(), static_cast<DWORD>(typed.size()), &written, nullptr);
-        input.ownEnd.reset();
+        WriteFile(inPipe.ownEnd.get(), typed.data(), static_cast<DWORD>(typed.size()), &written, nullptr);
+        inPipe.ownEnd.reset();
 
         DWORD code = 0;
         ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
