@@ -22,10 +22,11 @@ StandardHandlesForChild::StandardHandlesForChild() {
         }
         duplicates_[i].reset(duplicate);
         passed[i] = duplicate;
-        passed_ = true;
         if (isKernelHandle(duplicate)) listedHandles_[listedCount++] = duplicate;
     }
-    if (!passed_) return;
+    // Nothing but the console (or nothing at all): the child finds it without being handed anything.
+    if (listedCount == 0) return;
+    passed_ = true;
     startup_.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
     startup_.StartupInfo.hStdInput = passed[0];
     startup_.StartupInfo.hStdOutput = passed[1];
@@ -37,7 +38,7 @@ StandardHandlesForChild::StandardHandlesForChild() {
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     attributeMemory_.resize(size);
     const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeMemory_.data());
-    if (listedCount == 0 || size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
     if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, listedHandles_,
                                    listedCount * sizeof(HANDLE), nullptr, nullptr)) {
         DeleteProcThreadAttributeList(list);

@@ -21,7 +21,8 @@ public:
     StandardHandlesForChild(const StandardHandlesForChild&) = delete;
     StandardHandlesForChild& operator=(const StandardHandlesForChild&) = delete;
 
-    // False when this process has no standard handle: the child then gets what the system gives it.
+    // False when this process has no standard handle but the console's: the child then gets what the
+    // system gives it.
     BOOL inherit() const { return passed_ ? TRUE : FALSE; }
     DWORD creationFlags() const { return listed_ ? EXTENDED_STARTUPINFO_PRESENT : 0; }
     STARTUPINFOW* startupInfo() { return &startup_.StartupInfo; }
