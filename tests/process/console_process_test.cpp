@@ -227,7 +227,8 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
 
 BOOL WINAPI ignoreConsoleEvent(DWORD) { return TRUE; }
 
-// Sends Ctrl+C to every process on the console of `processId`, as a program sharing it does.
+// Sends Ctrl+C to every process on the console of `processId`, as a program sharing it does. Only
+// Ctrl+C: Wine refuses CTRL_BREAK_EVENT for the whole console (ERROR_INVALID_HANDLE).
 bool sendCtrlCToConsoleOf(DWORD processId) {
     // This program ignores the event it sends itself, for as long as it runs: the event may arrive
     // after the test has let go of the console again.
