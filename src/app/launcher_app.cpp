@@ -8,7 +8,7 @@
 #include "jvm/jvm_environment.h"
 #include "runtime/registry_search.h"
 #include "runtime/runtime_folder.h"
-#include "runtime/runtime_selection_dialog.h"
+#include "runtime/runtime_selection_prompt.h"
 #include "settings/ini_file.h"
 #include "settings/launcher_settings.h"
 #include "settings/messages.h"

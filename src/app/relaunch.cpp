@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/standard_handles_for_child.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
@@ -68,11 +69,10 @@ bool relaunchPairProduct(const Text& pairProduct, bool waitForExitCode, int& exi
     SetEnvironmentVariableW(kHandOverVariable, exe.empty() ? L"?" : exe.c_str());
     // CreateProcessW may write into the command line it is given, so it gets a copy.
     Text commandLine = GetCommandLineW();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    StandardHandlesForChild handles;
     PROCESS_INFORMATION started{};
-    const BOOL ok = CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &started);
+    const BOOL ok = CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, handles.inherit(),
+                                   handles.creationFlags(), nullptr, nullptr, handles.startupInfo(), &started);
     error = ok ? 0 : GetLastError();
     SetEnvironmentVariableW(kHandOverVariable, nullptr);
     if (!ok) return false;

@@ -4,7 +4,6 @@
 #include "controls/shell_functions.h"
 #include "runtime/runtime_folder.h"
 #include "settings/messages.h"
-#include "settings/requirement_text.h"
 #include "support/system_libraries.h"
 
 namespace {
@@ -112,11 +111,6 @@ void RuntimeDialog::browse(HWND dialog) {
     home_ = ensureTrailingBackslash(folder);
     libraryPath_ = findJvmLibrary(home_, type_);
     EnableWindow(GetDlgItem(dialog, IDOK), !libraryPath_.empty());
-}
-
-Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const JavaVersion& maximum) {
-    const unsigned id = type == JvmType::ServerOnly ? kMsgSelectServerRuntime : kMsgSelectRuntime;
-    return formatMessageId(id, {requirementText(minimum, maximum)});
 }
 
 INT_PTR showRuntimeSelectionDialog(HWND owner, const Text& prompt, JvmType type, RuntimeChoice& choice) {

@@ -11,15 +11,10 @@
 #include <functional>
 
 #include "controls/hyperlink_control.h"
-#include "runtime/java_version.h"
 #include "runtime/jvm_type.h"
+#include "runtime/runtime_selection_prompt.h"
 #include "settings/resource_ids.h"
 #include "support/text.h"
-
-struct RuntimeChoice {
-    Text jvmLibraryPath;
-    Text home;  // ends with a backslash
-};
 
 // Lets the user pick a folder; false when the user cancels. `folder` is the file-system path.
 using FolderBrowser = std::function<bool(HWND owner, const Text& title, Text& folder)>;
@@ -57,10 +52,6 @@ private:
     Text home_;
     Text libraryPath_;
 };
-
-// The dialog's explanation: message 206 for a server-only application, 207 otherwise, quoting the
-// acceptable versions.
-Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const JavaVersion& maximum);
 
 // The dialog's result (IDOK when a runtime was picked); other values mean nothing was picked.
 INT_PTR showRuntimeSelectionDialog(HWND owner, const Text& prompt, JvmType type, RuntimeChoice& choice);

@@ -2,6 +2,7 @@
 # any of its code runs) and its size. The shell, COM and common-controls libraries are loaded only
 # when the runtime dialog needs them; GDI is imported by USER32 anyway.
 # SUBSYSTEM is GUI for vornicw.exe and CUI for the console launcher vornicwc.exe.
+# MAX_BYTES, when given, replaces the windowed launcher's limit.
 #   cmake -DOBJDUMP=... -DLAUNCHER=.../vornicw.exe -DSUBSYSTEM=GUI -P launcher_footprint.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -9,6 +10,9 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # 220 KB: the x64 launcher is about 203 KB since it guards its pair hand-over, its output file names,
 # its search path and its single-instance channel; the x86 one, without frame tables, about 181 KB.
 set(max_bytes 225280)
+if(DEFINED MAX_BYTES)
+  set(max_bytes ${MAX_BYTES})
+endif()
 
 execute_process(COMMAND ${OBJDUMP} -p ${LAUNCHER} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)

@@ -75,6 +75,29 @@ std::string dotted(std::string name) {
 
 void println(Object* stream, const std::string& text) { writeTo(stream, text + "\r\n"); }
 
+// One line of System.in without its line end; what is there at the end of the input.
+std::string readInputLine() {
+    std::string line;
+    char c = 0;
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &read, nullptr) && read == 1 && c != '\n') line += c;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+jint consoleEventExitCode = 0;
+
+// What a runtime's own handler does with a console event: its shutdown (here the record line) runs,
+// then the process ends through System.exit with the code Java gives that event.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    record("console-event", event == CTRL_C_EVENT       ? "ctrl-c"
+                            : event == CTRL_BREAK_EVENT ? "ctrl-break"
+                            : event == CTRL_CLOSE_EVENT ? "close"
+                                                        : std::to_string(event));
+    systemExit(consoleEventExitCode);
+    return TRUE;
+}
+
 // An application's first window: visible at once; it is not painted, since nothing pumps its messages.
 void showApplicationWindow() {
     WNDCLASSW windowClass{};
@@ -131,6 +154,11 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
         } else if (verb == "env") {
             const std::wstring name(rest.begin(), rest.end());
             println(systemOut(), rest + "=" + environmentValue(name.c_str()));
+        } else if (verb == "in") {
+            println(systemOut(), "in " + readInputLine());
+        } else if (verb == "console-handler") {
+            consoleEventExitCode = static_cast<jint>(std::atol(rest.c_str()));
+            record("console-handler", SetConsoleCtrlHandler(onConsoleEvent, TRUE) ? "installed" : "failed");
         } else if (verb == "sleep") {
             Sleep(static_cast<DWORD>(std::atol(rest.c_str())));
         } else if (verb == "thread") {

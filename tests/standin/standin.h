@@ -22,6 +22,7 @@
 //   secondary-arguments: <n> <bytes>:<text>...   each secondaryMain call in one line (calls may overlap);
 //                             "secondary-returned" when its actions are done
 //   class-loading: <name>     an application class starts loading (only with "load-delay")
+//   console-handler: installed   the handler is in place ("failed" when the system refused it)
 //   set-out: <file>           System.setOut/setErr with the file a PrintStream writes to ("<memory>")
 //   exit: <n>                 System.exit, before the exit hook runs
 //   abort                     before the abort hook runs
@@ -34,6 +35,9 @@
 //   main: err <text>          println on System.err
 //   main: args                println of every argument on System.out
 //   main: env <NAME>          println of "<NAME>=<value>" on System.out
+//   main: in                  reads one line of standard input; println of "in <line>" on System.out
+//   main: console-handler <n> installs a console event handler as a runtime does: an event records
+//                             "console-event: ctrl-c|ctrl-break|close", then System.exit(n)
 //   main: sleep <ms>
 //   main: thread <ms> [text]  a non-daemon thread that lives <ms>, then prints text on System.out;
 //                             DestroyJavaVM waits for it

@@ -133,18 +133,27 @@ WText environmentBlock(const std::vector<WText>& changes) {
 }  // namespace
 
 ChildProcess ChildProcess::start(const WText& application, const WText& commandLine, const WText& currentFolder,
-                                 const std::vector<WText>& environment) {
+                                 const std::vector<WText>& environment, const StartOptions& options) {
     ChildProcess child;
     WText line = commandLine;
     WText block;
     if (!environment.empty()) block = environmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    // Only a child given standard handles inherits: the test makes just those handles inheritable.
+    const bool handles = options.input || options.output || options.error;
+    if (handles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = options.input;
+        startup.hStdOutput = options.output;
+        startup.hStdError = options.error;
+    }
     PROCESS_INFORMATION info{};
     auto create = [&] {
         WText copy = line;  // CreateProcessW may write into the line it is given
-        return CreateProcessW(application.c_str(), copy.data(), nullptr, nullptr, FALSE,
-                              block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
+        return CreateProcessW(application.c_str(), copy.data(), nullptr, nullptr, handles ? TRUE : FALSE,
+                              options.flags | (block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
+                              block.empty() ? nullptr : block.data(),
                               currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info);
     };
     // Wine's CreateProcessW fails now and then with ERROR_INTERNAL_ERROR on a loaded machine, for a

@@ -53,6 +53,15 @@ WText buildTreePath(const WText& relative);
 // Makes a folder and the folders above it.
 bool makeFolders(const WText& path);
 
+// How a child starts beyond its command line: the standard handles it gets (inheritable ones; all
+// null: what the system gives it) and more creation flags, such as CREATE_NEW_CONSOLE.
+struct StartOptions {
+    HANDLE input = nullptr;
+    HANDLE output = nullptr;
+    HANDLE error = nullptr;
+    DWORD flags = 0;
+};
+
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -65,7 +74,7 @@ public:
     // `environment` is a list of "NAME=value" entries that replace or add to this process's own; a
     // bare "NAME" removes that variable.
     static ChildProcess start(const WText& application, const WText& commandLine, const WText& currentFolder = L"",
-                              const std::vector<WText>& environment = {});
+                              const std::vector<WText>& environment = {}, const StartOptions& options = {});
 
     bool started() const { return static_cast<bool>(process_); }
     DWORD id() const { return id_; }

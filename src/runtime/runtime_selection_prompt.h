@@ -1,0 +1,19 @@
+// What the launcher tells the user when no runtime fits, and what the user's answer names. Both
+// launchers need the text; only the windowed one shows the dialog (runtime_selection_dialog.h), so
+// the text lives apart from the dialog and the console launcher links no dialog code.
+//
+//   const Text prompt = runtimeSelectionPrompt(JvmType::Any, minimum, maximum);
+#pragma once
+
+#include "runtime/java_version.h"
+#include "runtime/jvm_type.h"
+#include "support/text.h"
+
+struct RuntimeChoice {
+    Text jvmLibraryPath;
+    Text home;  // ends with a backslash
+};
+
+// The explanation: message 206 for a server-only application, 207 otherwise, quoting the acceptable
+// versions.
+Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const JavaVersion& maximum);
