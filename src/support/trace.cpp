@@ -65,3 +65,7 @@ void traceLine(const Text& text) {
     stamp += " ms  ";
     sink->write(stamp + utf8OfText(text) + "\r\n");
 }
+
+void traceFormatted(const wchar_t* format, std::initializer_list<FormatArg> args) {
+    if (tracing()) traceLine(formatText(format, args));
+}
