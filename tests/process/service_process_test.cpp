@@ -242,7 +242,8 @@ TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsThePrompt) {
     EXPECT_EQ(status.dwServiceSpecificExitCode, kMinusOne);
     const std::string logged = readText(errors);
     EXPECT_TRUE(contains(logged, "[207] runtime ")) << logged;
-    EXPECT_TRUE(noProcessRuns(app.exe()));
+    // STOPPED comes just before the process ends.
+    EXPECT_TRUE(waitUntil([&] { return noProcessRuns(app.exe()); }, scaledMilliseconds(kStateTimeout), 50));
 }
 
 TEST(Service, StartedAsAProgramRunsAsAnyProgram) {
