@@ -5,7 +5,7 @@
 #include "service/service_session.h"
 #include "settings/ini_file_store.h"
 #include "settings/packaged_settings.h"
-#include "settings/settings_paths.h"
+#include "support/filesystem.h"
 #include "support/trace.h"
 
 namespace {
@@ -21,8 +21,9 @@ void WINAPI serviceMain(DWORD argc, wchar_t** argv) {
 }
 
 bool readSettings(ServiceSettings& settings) {
+    // Quietly: when the executable's path cannot be had, the launch itself says so, once.
     Text iniPath;
-    if (!settingsFilePath(iniPath)) return false;
+    if (!getModulePath(nullptr, iniPath) || !replaceExtension(iniPath, L"ini")) return false;
     const IniFileStore exeFile(iniPath);
     Text upgradeCode;
     exeFile.getValue(L"Product Information", L"Upgrade Code", upgradeCode);
