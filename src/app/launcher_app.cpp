@@ -12,6 +12,7 @@
 #include "settings/ini_file.h"
 #include "settings/launcher_settings.h"
 #include "settings/messages.h"
+#include "service/service_hooks.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
@@ -120,7 +121,7 @@ int LauncherApp::run() {
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
     prepareJvmEnvironment(*this);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
-    if (!noSplash && !startSplash(*this)) return 0;
+    if (!noSplash && !runningAsService() && !startSplash(*this)) return 0;
     if (!jvmLibrary.load(jvmLibraryPath)) return -1;
     // Without a class path (message 209) the runtime would run without the application's options,
     // output settings and "Cmd" words, and could even end with 0: it is never created.

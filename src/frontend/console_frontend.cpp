@@ -6,6 +6,8 @@
 #include "settings/messages.h"
 #include "settings/settings_paths.h"
 
+namespace own_frontend {
+
 int presentMessage(HWND, const Text& text, const Text* caption) {
     const Text line = caption && !caption->empty() ? *caption + L": " + text : text;
     return writeStandardError(line + L"\n") ? IDOK : 0;
@@ -24,3 +26,5 @@ bool presentException(const Text& text) {
     writeStandardError(text.empty() || text.back() == L'\n' ? text : text + L"\n");
     return false;
 }
+
+}  // namespace own_frontend

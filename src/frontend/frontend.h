@@ -1,9 +1,10 @@
 // How the launcher reaches its user: the one thing in which the windowed launcher (vornicw.exe) and
-// the console launcher (vornicwc.exe) differ. Each executable links one implementation:
-// windowed_frontend.cpp shows message boxes and dialogs; console_frontend.cpp writes the same texts to
-// standard error and opens no window (a splash that the settings ask for still shows).
+// the console launcher (vornicwc.exe) differ. Each executable links one implementation of
+// own_frontend: windowed_frontend.cpp shows message boxes and dialogs; console_frontend.cpp writes the
+// same texts to standard error and opens no window (a splash that the settings ask for still shows).
+// A process that runs as a service installs a FrontendOverride instead (service/service_frontend.h).
 //
-//   presentMessage(messageOwner(), text, nullptr);   // a box, or a line on standard error
+//   presentMessage(messageOwner(), text, nullptr);   // a box, a line on standard error, or a log entry
 #pragma once
 
 #include <windows.h>
@@ -24,3 +25,24 @@ INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& cho
 // The text of an exception that escaped main ("Failure Check"). True when the program is to end
 // now, false when it goes on.
 bool presentException(const Text& text);
+
+// A frontend chosen at run time rather than at link time: a service has no desktop to show anything
+// on, whichever of the two executables runs it.
+class FrontendOverride {
+public:
+    virtual ~FrontendOverride() = default;
+    virtual int presentMessage(const Text& text, const Text* caption) = 0;
+    virtual INT_PTR askForRuntimeFolder(const Text& prompt) = 0;
+    virtual bool presentException(const Text& text) = 0;
+};
+
+// From now on, on every thread, the three calls above go to `frontend`; null gives them back to the
+// executable's own. `frontend` must outlive its installation.
+void overrideFrontend(FrontendOverride* frontend);
+
+// The executable's own implementation, linked in (windowed_frontend.cpp or console_frontend.cpp).
+namespace own_frontend {
+int presentMessage(HWND owner, const Text& text, const Text* caption);
+INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& choice);
+bool presentException(const Text& text);
+}  // namespace own_frontend

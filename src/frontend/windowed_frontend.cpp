@@ -5,6 +5,8 @@
 #include "runtime/runtime_selection_dialog.h"
 #include "support/system_libraries.h"
 
+namespace own_frontend {
+
 int presentMessage(HWND owner, const Text& text, const Text* caption) {
     pinWindowLibraries();
     return MessageBoxW(owner, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK | MB_ICONERROR);
@@ -15,3 +17,5 @@ INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& cho
 }
 
 bool presentException(const Text& text) { return ExceptionDialog::show(GetActiveWindow(), text) != IDOK; }
+
+}  // namespace own_frontend

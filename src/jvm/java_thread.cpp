@@ -11,6 +11,7 @@
 #include "jvm/java_launch.h"
 #include "jvm/system_redirection_platform.h"
 #include "jvm/system_text.h"
+#include "service/service_hooks.h"
 #include "settings/messages.h"
 #include "splash/splash_controller.h"
 #include "support/filesystem.h"
@@ -31,8 +32,11 @@ public:
     void showMessage(unsigned id, const Text& argument) override {
         showMessageId(id, {argument});
     }
-    // Later starts waiting for the application are served from here on.
-    void beforeMain() override { app_.instanceChannel.signalReady(app_.vm); }
+    // Later starts waiting for the application are served from here on; a service is running.
+    void beforeMain() override {
+        app_.instanceChannel.signalReady(app_.vm);
+        serviceMainEntered(app_.vm, app_.mainClass);
+    }
 
 private:
     LauncherApp& app_;
@@ -42,7 +46,10 @@ DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMa
 
 }  // namespace
 
-void JNICALL vmExitHook(jint code) { VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)"); }
+void JNICALL vmExitHook(jint code) {
+    VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)");
+    serviceExiting(code);
+}
 void JNICALL vmAbortHook() {}
 
 unsigned long long defaultStackSize(LauncherApp& app) {

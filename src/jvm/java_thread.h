@@ -28,6 +28,7 @@ unsigned long long defaultStackSize(LauncherApp& app);
 // dialog cannot be shown), false to go on or when there is no text to show.
 bool showExceptionDialog(JNIEnv* env, jthrowable throwable);
 
-// Hooks handed to the runtime as the options "exit" and "abort". They touch no launcher state.
+// Hooks handed to the runtime as the options "exit" and "abort". They touch no launcher state; the
+// exit hook tells a running service its exit code, the last chance before the process ends.
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();

@@ -19,7 +19,6 @@ void setTraceSink(TraceSink* sink, TraceClock clock) {
     trace_detail::sink = sink;
 }
 
-
 void traceLine(const Text& text) {
     TraceSink* sink = trace_detail::sink;
     if (!sink) return;
@@ -31,4 +30,8 @@ void traceLine(const Text& text) {
     stamp += milliseconds;
     stamp += " ms  ";
     sink->write(stamp + encodeUtf8(text) + "\r\n");
+}
+
+void traceFormatted(const wchar_t* format, std::initializer_list<FormatArg> args) {
+    if (tracing()) traceLine(formatText(format, args));
 }

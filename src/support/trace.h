@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 
+#include "support/format.h"
 #include "support/text.h"
 
 class TraceSink {
@@ -36,6 +37,9 @@ void setTraceSink(TraceSink* sink, TraceClock clock = steadyClockMilliseconds);
 inline bool tracing() { return trace_detail::sink != nullptr; }
 
 void traceLine(const Text& text);
+
+// One line formatted as formatText does; out of line, so that a call site stays small.
+void traceFormatted(const wchar_t* format, std::initializer_list<FormatArg> args);
 
 // The condition comes first so that a launch without a trace never builds the text.
 #define VORNIC_TRACE(text)                   \

@@ -7,9 +7,11 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
-# 220 KB: the x64 launcher is about 203 KB since it guards its pair hand-over, its output file names,
-# its search path and its single-instance channel; the x86 one, without frame tables, about 181 KB.
-set(max_bytes 225280)
+# 236 KB: the x64 launcher is about 203 KB since it guards its pair hand-over, its output file names,
+# its search path and its single-instance channel, and about 15 KB more since it can run as a Windows
+# service; the x86 one, without frame tables, about 193 KB. The console launcher's test gives its own
+# limit.
+set(max_bytes 241664)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()

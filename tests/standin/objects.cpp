@@ -164,6 +164,7 @@ jvalue checkAndLoadMainBody(Call& call) {
 
 jvalue mainBody(Call& call);
 jvalue secondaryMainBody(Call& call);
+jvalue stopBody(Call& call);
 
 // --- the class table ---
 
@@ -269,12 +270,15 @@ ClassInfo* applicationClass(const std::string& name) {
     };
     if (!withoutMain) add("main", "([Ljava/lang/String;)V", mainBody);
     if (!s.secondarySignature.empty()) add("secondaryMain", s.secondarySignature, secondaryMainBody);
+    if (!s.stopMethod.empty()) add(s.stopMethod.c_str(), "()V", stopBody);
     return info;
 }
 
 jvalue mainBody(Call& call) { return runScriptedMethod("main", *call.method->owner, call); }
 
 jvalue secondaryMainBody(Call& call) { return runScriptedMethod("secondaryMain", *call.method->owner, call); }
+
+jvalue stopBody(Call& call) { return runScriptedMethod("stop", *call.method->owner, call); }
 
 }  // namespace
 

@@ -55,6 +55,10 @@ Script readScript() {
                 action.substr(8) == "int" ? "([Ljava/lang/String;)I" : "([Ljava/lang/String;)V";
         } else if (method == "secondaryMain") {
             parsed.secondaryActions.push_back(action);
+        } else if (method == "stop-method") {
+            parsed.stopMethod = action;
+        } else if (method == "stop") {
+            parsed.stopActions.push_back(action);
         } else if (method == "class") {
             parsed.classes.push_back(action);
         } else if (method == "no-main") {
@@ -121,8 +125,8 @@ const Script& script() {
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call) {
     jvalue result{};
     const Object* arguments = call.args.empty() ? nullptr : reinterpret_cast<Object*>(call.args[0].l);
-    record(method == "main" ? "main-class" : "secondary-class", owner.name);
-    record("call", method);
+    if (method != "stop") record(method == "main" ? "main-class" : "secondary-class", owner.name);
+    record("call", method == "stop" ? script().stopMethod : method);
     if (arguments) {
         for (const Object* argument : arguments->elements) record("arg", utf8Of(argument));
     }
@@ -138,7 +142,9 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
         }
         record("secondary-arguments", line);
     }
-    const std::vector<std::string>& actions = method == "main" ? script().mainActions : script().secondaryActions;
+    const std::vector<std::string>& actions = method == "main"   ? script().mainActions
+                                              : method == "stop" ? script().stopActions
+                                                                 : script().secondaryActions;
     for (const std::string& action : actions) {
         const size_t space = action.find(' ');
         const std::string verb = action.substr(0, space);
@@ -193,6 +199,11 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
             const std::wstring name(rest.begin(), rest.end());
             const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
             if (!event || WaitForSingleObject(event, 900000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", rest);
+            CloseHandle(event);
+        } else if (verb == "set-event") {
+            const std::wstring name(rest.begin(), rest.end());
+            const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+            if (!event || !SetEvent(event)) failLoudly("set-event-failed", rest);
             CloseHandle(event);
         } else {
             failLoudly("bad-script-action", action);

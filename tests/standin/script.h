@@ -11,6 +11,8 @@ namespace standin {
 struct Script {
     std::vector<std::string> mainActions;
     std::vector<std::string> secondaryActions;
+    std::string stopMethod;  // a static void method without arguments, as a service's stop method
+    std::vector<std::string> stopActions;
     std::string secondarySignature;  // "", "([Ljava/lang/String;)V" or "([Ljava/lang/String;)I"
     std::vector<std::string> classes;
     std::vector<std::string> classesWithoutMain;
@@ -20,7 +22,7 @@ struct Script {
 // Read once, on first use.
 const Script& script();
 
-// Runs the actions of "main" or "secondaryMain" for the application class `owner`.
+// Runs the actions of "main", "secondaryMain" or "stop" (the stop method) for the application class `owner`.
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call);
 
 }  // namespace standin

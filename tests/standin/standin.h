@@ -50,6 +50,10 @@
 //   secondaryMain: return <n>         the int it returns
 //   secondaryMain: return-argument <i>   the int its argument <i> (from 0) spells
 //   main: wait-event <name>   waits until the named event is set (at most fifteen minutes, else aborts)
+//   main: set-event <name>    sets the named (manual-reset) event
+//   stop-method: <name>       the application class has a static void <name>(), recorded as
+//                             "call: <name>", whose actions are the "stop:" lines
+//   stop: <action>            an action of that method (the same actions as main's)
 //   load-delay: <ms>          loading an application class takes that long
 //   class: <name>             a class the application class loader knows (slash form); without any
 //                             such line every name outside java/, javax/ and sun/ is an application class

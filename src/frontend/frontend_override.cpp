@@ -1,0 +1,27 @@
+// The three frontend calls: to the installed override when there is one, else to the executable's own.
+#include <atomic>
+
+#include "frontend/frontend.h"
+
+namespace {
+
+std::atomic<FrontendOverride*> g_override{nullptr};
+
+}  // namespace
+
+void overrideFrontend(FrontendOverride* frontend) { g_override.store(frontend); }
+
+int presentMessage(HWND owner, const Text& text, const Text* caption) {
+    if (FrontendOverride* frontend = g_override.load()) return frontend->presentMessage(text, caption);
+    return own_frontend::presentMessage(owner, text, caption);
+}
+
+INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& choice) {
+    if (FrontendOverride* frontend = g_override.load()) return frontend->askForRuntimeFolder(prompt);
+    return own_frontend::askForRuntimeFolder(prompt, type, choice);
+}
+
+bool presentException(const Text& text) {
+    if (FrontendOverride* frontend = g_override.load()) return frontend->presentException(text);
+    return own_frontend::presentException(text);
+}

@@ -1,0 +1,54 @@
+#include "service/service_dispatcher.h"
+
+#include <windows.h>
+
+#include "service/service_session.h"
+#include "settings/ini_file_store.h"
+#include "settings/packaged_settings.h"
+#include "support/filesystem.h"
+#include "support/trace.h"
+
+namespace {
+
+// The service's main function has no context argument: the one session of the process is here.
+ServiceSession* g_serving = nullptr;
+
+void WINAPI serviceMain(DWORD argc, wchar_t** argv) {
+    // An own-process service is given its name as the first argument; "" is what the table holds.
+    const wchar_t* name = argc > 0 && argv[0] ? argv[0] : L"";
+    traceFormatted(L"started by the service control manager as service \"%s\"", {name});
+    g_serving->serve(name);
+}
+
+bool readSettings(ServiceSettings& settings) {
+    // Quietly: when the executable's path cannot be had, the launch itself says so, once.
+    Text iniPath;
+    if (!getModulePath(nullptr, iniPath) || !replaceExtension(iniPath, L"ini")) return false;
+    const IniFileStore exeFile(iniPath);
+    Text upgradeCode;
+    exeFile.getValue(L"Product Information", L"Upgrade Code", upgradeCode);
+    settings = readServiceSettings(openLayeredStore(iniPath, upgradeCode), exeFile);
+    return true;
+}
+
+}  // namespace
+
+int runLaunch(Launch launch) {
+    ServiceSettings settings;
+    if (!readSettings(settings) || !settings.isService) return launch();
+
+    ServiceSession session(settings, launch);
+    g_serving = &session;
+    wchar_t noName[] = L"";
+    const SERVICE_TABLE_ENTRYW table[] = {{noName, serviceMain}, {nullptr, nullptr}};
+    // Blocks until the service has reported STOPPED; the launch runs on the manager's thread meanwhile.
+    if (StartServiceCtrlDispatcherW(table)) return session.exitCode();
+    const DWORD error = GetLastError();
+    g_serving = nullptr;
+    // Started from a console, Explorer or a script: the same copy runs as any program.
+    traceFormatted(error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT
+                       ? L"Application Type service, not started by the service control manager: running as a program"
+                       : L"service dispatcher not started (error %u): running as a program",
+                   {error});
+    return launch();
+}

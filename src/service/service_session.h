@@ -1,0 +1,51 @@
+// One run of the launcher as a service: the Win32 side of ServiceStatusMachine. It alone talks to
+// the service control manager; every status goes out under one lock, in the order the machine gives.
+#pragma once
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include <optional>
+#include <string>
+
+#include "service/service_dispatcher.h"
+#include "service/service_settings.h"
+#include "service/service_status.h"
+#include "support/unique_handle.h"
+
+class ServiceSession {
+public:
+    ServiceSession(const ServiceSettings& settings, Launch launch);
+    ~ServiceSession();
+    ServiceSession(const ServiceSession&) = delete;
+    ServiceSession& operator=(const ServiceSession&) = delete;
+
+    // The body of the service's main function: registers the control handler, reports START_PENDING,
+    // runs the launch and reports STOPPED with its exit code.
+    void serve(const wchar_t* serviceName);
+    int exitCode() const { return exitCode_; }
+
+    void mainEntered(JavaVM* vm, const Text& mainClass);
+    void exiting(int exitCode);
+
+private:
+    static DWORD WINAPI handleControl(DWORD control, DWORD eventType, void* eventData, void* context);
+    static DWORD WINAPI pulseLoop(void* session);
+    static DWORD WINAPI askToStop(void* session);
+
+    // Hands `status` to the manager; the caller holds the lock.
+    void report(const std::optional<ServiceStatus>& status, const wchar_t* why);
+    void lock() { AcquireSRWLockExclusive(&lock_); }
+    void unlock() { ReleaseSRWLockExclusive(&lock_); }
+
+    ServiceSettings settings_;
+    Launch launch_;
+    ServiceStatusMachine machine_;
+    SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    UniqueHandle quitPulse_;
+    JavaVM* vm_ = nullptr;
+    std::string mainClass_;  // slash form, in the code page FindClass takes
+    int exitCode_ = -1;
+};
