@@ -107,92 +107,61 @@ Text launcherFileName(const ProjectPackage& package, Width width) {
     return package.name + (width == Width::X86 && both ? L"-x86.exe" : L".exe");
 }
 
-bool readProject(const std::filesystem::path& file, AppProject& project, std::string& error) {
-    project = AppProject();
-    project.file = file;
-    const std::string where = displayPath(file) + ": ";
-    Text text;
-    if (!readWholeFile(file, project.bytes, error)) return false;
-    if (!decodeTextFile(project.bytes, text)) {
-        error = where + "it is not UTF-8 or UTF-16 text with a byte-order mark";
-        return false;
-    }
+namespace {
+
+// The settings sections, and the one [Package] section among them.
+bool splitProjectSections(const Text& text, const std::string& where, AppProject& project, IniSection& package,
+                          std::string& error) {
     std::vector<IniSection> sections;
     if (!parseSettingsText(text, sections, error)) {
         error = where + error;
         return false;
     }
-    const IniSection* package = nullptr;
+    const IniSection* found = nullptr;
     for (const IniSection& section : sections) {
         if (!equalsNoCase(section.name, kPackageSection)) {
             project.settings.push_back(section);
-        } else if (package) {
+        } else if (found) {
             error = where + "line " + std::to_string(section.line) + ": [Package] appears again (first on line " +
-                    std::to_string(package->line) + "): merge them";
+                    std::to_string(found->line) + "): merge them";
             return false;
         } else {
-            package = &section;
+            found = &section;
         }
     }
-    if (!package) {
+    if (!found) {
         error = where + "it has no [Package] section: name at least the jars to ship (Jars=...)";
         return false;
     }
+    package = *found;
+    return true;
+}
 
-    ProjectPackage& out = project.package;
-    out.line = package->line;
-    const std::filesystem::path base = file.parent_path();
-    auto pathOf = [&](const Text& value) {
+// The keys of [Package], one at a time; paths are relative to the project file's folder.
+struct PackageReader {
+    std::filesystem::path base;
+    ProjectPackage& out;
+    Text launchers = L"x64";
+    std::size_t nameLine = 0;
+
+    std::filesystem::path pathOf(const Text& value) const {
         Text normal = value;
         std::replace(normal.begin(), normal.end(), L'\\', L'/');
         return base / pathFromText(normal);
-    };
-    Text launchers = L"x64";
-    std::size_t nameLine = 0;
-    std::vector<const IniPair*> seen;
-    for (const IniPair& pair : package->pairs) {
-        const std::string at = where + "line " + std::to_string(pair.line) + ": ";
-        for (const IniPair* earlier : seen)
-            if (equalsNoCase(earlier->key, pair.key)) {
-                error = at + "the key \"" + encodeUtf8(pair.key) + "\" appears again in [Package]";
-                return false;
-            }
-        seen.push_back(&pair);
+    }
+
+    // `at` begins each message with the file and the line.
+    bool read(const IniPair& pair, const std::string& at, std::string& error) {
         const Text value = profileValue(pair.value);
         const Text& key = pair.key;
         if (equalsNoCase(key, L"Name")) {
             out.name = value;
             nameLine = pair.line;
         } else if (equalsNoCase(key, L"Launchers")) launchers = value;
-        else if (equalsNoCase(key, L"Console")) {
-            // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that
-            // would otherwise ship the wrong kind of launcher without a word.
-            if (equalsNoCase(value, L"yes") || equalsNoCase(value, L"no") || value.empty()) {
-                out.console = equalsNoCase(value, L"yes");
-            } else {
-                error = at + "Console must be Yes (console launchers, vornicwc.exe) or No (windowed, vornicw.exe), not \"" +
-                        encodeUtf8(value) + "\"";
-                return false;
-            }
-        } else if (equalsNoCase(key, L"Jars")) {
-            for (const Text& entry : splitText(value, L";")) {
-                const Text trimmed = trimText(entry);
-                if (trimmed.empty()) continue;
-                if (!resolveInput(base, trimmed, out.inputs, error)) {
-                    error = at + "Jars: " + error;
-                    return false;
-                }
-            }
-        } else if (equalsNoCase(key, L"Jar Folder")) {
-            out.jarFolder = value;
-            std::replace(out.jarFolder.begin(), out.jarFolder.end(), L'/', L'\\');
-            while (!out.jarFolder.empty() && out.jarFolder.back() == L'\\') out.jarFolder.pop_back();
-            if (out.jarFolder.find(L"..") != Text::npos || (!out.jarFolder.empty() && out.jarFolder[0] == L'\\') ||
-                out.jarFolder.find(L':') != Text::npos) {
-                error = at + "Jar Folder must be a folder inside the application folder, such as lib";
-                return false;
-            }
-        } else if (equalsNoCase(key, L"Runtime x64")) out.runtimes[0] = pathOf(value);
+        else if (equalsNoCase(key, L"Console")) return readConsole(value, at, error);
+        else if (equalsNoCase(key, L"Jars")) return readJars(value, at, error);
+        else if (equalsNoCase(key, L"Jar Folder")) return readJarFolder(value, at, error);
+        else if (equalsNoCase(key, L"Runtime x64")) out.runtimes[0] = pathOf(value);
         else if (equalsNoCase(key, L"Runtime x86")) out.runtimes[1] = pathOf(value);
         else if (equalsNoCase(key, L"Icon")) out.icon = pathOf(value);
         else if (equalsNoCase(key, L"Strings")) out.strings = pathOf(value);
@@ -209,10 +178,52 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
                     "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip)";
             return false;
         }
+        return true;
     }
-    const std::string at = where + "line " + std::to_string(package->line) + ": ";
-    if (!parseWidths(launchers, out.widths)) {
-        error = at + "Launchers must be x64, x86 or \"x64, x86\", not \"" + encodeUtf8(launchers) + "\"";
+
+    // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that would
+    // otherwise ship the wrong kind of launcher without a word.
+    bool readConsole(const Text& value, const std::string& at, std::string& error) {
+        if (equalsNoCase(value, L"yes") || equalsNoCase(value, L"no") || value.empty()) {
+            out.console = equalsNoCase(value, L"yes");
+            return true;
+        }
+        error = at + "Console must be Yes (console launchers, vornicwc.exe) or No (windowed, vornicw.exe), not \"" +
+                encodeUtf8(value) + "\"";
+        return false;
+    }
+
+    bool readJars(const Text& value, const std::string& at, std::string& error) {
+        for (const Text& entry : splitText(value, L";")) {
+            const Text trimmed = trimText(entry);
+            if (trimmed.empty()) continue;
+            if (!resolveInput(base, trimmed, out.inputs, error)) {
+                error = at + "Jars: " + error;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool readJarFolder(const Text& value, const std::string& at, std::string& error) {
+        out.jarFolder = value;
+        std::replace(out.jarFolder.begin(), out.jarFolder.end(), L'/', L'\\');
+        while (!out.jarFolder.empty() && out.jarFolder.back() == L'\\') out.jarFolder.pop_back();
+        if (out.jarFolder.find(L"..") != Text::npos || (!out.jarFolder.empty() && out.jarFolder[0] == L'\\') ||
+            out.jarFolder.find(L':') != Text::npos) {
+            error = at + "Jar Folder must be a folder inside the application folder, such as lib";
+            return false;
+        }
+        return true;
+    }
+};
+
+// What the keys leave to the end: the widths, at least one jar, and a Name Windows can create.
+bool finishPackage(const std::filesystem::path& file, const std::string& where, const PackageReader& reader,
+                   ProjectPackage& out, std::string& error) {
+    const std::string at = where + "line " + std::to_string(out.line) + ": ";
+    if (!parseWidths(reader.launchers, out.widths)) {
+        error = at + "Launchers must be x64, x86 or \"x64, x86\", not \"" + encodeUtf8(reader.launchers) + "\"";
         return false;
     }
     if (out.inputs.empty()) {
@@ -224,10 +235,42 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         Text shown = out.name;  // the message stays one line
         for (wchar_t& unit : shown)
             if (unit < 0x20 || unit == 0x7F) unit = L'?';
-        error = (nameLine ? where + "line " + std::to_string(nameLine) + ": " : at) + "Name \"" + encodeUtf8(shown) +
-                "\" " + problem + ": choose a Name that Windows can use as a file name";
+        error = (reader.nameLine ? where + "line " + std::to_string(reader.nameLine) + ": " : at) + "Name \"" +
+                encodeUtf8(shown) + "\" " + problem + ": choose a Name that Windows can use as a file name";
         return false;
     }
-    if (out.outputFolder.empty()) out.outputFolder = base / pathFromText(out.name);
+    if (out.outputFolder.empty()) out.outputFolder = reader.base / pathFromText(out.name);
     return true;
+}
+
+}  // namespace
+
+bool readProject(const std::filesystem::path& file, AppProject& project, std::string& error) {
+    project = AppProject();
+    project.file = file;
+    const std::string where = displayPath(file) + ": ";
+    Text text;
+    if (!readWholeFile(file, project.bytes, error)) return false;
+    if (!decodeTextFile(project.bytes, text)) {
+        error = where + "it is not UTF-8 or UTF-16 text with a byte-order mark";
+        return false;
+    }
+    IniSection package;
+    if (!splitProjectSections(text, where, project, package, error)) return false;
+
+    ProjectPackage& out = project.package;
+    out.line = package.line;
+    PackageReader reader{file.parent_path(), out};
+    std::vector<const IniPair*> seen;
+    for (const IniPair& pair : package.pairs) {
+        const std::string at = where + "line " + std::to_string(pair.line) + ": ";
+        for (const IniPair* earlier : seen)
+            if (equalsNoCase(earlier->key, pair.key)) {
+                error = at + "the key \"" + encodeUtf8(pair.key) + "\" appears again in [Package]";
+                return false;
+            }
+        seen.push_back(&pair);
+        if (!reader.read(pair, at, error)) return false;
+    }
+    return finishPackage(file, where, reader, out, error);
 }
