@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "display/process_dpi.h"
 #include "frontend/frontend.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
@@ -90,7 +91,11 @@ bool LauncherApp::findRuntime() {
 bool LauncherApp::askForRuntime() {
     const Text prompt = runtimeSelectionPrompt(jvmType, minimumVersion, maximumVersion);
     RuntimeChoice choice;
-    const INT_PTR result = askForRuntimeFolder(prompt, jvmType, choice);
+    INT_PTR result = 0;
+    {
+        const SystemAwareThread sharp;
+        result = askForRuntimeFolder(prompt, jvmType, choice);
+    }
     if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {
         SetLastError(ERROR_OUTOFMEMORY);
         return false;
@@ -119,6 +124,7 @@ int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
     prepareJvmEnvironment(*this);
+    applyRuntimeDpiAwareness(*this);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !startSplash(*this)) return 0;
     if (!loadJvmLibrary(*this)) return -1;

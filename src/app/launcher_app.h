@@ -62,6 +62,7 @@ public:
     Text libraryPathSetting;
     Text pairProduct;
     bool searchVendorRegistrations = false;  // "Search Vendor Registrations": today's installers' keys, JAVA_HOME
+    Text dpiAwarenessSetting;  // "DPI Awareness": unaware, system, per-monitor; else the runtime's own
 
     // Runtime.
     Text jvmLibraryPath;
