@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "display/process_dpi.h"
+#include "display/taskbar_identity.h"
 #include "frontend/frontend.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
@@ -48,6 +49,7 @@ bool LauncherApp::initialize() {
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
     if (!loadLauncherSettings(*this)) return false;
+    applyAppUserModelId(*this);
     pairProduct = resolvePairProduct(pairProduct);
     if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
     if (!instanceChannel.open(*this)) return false;

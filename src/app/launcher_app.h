@@ -62,6 +62,7 @@ public:
     Text libraryPathSetting;
     Text pairProduct;
     bool searchVendorRegistrations = false;  // "Search Vendor Registrations": today's installers' keys, JAVA_HOME
+    Text appUserModelId;       // "App User Model ID": the taskbar identity; empty leaves the system's
     Text dpiAwarenessSetting;  // "DPI Awareness": unaware, system, per-monitor; else the runtime's own
 
     // Runtime.
