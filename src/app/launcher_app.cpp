@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "display/process_dpi.h"
+#include "display/taskbar_identity.h"
 #include "frontend/frontend.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
@@ -48,6 +50,7 @@ bool LauncherApp::initialize() {
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
     if (!loadLauncherSettings(*this)) return false;
+    applyAppUserModelId(*this);
     pairProduct = resolvePairProduct(pairProduct);
     if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
     if (!instanceChannel.open(*this)) return false;
@@ -91,7 +94,11 @@ bool LauncherApp::findRuntime() {
 bool LauncherApp::askForRuntime() {
     const Text prompt = runtimeSelectionPrompt(search.jvmType, search.minimumVersion, search.maximumVersion);
     RuntimeChoice choice;
-    const INT_PTR result = askForRuntimeFolder(prompt, search.jvmType, choice);
+    INT_PTR result = 0;
+    {
+        const SystemAwareThread sharp;
+        result = askForRuntimeFolder(prompt, search.jvmType, choice);
+    }
     if (result == -1 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) {
         SetLastError(ERROR_OUTOFMEMORY);
         return false;
@@ -120,6 +127,7 @@ int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
     prepareJvmEnvironment(*this);
+    applyRuntimeDpiAwareness(*this);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !runningAsService() && !startSplash(*this)) return 0;
     if (!jvmLibrary.load(jvmLibraryPath)) return -1;

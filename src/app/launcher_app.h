@@ -50,6 +50,8 @@ public:
     Text systemPathSetting;
     Text libraryPathSetting;
     Text pairProduct;
+    Text appUserModelId;       // "App User Model ID": the taskbar identity; empty leaves the system's
+    Text dpiAwarenessSetting;  // "DPI Awareness": unaware, system, per-monitor; else the runtime's own
 
     // Runtime.
     Text jvmLibraryPath;

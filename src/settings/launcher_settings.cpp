@@ -99,6 +99,8 @@ bool readLayeredSettings(LauncherApp& app, const IniStore& layered, const IniSto
     app.pairProduct = valueOf(layered, kApplication, L"Pair Product");
     app.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
     app.search.vendorSearch = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    app.dpiAwarenessSetting = valueOf(layered, L"Display", L"DPI Awareness");
+    app.appUserModelId = valueOf(layered, kApplication, L"App User Model ID");
     VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +
                  jvmType + L"\", VM Provider \"" + provider + L"\", Pair Product \"" + app.pairProduct + L"\"" +
                  (app.search.vendorSearch ? L", vendor registrations searched" : L""));

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "display/process_dpi.h"
 #include "frontend/frontend.h"
 #include "support/growing_buffer.h"
 
@@ -59,6 +60,7 @@ bool loadStringId(unsigned id, Text& text) {
 }
 
 int showMessage(HWND owner, const Text& text, const Text* caption) {
+    const SystemAwareThread sharp;
     return presentMessage(owner, text, caption);
 }
 
