@@ -333,7 +333,12 @@ private:
 };
 
 TEST(Splash, APlantedGdiplusIsNeverRunWhileThePictureShows) {
-    SplashApp::Options options{L"", "main: sleep 1500\n"};
+    // Main runs until the test has seen the picture: under emulation on a loaded machine the first
+    // paint can come later than any fixed time.
+    const WText eventName = L"vornic_planted_splash_" + std::to_wstring(GetCurrentProcessId());
+    const UniqueHandle mainMayEnd(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(mainMayEnd);
+    SplashApp::Options options{L"", "main: wait-event " + utf8Of(eventName) + "\n"};
     options.exeName = L"plantedsplash.exe";
     SplashApp app(options);
     ASSERT_TRUE(writeUtf16File(app.folder() + L"plantedsplash.ini", L"[Product Information]\r\nUpgrade Code=" +
@@ -355,6 +360,7 @@ TEST(Splash, APlantedGdiplusIsNeverRunWhileThePictureShows) {
         waitUntil([&] { return screenPixel(rect.left + 10, rect.top + 10) == kGold; }, scaledMilliseconds(10000));
         EXPECT_EQ(screenPixel(rect.left + 10, rect.top + 10), kGold);  // the system's GDI+ decoded it
     }
+    SetEvent(mainMayEnd.get());
     DWORD code = 99;
     ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
     EXPECT_EQ(code, 0u);
