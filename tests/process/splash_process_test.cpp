@@ -401,8 +401,11 @@ TEST(Splash, OptInCloseAtTheApplicationsFirstWindowOrAtTheTimeLimit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(utf8Of(c.display));
+        // The launcher ends 1.5 s (scaled) after the window: a close well before that is the setting's
+        // doing. How soon it closes is the splash benchmark's figure, not a bound for a loaded machine.
         const SplashApp app({L"Splash Screen=splash.png\r\n" + WText(c.display),
-                             "main: sleep 1000\nmain: window\nmain: sleep 1500\n"});
+                             "main: sleep 1000\nmain: window\nmain: sleep " + std::to_string(1500 * VORNIC_TIME_FACTOR) +
+                                 "\n"});
         ChildProcess child = app.start();
         const HWND splash = waitForSplash(child.id());
         ASSERT_TRUE(splash);
@@ -418,9 +421,9 @@ TEST(Splash, OptInCloseAtTheApplicationsFirstWindowOrAtTheTimeLimit) {
                                         waited, 6000 * VORNIC_TIME_FACTOR);
         ASSERT_TRUE(closed);  // at the latest when the launcher ends, 1.5 s after the window
         if (c.expectClose) {
-            EXPECT_LE(waited, 100u * VORNIC_TIME_FACTOR);
+            EXPECT_LE(waited, 500u * VORNIC_TIME_FACTOR);
         } else {
-            EXPECT_GE(waited, 1000u);
+            EXPECT_GE(waited, 1000u * VORNIC_TIME_FACTOR);
         }
         DWORD code = 99;
         ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
