@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/utf8.h"
+
 namespace {
 
 // Bare LFs become CR LF, as a Windows program's text lines end (and as println writes them).
@@ -31,12 +33,7 @@ bool writeConsole(HANDLE console, const Text& text) {
 
 bool writeUtf8(HANDLE file, const Text& text) {
     if (text.empty()) return true;
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    if (size <= 0) return false;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    const std::string bytes = encodeUtf8(text);
     for (std::size_t at = 0; at < bytes.size();) {
         DWORD written = 0;
         if (!WriteFile(file, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) ||
