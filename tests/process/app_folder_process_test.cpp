@@ -200,4 +200,83 @@ TEST_F(AssembledFolder, WithOnlyA32BitRuntimeRegisteredTheX64LauncherHandsOverTo
 #endif
 }
 
+// The configuration the service manager holds for `name`; false when there is no such service.
+struct ServiceConfig {
+    WText binaryPath, displayName, description;
+    DWORD startType = 0;
+};
+bool readServiceConfig(const WText& name, ServiceConfig& config) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG) : nullptr;
+    std::vector<BYTE> buffer(8192), more(8192);
+    DWORD needed = 0;
+    const bool read =
+        service && QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
+                                       static_cast<DWORD>(buffer.size()), &needed) &&
+        QueryServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, more.data(), static_cast<DWORD>(more.size()), &needed);
+    if (read) {
+        const auto* held = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
+        const auto* described = reinterpret_cast<const SERVICE_DESCRIPTIONW*>(more.data());
+        config.binaryPath = held->lpBinaryPathName ? held->lpBinaryPathName : L"";
+        config.displayName = held->lpDisplayName ? held->lpDisplayName : L"";
+        config.startType = held->dwStartType;
+        config.description = described->lpDescription ? described->lpDescription : L"";
+    }
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    return read;
+}
+
+// Deletes the service `name` when the test ends, however it ends: the prefix is shared by every later test.
+struct ServiceRemover {
+    WText name;
+    ~ServiceRemover() {
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE service = manager ? OpenServiceW(manager, name.c_str(), DELETE) : nullptr;
+        if (service) {
+            DeleteService(service);
+            CloseServiceHandle(service);
+        }
+        if (manager) CloseServiceHandle(manager);
+    }
+};
+
+// cmd.exe runs `script`; its exit code, or -1 when it did not end in time.
+DWORD runScript(const WText& script) {
+    const WText cmd = systemProgram(L"cmd.exe");
+    ChildProcess child = ChildProcess::start(cmd, L"cmd.exe /s /c \"\"" + script + L"\"\"");
+    DWORD code = static_cast<DWORD>(-1);
+    if (!child.started() || !child.waitForExit(kTimeout, code)) return static_cast<DWORD>(-1);
+    return code;
+}
+
+TEST_F(AssembledFolder, TheServiceScriptsRegisterTheLauncherWhereverTheFolderWasInstalled) {
+    // Installed under a folder whose name cmd.exe would read as its own (&), with a display name that
+    // holds & and % too: the scripts must hand both to sc as they stand. (Wine's cmd.exe drops a % from
+    // the script's own path, %~dp0, which Windows' keeps; so the folder holds none.)
+    const WText service = L"vornic-pack-" + std::to_wstring(GetCurrentProcessId());
+    const ServiceRemover remover{service};
+    assemble(std::string("Launchers=") + (k64 ? "x64" : "x86") + "\r\nService Name=" + narrow(service) +
+                 "\r\nService Display Name=Orders & 100% Invoices\r\nService Description=Serves the orders\r\n",
+             "[Application]\r\nApplication Type=service\r\n");
+    if (HasFatalFailure()) return;
+    const WText installed = folder_.path() + L"R&D Shop\\";
+    ASSERT_TRUE(makeFolders(installed));
+    ASSERT_TRUE(MoveFileW(app().substr(0, app().size() - 1).c_str(), (installed + L"Demo").c_str()));
+
+    ASSERT_EQ(runScript(installed + L"Demo\\install-service.cmd"), 0u);
+    ServiceConfig config;
+    ASSERT_TRUE(readServiceConfig(service, config));
+    EXPECT_EQ(narrow(config.binaryPath), narrow(L"\"" + installed + L"Demo\\Demo.exe\""));
+    EXPECT_EQ(narrow(config.displayName), "Orders & 100% Invoices");
+    EXPECT_EQ(narrow(config.description), "Serves the orders");
+    EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+
+    // A second install fails with sc's code rather than claiming success.
+    EXPECT_NE(runScript(installed + L"Demo\\install-service.cmd"), 0u);
+
+    EXPECT_EQ(runScript(installed + L"Demo\\uninstall-service.cmd"), 0u);
+    EXPECT_FALSE(readServiceConfig(service, config)) << "the service is still registered";
+}
+
 }  // namespace

@@ -15,12 +15,6 @@ constexpr DWORD kScTimeout = 30000;
 constexpr DWORD kStateTimeout = 30000;
 constexpr DWORD kMinusOne = 0xFFFFFFFF;
 
-WText systemProgram(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return WText(folder) + L"\\" + name;
-}
-
 // sc.exe with `arguments`; its exit code, or -1 when it did not end in time.
 DWORD runSc(const WText& arguments) {
     ChildProcess sc = ChildProcess::start(systemProgram(L"sc.exe"), L"sc " + arguments);

@@ -234,6 +234,26 @@ TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
          java8,
          "",
          {"line 2: Name \"Demo \" ends with a dot or a space, which Windows drops from file names"}},
+        {"Service keys for an application that is no service",
+         "Jars=app8.jar\nService Start=auto",
+         java8,
+         "",
+         {"line 4: Service keys are given, but [Application] \"Application Type\" is not service"}},
+        {"a service start type sc does not know",
+         "Jars=app8.jar\nService Start=boot",
+         java8,
+         "[Application]\nApplication Type=service\n",
+         {"\"Service Start\" must be auto, delayed-auto, demand or disabled, not \"boot\""}},
+        {"a quote that cmd.exe cannot pass to sc",
+         "Jars=app8.jar\nService Display Name=The \"Shop\"",
+         java8,
+         "[Application]\nApplication Type=service\n",
+         {"\"Service Display Name\" holds a double quote"}},
+        {"a slash in the service name",
+         "Jars=app8.jar\nService Name=shop/orders",
+         java8,
+         "[Application]\nApplication Type=service\n",
+         {"\"Service Name\" holds a slash"}},
     };
     // A previous output that every refusal must leave as it was.
     writeFile(root_ / "out/Demo/previous.txt", std::string("previous"));
@@ -386,6 +406,44 @@ TEST_F(AppFolder, AClassFolderAndASplashPictureAreCopiedIn) {
     EXPECT_TRUE(contains(report, "Class Path=lib\\classes\r\n")) << report;
     EXPECT_TRUE(contains(report, "[Display]\r\nSplash Screen=splash.png\r\n")) << report;  // in the INI beside it
     EXPECT_FALSE(contains(report, "Pair Product")) << report;                              // one launcher: no pairing
+}
+
+// The folder of a service holds the scripts that register the launcher beside them and remove it;
+// texts that cmd.exe would read as its own (% & and the folder's path) reach sc as they stand.
+TEST_F(AppFolder, AServiceGetsScriptsThatRegisterTheLauncherBesideThem) {
+    std::string error;
+    ASSERT_TRUE(build("Launchers=x64, x86\nJars=app8.jar\nService Display Name=Orders & 100% Invoices\n"
+                      "Service Description=Serves the shop's orders\nService Start=Delayed-Auto",
+                      "[Application]\nApplication Type=service\n[Java Runtime Environment]\nMain Class=demo.Main\n",
+                      error))
+        << error;
+    const auto files = filesOf(root_ / "out/Demo");
+    const std::string install(files.at("install-service.cmd").begin(), files.at("install-service.cmd").end());
+    const std::string uninstall(files.at("uninstall-service.cmd").begin(), files.at("uninstall-service.cmd").end());
+    EXPECT_EQ(install,
+              "@echo off\r\nsetlocal DisableDelayedExpansion\r\n"
+              "rem Installs the application as a Windows service. Run it from an elevated prompt.\r\n"
+              "set \"service=Demo\"\r\nset \"display=Orders & 100%% Invoices\"\r\n"
+              "set \"description=Serves the shop's orders\"\r\nset \"launcher=%~dp0Demo.exe\"\r\n"
+              "setlocal EnableDelayedExpansion\r\n"
+              "sc create \"!service!\" binPath= \"\\\"!launcher!\\\"\" DisplayName= \"!display!\" start= delayed-auto\r\n"
+              "if errorlevel 1 exit /b !errorlevel!\r\n"
+              "sc description \"!service!\" \"!description!\"\r\nif errorlevel 1 exit /b !errorlevel!\r\n");
+    EXPECT_TRUE(contains(uninstall, "set \"service=Demo\"\r\nsetlocal EnableDelayedExpansion\r\n"
+                                    "sc stop \"!service!\" >nul 2>&1\r\nsc delete \"!service!\"\r\n"))
+        << uninstall;
+
+    // Without a Service key: the product's name shows, sc's own default start type is not relied on.
+    ASSERT_TRUE(build("Jars=app8.jar",
+                      "[Product Information]\nProduct Name=Shop Server\n[Application]\nApplication Type=service\n"
+                      "[Java Runtime Environment]\nMain Class=demo.Main\n",
+                      error))
+        << error;
+    const Bytes plain = filesOf(root_ / "out/Demo").at("install-service.cmd");
+    const std::string defaults(plain.begin(), plain.end());
+    EXPECT_TRUE(contains(defaults, "set \"display=Shop Server\"")) << defaults;
+    EXPECT_TRUE(contains(defaults, "start= auto\r\n")) << defaults;
+    EXPECT_FALSE(contains(defaults, "sc description")) << defaults;
 }
 
 TEST_F(AppFolder, TheSameProjectGivesTheSameBytesAndTheEpochSetsTheZipTimes) {

@@ -10,6 +10,7 @@
 #include "pe_image.h"
 #include "platform.h"
 #include "runtime/java_version.h"
+#include "service_scripts.h"
 #include "text_codec.h"
 #include "zip_archive.h"
 
@@ -204,7 +205,7 @@ public:
         if (!request.launchers.empty()) package.widths = request.launchers;
         where = displayPath(request.project) + ": ";
         return readStubs() && planInputs() && settleMainClass() && planRuntimes() && planSplash() &&
-               settleClassPath() && planLaunchers() && writeFolder();
+               settleClassPath() && planServiceScripts() && planLaunchers() && writeFolder();
     }
 
 private:
@@ -366,6 +367,40 @@ private:
         }
         for (const Text& entry : unchecked)
             notes.push_back("class path entry " + encodeUtf8(entry) + " lies outside the folder: not checked");
+        return true;
+    }
+
+    bool planServiceScripts() {
+        // A service gets the scripts that register it and remove it again; Service keys for an
+        // application that is not one are a slip.
+        if (settingOf(settings, L"Application", L"Application Type") != L"service") {
+            if (!package.serviceLine) return true;
+            error = where + "line " + std::to_string(package.serviceLine) +
+                    ": Service keys are given, but [Application] \"Application Type\" is not service";
+            return false;
+        }
+        ServiceDefinition service;
+        service.name = package.serviceName.empty() ? package.name : package.serviceName;
+        service.displayName = package.serviceDisplayName;
+        if (service.displayName.empty()) service.displayName = settingOf(settings, L"Product Information", L"Product Name");
+        if (service.displayName.empty()) service.displayName = service.name;
+        service.description = package.serviceDescription;
+        service.start = package.serviceStart;
+        service.launcher = launcherFileName(package, package.widths.front());
+        ServiceScripts scripts;
+        if (!makeServiceScripts(service, scripts, error)) {
+            error = where + error;
+            return false;
+        }
+        for (const auto& [name, text] : {std::pair{"install-service.cmd", &scripts.install},
+                                         std::pair{"uninstall-service.cmd", &scripts.uninstall}}) {
+            PlannedFile file;
+            file.target = name;
+            file.generated = true;
+            file.bytes.assign(text->begin(), text->end());
+            plan.push_back(std::move(file));
+        }
+        notes.push_back("install-service.cmd and uninstall-service.cmd: the service " + encodeUtf8(service.name));
         return true;
     }
 

@@ -172,13 +172,25 @@ struct PackageReader {
         else if (equalsNoCase(key, L"Company")) out.company = value;
         else if (equalsNoCase(key, L"Copyright")) out.copyright = value;
         else if (equalsNoCase(key, L"Download Page")) out.downloadPage = value;
-        else {
+        else if (Text* service = serviceField(key)) {
+            *service = value;
+            if (!out.serviceLine) out.serviceLine = pair.line;
+        } else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
                     "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
-                    "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip)";
+                    "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, Service Display "
+                    "Name, Service Description, Service Start)";
             return false;
         }
         return true;
+    }
+
+    Text* serviceField(const Text& key) {
+        if (equalsNoCase(key, L"Service Name")) return &out.serviceName;
+        if (equalsNoCase(key, L"Service Display Name")) return &out.serviceDisplayName;
+        if (equalsNoCase(key, L"Service Description")) return &out.serviceDescription;
+        if (equalsNoCase(key, L"Service Start")) return &out.serviceStart;
+        return nullptr;
     }
 
     // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that would

@@ -27,6 +27,9 @@ struct ProjectPackage {
     std::filesystem::path runtimes[2];  // by Width; empty: none shipped
     std::filesystem::path icon, strings, splash, outputFolder, zip;
     Text version, company, copyright, downloadPage;
+    // For an application of "Application Type" service: what install-service.cmd registers.
+    Text serviceName, serviceDisplayName, serviceDescription, serviceStart;
+    std::size_t serviceLine = 0;  // of the first Service key; 0: none given
     std::size_t line = 0;  // of the [Package] header
 };
 

@@ -77,6 +77,12 @@ WText thisProgramPath() {
     return WText(buffer.data(), length);
 }
 
+WText systemProgram(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return WText(folder) + L"\\" + name;
+}
+
 WText besideThisProgram(const WText& name) {
     const WText self = thisProgramPath();
     return self.substr(0, self.rfind(L'\\') + 1) + name;

@@ -47,6 +47,9 @@ std::vector<WText> standinEnvironment(const WText& folder, const std::vector<WTe
 // The full path of this test program and of a file beside it.
 WText thisProgramPath();
 WText besideThisProgram(const WText& name);
+
+// `name` in the system folder, such as sc.exe or cmd.exe.
+WText systemProgram(const wchar_t* name);
 // A folder of the build tree, given relative to this program's folder, as a full path that keeps
 // its closing backslash. The build names its folders this way (vornic_build_folder_definition).
 WText buildTreePath(const WText& relative);
