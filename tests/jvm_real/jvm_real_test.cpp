@@ -333,7 +333,9 @@ TEST_F(JvmReal, ClassDataSharingArchiveIsWrittenUsedAndNeverHarms) {
         EXPECT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_TRUE(contains(run.out, "count 1\narg 78\n")) << run.out;
         EXPECT_EQ(run.err, "");
-        if (extra.empty()) EXPECT_FALSE(contains(run.out, "[")) << run.out;  // no log line of the runtime
+        if (extra.empty()) {
+            EXPECT_FALSE(contains(run.out, "[")) << run.out;  // no log line of the runtime
+        }
         return run;
     };
 
