@@ -5,6 +5,7 @@
 //   const SharingPlan plan = planClassDataSharing(version, folder, stem, completeName, uniqueTag);
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +43,11 @@ Text completeArchiveName(const Text& stem, std::uint64_t size);
 
 // True when `fileName` is a complete archive of `stem` and `actualSize` is the size its name records.
 bool isCompleteArchive(const Text& fileName, const Text& stem, std::uint64_t actualSize);
+
+// True when the first bytes are those every dynamic archive from Java 13 to 25 begins with. Java 19 and
+// later replace an archive that is stale or cut short, but print a warning they cannot be kept from and
+// keep a file of other content: such a file is removed before the start.
+bool startsAsDynamicArchive(const unsigned char* bytes, std::size_t count);
 
 enum class SharingMode {
     none,       // too old or unknown a runtime

@@ -46,6 +46,14 @@ bool folderTakesFiles(const Text& folder) {
     return static_cast<bool>(file);
 }
 
+bool fileStartsAsDynamicArchive(const Text& path) {
+    UniqueFile file(CreateFileW(withLongPathPrefix(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    unsigned char bytes[4] = {};
+    DWORD read = 0;
+    return file && ReadFile(file.get(), bytes, sizeof(bytes), &read, nullptr) && startsAsDynamicArchive(bytes, read);
+}
+
 // Finds the complete archive of `stem` and removes every other file of the product's archives: those
 // of an earlier application or runtime, leftovers of a write that never finished, a cut-short copy.
 // `keep` is the name the runtime manages itself (Java 19 and later). A file still open elsewhere
@@ -59,9 +67,10 @@ Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& st
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const Text name = entry.cFileName;
         const std::uint64_t size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-        if (complete.empty() && isCompleteArchive(name, stem, size)) {
+        const bool archive = fileStartsAsDynamicArchive(folder + name);
+        if (complete.empty() && archive && isCompleteArchive(name, stem, size)) {
             complete = name;
-        } else if (!equalsNoCase(name, keep) && DeleteFileW(withLongPathPrefix(folder + name).c_str())) {
+        } else if (!(archive && equalsNoCase(name, keep)) && DeleteFileW(withLongPathPrefix(folder + name).c_str())) {
             VORNIC_TRACE(L"class data sharing: removed " + folder + name);
         }
     } while (search.findNext());

@@ -298,10 +298,11 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         }
         const WText local = app.folder() + L"local";
         const WText archives = local + L"\\Cds App\\";
+        // An archive of an earlier build; the runtime's own magic number so that only its name makes it old.
         const WText old = archives + L"Cds App-cds-0000000000000000.4096.jsa";
         if (c.folderWritable) {
             ASSERT_TRUE(makeFolders(archives));
-            ASSERT_TRUE(writeFileBytes(old, "old"));
+            ASSERT_TRUE(writeFileBytes(old, std::string("\xa8\xba\x0b\xf0", 4)));
         } else {
             ASSERT_TRUE(writeFileBytes(local, "a file where the folders would be"));
         }
