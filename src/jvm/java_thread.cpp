@@ -9,6 +9,7 @@
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
+#include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
 #include "jvm/system_text.h"
 #include "service/service_hooks.h"
@@ -48,6 +49,7 @@ DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMa
 
 void JNICALL vmExitHook(jint code) {
     VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)");
+    finishClassDataSharing();  // System.exit has written the archive by now
     serviceExiting(code);
 }
 void JNICALL vmAbortHook() {}
@@ -143,6 +145,7 @@ void destroyVm(LauncherApp& app) {
     if (JavaVM* vm = app.vm) {
         app.vm = nullptr;
         vm->DestroyJavaVM();
+        finishClassDataSharing();
     }
 }
 

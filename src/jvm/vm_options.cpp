@@ -4,6 +4,7 @@
 
 #include "app/launcher_app.h"
 #include "jvm/java_launch.h"
+#include "jvm/sharing_archive_folder.h"
 #include "jvm/system_text.h"
 #include "jvm/vm_parameters.h"
 #include "settings/ini_store.h"
@@ -71,6 +72,8 @@ bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmO
     // Each entry was expanded on its own; expanding the whole again would rewrite a folder whose own
     // name holds "%NAME%" into another folder.
     app.vmOptions.push_back(toAnsiText(L"-Djava.class.path=" + classPath));
+    // Before the VM parameters, so that an option written there has the last word.
+    addClassDataSharing(app, settings, classPath);
     TextList options;
     const Text parameters = readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
     for (const Text& parameter : splitVmParameters(parameters)) {

@@ -102,3 +102,17 @@ Text SystemRuntimeFiles::environmentVariable(const wchar_t* name) {
     readEnvironment(name, value);
     return value;
 }
+
+JavaVersion runtimeVersionOf(const Text& jvmLibraryPath) {
+    // ...\home\bin\server\jvm.dll: the home is three separators up.
+    Text home = jvmLibraryPath;
+    for (int level = 0; level < 3 && !home.empty(); ++level) {
+        const std::size_t cut = home.find_last_of(L'\\');
+        home.resize(cut == Text::npos ? 0 : cut);
+    }
+    JavaVersion version;
+    std::string release;
+    SystemRuntimeFiles files;
+    if (!home.empty() && files.readFile(home + L"\\release", release)) releaseFileVersion(release, version);
+    return version;
+}

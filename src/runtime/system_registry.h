@@ -22,6 +22,10 @@ private:
     REGSAM view_;
 };
 
+// The version in the `release` file of the runtime whose jvm.dll this is (its home is three folders
+// up); count 0 when there is none.
+JavaVersion runtimeVersionOf(const Text& jvmLibraryPath);
+
 // Lives for one search pass: it remembers what it found in each runtime folder.
 class SystemRuntimeFiles : public RuntimeFiles {
 public:

@@ -6,8 +6,6 @@
 #include "support/filesystem.h"
 #include "support/path.h"
 
-namespace {
-
 Text folderNameOf(const Text& productName) {
     Text name;
     for (wchar_t c : productName) {
@@ -15,6 +13,8 @@ Text folderNameOf(const Text& productName) {
     }
     return name;
 }
+
+namespace {
 
 Text baseNameIni(const Text& sourcePath) {
     const size_t slash = sourcePath.rfind(L'\\');

@@ -11,6 +11,9 @@ struct ProductFiles {
     Text pairProduct;
 };
 
+// The product name as a folder name: the characters a file name cannot hold are left out.
+Text folderNameOf(const Text& productName);
+
 // The executable's path up to its last "." followed by "ini"; false without a "." or a module path.
 bool settingsFilePath(Text& path);
 

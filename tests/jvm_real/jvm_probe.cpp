@@ -1,7 +1,7 @@
 // Creates a real virtual machine from the machine's libjvm.so and runs one scenario of the launcher's
 // JNI logic in it. A process can create only one machine, so the tests start one probe per scenario.
 //
-//   jvm_probe CLASS_DIR SCENARIO ARGS...
+//   jvm_probe CLASS_PATH [-VM_OPTION...] SCENARIO ARGS...
 //
 // Everything the test checks is printed on stdout as UTF-8 lines; the runtime's own reports go to
 // stderr.
@@ -138,11 +138,14 @@ TextList textsOf(int count, char** arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fputs("usage: jvm_probe CLASS_DIR SCENARIO ARGS...\n", stderr);
+    // Options between the class path and the scenario go to the machine as they are.
+    int scenarioAt = 2;
+    while (scenarioAt < argc && argv[scenarioAt][0] == '-') ++scenarioAt;
+    if (scenarioAt >= argc) {
+        std::fputs("usage: jvm_probe CLASS_PATH [-VM_OPTION...] SCENARIO ARGS...\n", stderr);
         return 2;
     }
-    const std::string scenario = argv[2];
+    const std::string scenario = argv[scenarioAt];
     void* library = dlopen(VORNIC_LIBJVM, RTLD_NOW | RTLD_GLOBAL);
     if (!library) {
         std::fprintf(stderr, "cannot load %s: %s\n", VORNIC_LIBJVM, dlerror());
@@ -158,6 +161,7 @@ int main(int argc, char** argv) {
     options[1].extraInfo = reinterpret_cast<void*>(&vmAbortHook);
     options[2].optionString = const_cast<char*>("exit");
     options[2].extraInfo = reinterpret_cast<void*>(&vmExitHook);
+    for (int at = 2; at < scenarioAt; ++at) options.push_back({argv[at], nullptr});
     JavaVMInitArgs initArgs{};
     initArgs.version = JNI_VERSION_1_2;
     initArgs.nOptions = static_cast<jint>(options.size());
@@ -178,8 +182,8 @@ int main(int argc, char** argv) {
 
     ProbeHost host;
     ProbePlatform platform;
-    char** rest = argv + 3;
-    const int restCount = argc - 3;
+    char** rest = argv + scenarioAt + 1;
+    const int restCount = argc - scenarioAt - 1;
     bool ran = false;
 
     if (scenario == "main-boot" || scenario == "main-findclass") {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "jvm/class_data_sharing.h"
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,7 +48,9 @@ protected:
     // `environment` holds "NAME=value" entries that replace this process's own.
     ProbeRun probe(const std::string& scenario, const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment = {}) {
-        std::vector<std::string> words = {VORNIC_JVM_PROBE, VORNIC_PROBE_CLASSES, scenario};
+        std::vector<std::string> words = {VORNIC_JVM_PROBE, classPath_};
+        words.insert(words.end(), vmOptions_.begin(), vmOptions_.end());
+        words.push_back(scenario);
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
@@ -82,6 +87,8 @@ protected:
     }
 
     fs::path folder_;
+    std::string classPath_ = VORNIC_PROBE_CLASSES;
+    std::vector<std::string> vmOptions_;  // before the scenario
 };
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -285,6 +292,89 @@ TEST_F(JvmReal, SecondaryRequestsAreServedAndAnswered) {
         if (c.outInOrder.size() == 1) EXPECT_FALSE(contains(run.out, "reply")) << run.out;
         if (c.described) EXPECT_TRUE(contains(run.err, c.described)) << run.err;
     }
+}
+
+std::string narrow(const Text& text) { return std::string(text.begin(), text.end()); }  // ASCII paths only
+Text wide(const std::string& text) { return Text(text.begin(), text.end()); }
+
+FileStamp stampOf(const fs::path& file) {
+    return {wide(file.string()), fs::file_size(file),
+            static_cast<std::uint64_t>(fs::last_write_time(file).time_since_epoch().count())};
+}
+
+// The archive's life on the real Java 17 machine with the options the launcher passes: written under
+// its temporary name by the first start, used by the next, replaced when a jar changes, and neither a
+// cut-short nor a foreign file stops the program or reaches its output.
+TEST_F(JvmReal, ClassDataSharingArchiveIsWrittenUsedAndNeverHarms) {
+    const fs::path jar = folder_ / "app.jar";
+    fs::copy_file(VORNIC_PROBE_JAR, jar);
+    classPath_ = jar.string();
+    const Text archives = wide((folder_ / "").string());
+    JavaVersion java17;
+    java17.parse(L"17.0.15");
+    SharingInputs inputs;
+    inputs.productName = L"Probe";
+    inputs.runtimeVersion = java17;
+    inputs.jvmLibrary = stampOf(VORNIC_LIBJVM);
+    inputs.classPath = {stampOf(jar)};
+    const Text stem = sharingArchiveStem(inputs);
+
+    // What the launcher decides from the folder: the complete archive is the one whose size its name holds.
+    const auto completeIn = [&](const Text& candidate) {
+        const fs::path path = folder_ / narrow(candidate);
+        return fs::exists(path) && isCompleteArchive(candidate, stem, fs::file_size(path)) ? candidate : Text();
+    };
+    // Runs EchoArgs with the plan's options (and `extra`); the program's own output must be all there is.
+    const auto start = [&](const SharingPlan& plan, const std::vector<std::string>& extra) {
+        vmOptions_.clear();
+        for (const Text& option : plan.options) vmOptions_.push_back(narrow(option));
+        vmOptions_.insert(vmOptions_.end(), extra.begin(), extra.end());
+        const ProbeRun run = probe("main-findclass", {"probe.EchoArgs", "x"});
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_TRUE(contains(run.out, "count 1\narg 78\n")) << run.out;
+        EXPECT_EQ(run.err, "");
+        if (extra.empty()) {
+            EXPECT_FALSE(contains(run.out, "[")) << run.out;  // no log line of the runtime
+        }
+        return run;
+    };
+
+    SharingPlan plan = planClassDataSharing(java17, archives, stem, Text(), L"1");
+    ASSERT_EQ(plan.mode, SharingMode::writeAtExit);
+    start(plan, {});
+    const fs::path written = narrow(plan.writing);
+    ASSERT_TRUE(fs::exists(written));
+    const Text complete = completeArchiveName(stem, fs::file_size(written));
+    fs::rename(written, folder_ / narrow(complete));  // as the launcher does once the machine has ended
+
+    plan = planClassDataSharing(java17, archives, stem, completeIn(complete), L"2");
+    ASSERT_EQ(plan.mode, SharingMode::use);
+    EXPECT_TRUE(contains(start(plan, {"-Xlog:cds"}).out, "Mapped dynamic region"));
+    EXPECT_FALSE(fs::exists(narrow(archives + stem + L".2.tmp")));
+
+    // A jar touched by an update gives another archive name.
+    fs::last_write_time(jar, fs::last_write_time(jar) + std::chrono::seconds(10));
+    inputs.classPath = {stampOf(jar)};
+    EXPECT_NE(sharingArchiveStem(inputs), stem);
+    // Run with the archive made before the update anyway, as a stale one: the runtime refuses it, and
+    // its warning stays in the log tag sets the options switch off.
+    start(plan, {});
+
+    // Cut short, the file no longer has the size its name holds: it is not passed, and is written anew.
+    fs::resize_file(folder_ / narrow(complete), 5000);
+    plan = planClassDataSharing(java17, archives, stem, completeIn(complete), L"3");
+    EXPECT_EQ(plan.mode, SharingMode::writeAtExit);
+    start(plan, {});
+
+    // Random bytes of the recorded size pass the launcher's check; the runtime rejects them silently.
+    const Text foreign = completeArchiveName(stem, 65536);
+    std::ofstream bytes(folder_ / narrow(foreign), std::ios::binary);
+    unsigned state = 12345;
+    for (int i = 0; i < 65536; ++i) bytes.put(static_cast<char>((state = state * 1103515245u + 12345u) >> 16));
+    bytes.close();
+    plan = planClassDataSharing(java17, archives, stem, completeIn(foreign), L"4");
+    ASSERT_EQ(plan.mode, SharingMode::use);
+    start(plan, {});
 }
 
 }  // namespace

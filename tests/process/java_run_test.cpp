@@ -266,4 +266,64 @@ TEST(JavaRun, IbmRuntimesKeepTheJavaThreadAfterMain) {
     EXPECT_FALSE(contains(app.record(), "detach")) << app.record();
 }
 
+// The class-data-sharing options reach the runtime only with the setting and a runtime from 13 on, the
+// archive folder is the product's under LOCALAPPDATA, and an archive of an earlier build is removed.
+TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
+    struct Case {
+        const char* release;  // JAVA_VERSION of the runtime's release file; null for none
+        bool setting;
+        bool folderWritable;
+        std::vector<std::string> options;  // in the record, each followed by the archive's folder
+        const char* traced;
+    };
+    const std::string silence = "option: -Xlog:cds=off,cds+dynamic=off\n";
+    const Case cases[] = {
+        {"1.8.0_381", true, true, {}, "class data sharing: off (Java 8 has no dynamic archive)"},
+        {nullptr, true, true, {}, "class data sharing: off (runtime version unknown)"},
+        {"17.0.2", true, true, {silence, "option: -XX:ArchiveClassesAtExit="}, "class data sharing: writes at exit "},
+        {"21.0.1", true, true, {silence, "option: -XX:+AutoCreateSharedArchive\noption: -XX:SharedArchiveFile="},
+         "class data sharing: the runtime keeps "},
+        {"21.0.1", false, true, {}, nullptr},
+        {"17.0.2", true, false, {}, "cannot be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.release ? c.release : "no release file") + (c.setting ? " on" : " off") +
+                     (c.folderWritable ? "" : ", folder in the way"));
+        const JavaApp app(L"", "", true, c.setting ? L"Class Data Sharing=Yes\r\n" : L"");
+        ASSERT_TRUE(writeUtf16File(app.folder() + L"app.ini", L"[Product Information]\r\nProduct Name=Cds App\r\n"
+                                                              L"Upgrade Code=" + kUpgradeCode + L"\r\n"));
+        const WText runtime = app.folder() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+        if (c.release) {
+            ASSERT_TRUE(writeFileBytes(runtime + L"release", std::string("JAVA_VERSION=\"") + c.release + "\"\n"));
+        }
+        const WText local = app.folder() + L"local";
+        const WText archives = local + L"\\Cds App\\";
+        // An archive of an earlier build; the runtime's own magic number so that only its name makes it old.
+        const WText old = archives + L"Cds App-cds-0000000000000000.4096.jsa";
+        if (c.folderWritable) {
+            ASSERT_TRUE(makeFolders(archives));
+            ASSERT_TRUE(writeFileBytes(old, std::string("\xa8\xba\x0b\xf0", 4)));
+        } else {
+            ASSERT_TRUE(writeFileBytes(local, "a file where the folders would be"));
+        }
+        const WText trace = app.folder() + L"trace.txt";
+        const Launch launch = app.run(L"", {L"LOCALAPPDATA=" + local, L"VORNIC_TRACE=" + trace});
+        ASSERT_TRUE(launch.finished);
+        EXPECT_EQ(launch.exitCode, 0u);
+        EXPECT_TRUE(launch.windows.empty());
+        const std::string record = app.record();
+        const std::string folder(archives.begin(), archives.end());
+        for (const std::string& option : c.options) {
+            EXPECT_TRUE(contains(record, option.back() == '\n' ? option : option + folder + "Cds App-cds-")) << record;
+        }
+        EXPECT_EQ(contains(record, "cds"), !c.options.empty()) << record;
+        if (c.traced) {
+            EXPECT_TRUE(contains(readText(trace), c.traced)) << readText(trace);
+        }
+        if (c.folderWritable) {
+            EXPECT_EQ(GetFileAttributesW(old.c_str()) == INVALID_FILE_ATTRIBUTES, !c.options.empty());
+        }
+    }
+}
+
 }  // namespace
