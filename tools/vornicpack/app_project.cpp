@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "language_texts.h"
 #include "platform.h"
 #include "text_codec.h"
 #include "wildcard.h"
@@ -165,6 +166,7 @@ struct PackageReader {
         else if (equalsNoCase(key, L"Runtime x86")) out.runtimes[1] = pathOf(value);
         else if (equalsNoCase(key, L"Icon")) out.icon = pathOf(value);
         else if (equalsNoCase(key, L"Strings")) out.strings = pathOf(value);
+        else if (equalsNoCase(key, L"Languages")) return readLanguages(value, at, error);
         else if (equalsNoCase(key, L"Splash Screen")) out.splash = pathOf(value);
         else if (equalsNoCase(key, L"Output Folder")) out.outputFolder = pathOf(value);
         else if (equalsNoCase(key, L"Zip")) out.zip = pathOf(value);
@@ -175,9 +177,19 @@ struct PackageReader {
         else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
                     "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
-                    "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip)";
+                    "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip)";
             return false;
         }
+        return true;
+    }
+
+    bool readLanguages(const Text& value, const std::string& at, std::string& error) {
+        out.languages = languageList(encodeUtf8(value));
+        for (const std::string& tag : out.languages)
+            if (!findLanguage(tag)) {
+                error = at + "Languages: \"" + tag + "\" is not a language the packer has texts for";
+                return false;
+            }
         return true;
     }
 

@@ -27,6 +27,7 @@ struct ProjectPackage {
     std::filesystem::path runtimes[2];  // by Width; empty: none shipped
     std::filesystem::path icon, strings, splash, outputFolder, zip;
     Text version, company, copyright, downloadPage;
+    std::vector<std::string> languages;  // shipped beside English; empty: all the packer has
     std::size_t line = 0;  // of the [Package] header
 };
 
