@@ -28,7 +28,9 @@ TEST(Languages, EveryLanguagesDefaultsPassTheFormatCheck) {
             std::string error;
             EXPECT_TRUE(checkMessageText(message, own->text, error)) << message.id << ": " << error;
             std::vector<ArgKind> kinds;
-            if (message.formatted && formatArguments(own->text, kinds, error)) EXPECT_EQ(kinds, message.args) << message.id;
+            if (message.formatted && formatArguments(own->text, kinds, error)) {
+                EXPECT_EQ(kinds, message.args) << message.id;
+            }
         }
         const DialogWords& w = language->dialog;
         for (const wchar_t* word : {w.runtimeTitle, w.folderLabel, w.browse, w.downloadPrompt, w.ok, w.cancel, w.errorTitle,
@@ -58,7 +60,9 @@ TEST(Languages, StringsFileSectionsPerLanguageAreCheckedLikeTheEnglishOne) {
         std::string error;
         const bool ok = readStringsFile(c.file, userTexts, error);
         EXPECT_EQ(ok, std::string(c.message).empty()) << encodeUtf8(c.file) << " -> " << error;
-        if (!ok) EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        if (!ok) {
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        }
     }
 }
 
