@@ -1,5 +1,6 @@
 #include "controls/exception_dialog.h"
 
+#include "settings/localized_resource.h"
 #include "settings/resource_ids.h"
 #include "support/system_libraries.h"
 
@@ -30,8 +31,10 @@ Text withCrLfLineEnds(const Text& text) {
 INT_PTR ExceptionDialog::show(HWND owner, const Text& text, HINSTANCE module) {
     ExceptionDialog dialog(text);
     pinWindowLibraries();
-    return DialogBoxParamW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDialogException), owner,
-                           dialogProc, reinterpret_cast<LPARAM>(&dialog));
+    if (!module) module = GetModuleHandleW(nullptr);
+    const LPCDLGTEMPLATEW layout = findLocalizedDialog(module, kDialogException);
+    if (!layout) return -1;
+    return DialogBoxIndirectParamW(module, layout, owner, dialogProc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 INT_PTR CALLBACK ExceptionDialog::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include "controls/dialog_layout.h"
 #include "controls/shell_functions.h"
 #include "runtime/runtime_folder.h"
+#include "settings/localized_resource.h"
 #include "settings/messages.h"
 #include "support/system_libraries.h"
 
@@ -59,8 +60,10 @@ RuntimeDialog::RuntimeDialog(const Text& message, JvmType type, FolderBrowser br
 
 INT_PTR RuntimeDialog::show(HWND owner, HINSTANCE module) {
     pinWindowLibraries();  // the dialog's theming loads libraries by name: have the system's ones first
-    return DialogBoxParamW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(201), owner, dialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    if (!module) module = GetModuleHandleW(nullptr);
+    const LPCDLGTEMPLATEW layout = findLocalizedDialog(module, kDialogRuntimeSelection);
+    if (!layout) return -1;
+    return DialogBoxIndirectParamW(module, layout, owner, dialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK RuntimeDialog::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

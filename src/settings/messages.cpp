@@ -4,42 +4,26 @@
 
 #include "display/process_dpi.h"
 #include "frontend/frontend.h"
-#include "support/growing_buffer.h"
+#include "settings/localized_resource.h"
 
 namespace {
 
 std::atomic<HWND> g_messageOwner{nullptr};
 
-// The string as the system's loader picks it for the thread's language, grown until it fits.
-Text loadWithSystemLoader(unsigned id) {
-    Text text;
-    readGrowing(
-        text,
-        [id](wchar_t* buffer, size_t capacity) -> size_t {
-            const int length = LoadStringW(GetModuleHandleW(nullptr), id, buffer, static_cast<int>(capacity));
-            if (length <= 0) return 0;
-            return static_cast<size_t>(length) >= capacity - 1 ? capacity : static_cast<size_t>(length);
-        },
-        256);
-    return text;
-}
-
-// True when the block of `id` in the neutral language holds a non-empty string at its position.
-bool blockHasString(HMODULE module, unsigned id) {
-    HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1),
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    if (!found) return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    const DWORD size = SizeofResource(module, found);
+// The string at `id`'s position in a string-table block; empty when the block holds none there.
+Text stringInBlock(HMODULE module, HRSRC found, unsigned id) {
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const DWORD size = found ? SizeofResource(module, found) : 0;
     const auto* units = static_cast<const WORD*>(loaded ? LockResource(loaded) : nullptr);
-    if (!units) return false;
+    if (!units) return Text();
     const size_t count = size / sizeof(WORD);
     size_t at = 0;
     for (unsigned index = 0; index < id % 16; ++index) {
-        if (at >= count) return false;
+        if (at >= count) return Text();
         at += 1 + units[at];
     }
-    return at < count && units[at] != 0;
+    if (at >= count || at + 1 + units[at] > count) return Text();
+    return Text(reinterpret_cast<const wchar_t*>(units + at + 1), units[at]);
 }
 
 }  // namespace
@@ -50,12 +34,12 @@ void setMessageOwner(HWND owner) { g_messageOwner.store(owner); }
 
 bool loadStringId(unsigned id, Text& text) {
     HMODULE module = GetModuleHandleW(nullptr);
-    if (!blockHasString(module, id)) return false;
-    const wchar_t* start = nullptr;
-    // With a zero buffer size the loader hands out the string in place; its length comes from the table.
-    const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&start), 0);
-    if (length <= 0 || !start) return false;
-    text.assign(start, static_cast<size_t>(length));
+    const LPCWSTR block = MAKEINTRESOURCEW(id / 16 + 1);
+    // The user's language first; a string it lacks comes from the neutral table.
+    Text found = stringInBlock(module, findLocalizedResource(module, RT_STRING, block), id);
+    if (found.empty()) found = stringInBlock(module, findNeutralResource(module, RT_STRING, block), id);
+    if (found.empty()) return false;
+    text = std::move(found);
     return true;
 }
 
@@ -65,9 +49,9 @@ int showMessage(HWND owner, const Text& text, const Text* caption) {
 }
 
 int showMessage(HWND owner, unsigned textId, unsigned captionId) {
-    const Text text = loadWithSystemLoader(textId);
+    const Text text = stringOf(textId);
     if (captionId == 0) return showMessage(owner, text);
-    const Text caption = loadWithSystemLoader(captionId);
+    const Text caption = stringOf(captionId);
     return showMessage(owner, text, &caption);
 }
 

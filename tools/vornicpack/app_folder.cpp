@@ -441,6 +441,7 @@ private:
                 in.hasIcon = true;
             }
             in.version = package.version;
+            in.languages = package.languages;
             if (!package.downloadPage.empty()) in.downloadPage = package.downloadPage;
             in.companyName = package.company;
             in.copyright = package.copyright;

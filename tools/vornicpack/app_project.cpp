@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "language_texts.h"
 #include "platform.h"
 #include "text_codec.h"
 #include "wildcard.h"
@@ -165,6 +166,7 @@ struct PackageReader {
         else if (equalsNoCase(key, L"Runtime x86")) out.runtimes[1] = pathOf(value);
         else if (equalsNoCase(key, L"Icon")) out.icon = pathOf(value);
         else if (equalsNoCase(key, L"Strings")) out.strings = pathOf(value);
+        else if (equalsNoCase(key, L"Languages")) return readLanguages(value, at, error);
         else if (equalsNoCase(key, L"Splash Screen")) out.splash = pathOf(value);
         else if (equalsNoCase(key, L"Output Folder")) out.outputFolder = pathOf(value);
         else if (equalsNoCase(key, L"Zip")) out.zip = pathOf(value);
@@ -178,19 +180,15 @@ struct PackageReader {
         } else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
                     "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
-                    "Strings, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, Service Display "
-                    "Name, Service Description, Service Start)";
+                    "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, "
+                    "Service Display Name, Service Description, Service Start)";
             return false;
         }
         return true;
     }
 
-    Text* serviceField(const Text& key) {
-        if (equalsNoCase(key, L"Service Name")) return &out.serviceName;
-        if (equalsNoCase(key, L"Service Display Name")) return &out.serviceDisplayName;
-        if (equalsNoCase(key, L"Service Description")) return &out.serviceDescription;
-        if (equalsNoCase(key, L"Service Start")) return &out.serviceStart;
-        return nullptr;
+                    "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, "
+                    "Service Display Name, Service Description, Service Start)";
     }
 
     // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that would

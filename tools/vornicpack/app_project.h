@@ -30,6 +30,7 @@ struct ProjectPackage {
     // For an application of "Application Type" service: what install-service.cmd registers.
     Text serviceName, serviceDisplayName, serviceDescription, serviceStart;
     std::size_t serviceLine = 0;  // of the first Service key; 0: none given
+    std::vector<std::string> languages;  // shipped beside English; empty: all the packer has
     std::size_t line = 0;  // of the [Package] header
 };
 

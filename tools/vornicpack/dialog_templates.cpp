@@ -1,6 +1,7 @@
 #include "dialog_templates.h"
 
 #include "byte_io.h"
+#include "language_texts.h"
 #include "settings/resource_ids.h"
 
 namespace {
@@ -64,51 +65,54 @@ Bytes encodeDialog(const DialogTemplate& dialog) {
     return out;
 }
 
+const DialogWords& wordsOf(const DialogTexts& texts) { return texts.words ? *texts.words : englishTexts().dialog; }
+
+// Sized for the longest language: German and Russian run to seven lines of explanation and the
+// longest labels; CJK texts are shorter but their glyphs are taller, which the line heights allow.
 DialogTemplate runtimeSelectionDialog(const DialogTexts& texts) {
+    const DialogWords& words = wordsOf(texts);
     DialogTemplate dialog{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_FIXEDSYS | DS_CENTER,
-                          0, 0, 0, 300, 150, withProduct(texts, L"Java Runtime Needed"), L"MS Shell Dlg", 8, {}};
+                          0, 0, 0, 320, 176, withProduct(texts, words.runtimeTitle), L"MS Shell Dlg", 8, {}};
     dialog.controls = {
-        // The launcher puts its explanation here; it can run to four lines.
-        {kRuntimeDialogMessage, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 286, 50, L""},
-        {kIdStatic, kStatic, SS_LEFT, 0, 7, 62, 286, 9, L"&Java runtime folder:"},
-        {kRuntimeDialogPath, kEdit, ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 73, 226, 14, L""},
-        {kRuntimeDialogBrowse, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 237, 73, 56, 14, L"&Browse..."},
-        {kIdStatic, kStatic, SS_LEFT, 0, 7, 96, 286, 9, L"No Java runtime installed? Download one from:"},
-        {kRuntimeDialogLink, kStatic, SS_LEFT | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0, 7, 107, 286, 9, texts.downloadPage},
-        {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 183, 129, 52, 14, L"OK"},
-        {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 241, 129, 52, 14, L"Cancel"},
+        // The launcher puts its explanation here; it can run to eight lines.
+        {kRuntimeDialogMessage, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 306, 74, L""},
+        {kIdStatic, kStatic, SS_LEFT, 0, 7, 86, 306, 9, words.folderLabel},
+        {kRuntimeDialogPath, kEdit, ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 97, 230, 14, L""},
+        {kRuntimeDialogBrowse, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 241, 97, 72, 14, words.browse},
+        {kIdStatic, kStatic, SS_LEFT, 0, 7, 120, 306, 9, words.downloadPrompt},
+        {kRuntimeDialogLink, kStatic, SS_LEFT | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0, 7, 131, 306, 9, texts.downloadPage},
+        {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 187, 155, 60, 14, words.ok},
+        {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 253, 155, 60, 14, words.cancel},
     };
     return dialog;
 }
 
 DialogTemplate exceptionDialog(const DialogTexts& texts) {
+    const DialogWords& words = wordsOf(texts);
     DialogTemplate dialog{WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | DS_FIXEDSYS,
-                          0, 0, 0, 340, 210, withProduct(texts, L"Unexpected Error"), L"MS Shell Dlg", 8, {}};
+                          0, 0, 0, 360, 226, withProduct(texts, words.errorTitle), L"MS Shell Dlg", 8, {}};
     // Anchors (applied by the launcher): the heading stays on top; the group box and the details grow
     // both ways; the footnote and the hint follow the bottom edge; the buttons keep to the bottom-right corner.
     dialog.controls = {
-        {kExceptionDialogHeading, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 326, 18,
-         L"The application ran into an error it did not handle. It may not work correctly from now on."},
-        {kExceptionDialogFrame, kButton, BS_GROUPBOX, 0, 7, 28, 326, 118, L"Details"},
+        {kExceptionDialogHeading, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 346, 18, words.errorHeading},
+        {kExceptionDialogFrame, kButton, BS_GROUPBOX, 0, 7, 28, 346, 112, words.details},
         {kExceptionDialogTrace, kEdit, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-         WS_EX_CLIENTEDGE, 14, 40, 312, 99, L""},
-        {kExceptionDialogFootnote, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 151, 326, 18,
-         L"Choose Continue to keep the application running, or End Program to close it. Unsaved work may be lost "
-         L"either way."},
-        {kExceptionDialogHint, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 172, 326, 9,
-         L"To report the problem, select the details and copy them with Ctrl+C."},
-        {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 221, 189, 54, 14, L"&Continue"},
-        {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 279, 189, 54, 14, L"&End Program"},
+         WS_EX_CLIENTEDGE, 14, 40, 332, 93, L""},
+        {kExceptionDialogFootnote, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 145, 346, 27, words.errorFootnote},
+        {kExceptionDialogHint, kStatic, SS_LEFT | SS_NOPREFIX, 0, 7, 174, 346, 18, words.copyHint},
+        {kIdOk, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 199, 205, 74, 14, words.continueButton},
+        {kIdCancel, kButton, BS_PUSHBUTTON | WS_TABSTOP, 0, 279, 205, 74, 14, words.endProgram},
     };
     return dialog;
 }
 
-std::vector<Resource> buildDialogs(const DialogTexts& texts) {
+std::vector<Resource> buildDialogs(const DialogTexts& texts, std::uint16_t language) {
     std::vector<Resource> resources;
     for (const auto& [id, dialog] : {std::pair{kDialogRuntimeSelection, runtimeSelectionDialog(texts)}, std::pair{kDialogException, exceptionDialog(texts)}}) {
         Resource resource;
         resource.type = ResourceName::of(kTypeDialog);
         resource.name = ResourceName::of(static_cast<std::uint16_t>(id));
+        resource.language = language;
         resource.data = encodeDialog(dialog);
         resources.push_back(std::move(resource));
     }

@@ -30,13 +30,16 @@ struct DialogTemplate {
 
 Bytes encodeDialog(const DialogTemplate& dialog);
 
+struct DialogWords;
+
 struct DialogTexts {
     Text productName;   // in the captions; may be empty
     Text downloadPage;  // the link of dialog 201
+    const DialogWords* words = nullptr;  // the language's fixed words; null: English
 };
 
 DialogTemplate runtimeSelectionDialog(const DialogTexts& texts);
 DialogTemplate exceptionDialog(const DialogTexts& texts);
 
-// RT_DIALOG 201 and 231 in the neutral language.
-std::vector<Resource> buildDialogs(const DialogTexts& texts);
+// RT_DIALOG 201 and 231 in the given resource language.
+std::vector<Resource> buildDialogs(const DialogTexts& texts, std::uint16_t language = kLanguageNeutral);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app_folder.h"
+#include "language_texts.h"
 #include "packager.h"
 #include "platform.h"
 #include "text_codec.h"
@@ -24,7 +25,10 @@ const char* const kUsage =
     "                        console), or an already packaged copy to repackage\n"
     "  --settings FILE       the application's settings: one INI text, UTF-8 or UTF-16 with BOM\n"
     "  --out FILE            the packaged executable to write; its INI file gets the same name with .ini\n"
-    "  --strings FILE        replacement message texts: section [Strings], keys are message ids\n"
+    "  --strings FILE        replacement message texts: [Strings] for English, [Strings de] and so on\n"
+    "                        for the other languages; keys are message ids\n"
+    "  --languages LIST      the languages shipped beside English, such as \"de,fr,ja\" (default: all\n"
+    "                        twelve: en de fr es it pt-BR nl pl ru ja zh-CN ko)\n"
     "  --icon FILE           the application's icon (.ico)\n"
     "  --version A.B.C.D     the version shown in the file's properties (default: \"Product Version\"\n"
     "                        of [Product Information], else 1.0.0.0)\n"
@@ -134,7 +138,7 @@ int run(const std::vector<Text>& args) {
         }
         static const std::vector<Text> withValue = {L"--stub", L"--settings", L"--out", L"--strings", L"--icon",
                                                     L"--version", L"--download-page", L"--company", L"--copyright",
-                                                    L"--show", L"--ini"};
+                                                    L"--show", L"--ini", L"--languages"};
         bool known = false;
         for (const Text& name : withValue) known = known || name == option;
         if (!known) return usageError("unknown argument \"" + encodeUtf8(option) + "\"");
@@ -148,6 +152,7 @@ int run(const std::vector<Text>& args) {
         else if (option == L"--show") showPath = pathFromText(value);
         else if (option == L"--ini") iniPath = pathFromText(value);
         else if (option == L"--version") in.version = value;
+        else if (option == L"--languages") in.languages = languageList(encodeUtf8(value));
         else if (option == L"--download-page") in.downloadPage = value;
         else if (option == L"--company") in.companyName = value;
         else if (option == L"--copyright") in.copyright = value;

@@ -4,6 +4,7 @@
 
 #include "dialog_templates.h"
 #include "icon_version.h"
+#include "language_texts.h"
 #include "pe_image.h"
 #include "platform.h"
 #include "settings/settings_cipher.h"
@@ -146,6 +147,29 @@ bool putIconAndVersion(const PackageInputs& in, const SplitSettings& split, std:
     return true;
 }
 
+// English always, as the neutral fallback; then the chosen languages, or all when none are chosen.
+bool shippedLanguages(const std::vector<std::string>& tags, std::vector<const LanguageTexts*>& shipped,
+                      std::string& error) {
+    shipped = {&englishTexts()};
+    if (tags.empty()) {
+        shipped = knownLanguages();
+        return true;
+    }
+    for (const std::string& tag : tags) {
+        const LanguageTexts* language = findLanguage(tag);
+        if (!language) {
+            std::string known;
+            for (const LanguageTexts* each : knownLanguages()) known += (known.empty() ? "" : ", ") + std::string(each->tag);
+            error = "languages: \"" + tag + "\" is not a language the packer has texts for (" + known + ")";
+            return false;
+        }
+        bool listed = false;
+        for (const LanguageTexts* each : shipped) listed = listed || each == language;
+        if (!listed) shipped.push_back(language);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
@@ -180,10 +204,21 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
 
     const std::string passPhrase = in.passPhrase.empty() ? derivePassPhrase(split) : in.passPhrase;
 
-    std::map<unsigned, Text> texts = defaultMessageTexts();
-    if (in.hasStrings && !applyStringsFile(in.stringsText, texts, problem)) {
+    std::vector<const LanguageTexts*> shipped;
+    if (!shippedLanguages(in.languages, shipped, error)) return false;
+    UserTexts userTexts;
+    if (in.hasStrings && !readStringsFile(in.stringsText, userTexts, problem)) {
         error = "strings: " + problem;
         return false;
+    }
+    for (const auto& [tag, texts] : userTexts) {
+        bool kept = false;
+        for (const LanguageTexts* language : shipped) kept = kept || tag == language->tag;
+        if (!kept) {
+            error = "strings: texts for " + std::string(findLanguage(tag)->name) +
+                    " (" + tag + "), a language the package leaves out";
+            return false;
+        }
     }
 
     // Two stages, as the launcher deciphers them: the pass phrase under the Upgrade Code, the
@@ -191,8 +226,16 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     putResource(resources, rcData(kSettingsResource, encipherSettings(toUtf16Le(split.packagedText), passPhrase)));
     putResource(resources, rcData(kPassPhraseResource, encipherSettings(toUtf16Le(widenBytes(passPhrase)),
                                                                         narrowAscii(split.upgradeCode))));
-    for (Resource& block : buildStringTables(texts)) putResource(resources, std::move(block));
-    for (Resource& dialog : buildDialogs({split.productName, in.downloadPage})) putResource(resources, std::move(dialog));
+    // Every shipped language gets whole tables and both dialogs: the user's texts over its defaults.
+    for (const LanguageTexts* language : shipped) {
+        std::map<unsigned, Text> texts = defaultMessageTexts(*language);
+        for (const auto& [id, text] : userTexts[language->tag]) texts[id] = text;
+        for (Resource& block : buildStringTables(texts, language->resourceLanguage))
+            putResource(resources, std::move(block));
+        for (Resource& dialog : buildDialogs({split.productName, in.downloadPage, &language->dialog},
+                                             language->resourceLanguage))
+            putResource(resources, std::move(dialog));
+    }
 
     if (!putIconAndVersion(in, split, resources, error)) return false;
 
@@ -281,9 +324,26 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
         text += "\nPackaged settings:\n" + encodeUtf8(settings);
     }
 
+    std::vector<std::uint16_t> languages;
+    for (const Resource& resource : resources)
+        if (resource.type == ResourceName::of(kTypeString) || resource.type == ResourceName::of(kTypeDialog)) {
+            bool listed = false;
+            for (const std::uint16_t each : languages) listed = listed || each == resource.language;
+            if (!listed) languages.push_back(resource.language);
+        }
+    if (!languages.empty()) {
+        text += "\nLanguages of the texts and dialogs:\n";
+        for (const std::uint16_t language : languages) {
+            const LanguageTexts* known = languageOfResource(language);
+            std::snprintf(line, sizeof line, "  0x%04X %s%s\n", language, known ? known->name : "(unknown)",
+                          language == kLanguageNeutral ? " (neutral: the fallback for every other language)" : "");
+            text += line;
+        }
+    }
+
     const std::map<unsigned, Text> strings = readStringTables(resources);
     if (!strings.empty()) {
-        text += "\nString table:\n";
+        text += "\nString table (neutral):\n";
         for (const auto& [id, value] : strings) {
             Text shown;
             for (const wchar_t unit : value) shown += unit == L'\n' ? Text(L"\\n") : Text(1, unit);

@@ -21,6 +21,8 @@ struct PackageInputs {
     Text settingsText;
     bool hasStrings = false;
     Text stringsText;
+    // The languages to ship beside English, the neutral one, by tag ("de", "ja"); empty: all known.
+    std::vector<std::string> languages;
     bool hasIcon = false;
     Bytes icon;
     Text version;  // empty: "Product Version" of the settings, else 1.0.0.0

@@ -1,0 +1,63 @@
+#include "language_texts.h"
+
+// Polish. "Java runtime" is "środowisko uruchomieniowe Java" throughout.
+extern const LanguageTexts kPolishTexts = {
+    "pl", "Polish", 0x0415,
+    {
+        {202, L"%s\n\nKod błędu systemu Windows: %d."},
+        {203, L"%s\n\n%s"},
+        {206, L"Ta aplikacja wymaga środowiska uruchomieniowego Java z serwerową maszyną wirtualną, %s, a na tym "
+              L"komputerze nie znaleziono żadnego.\n\nWybierz folder takiego środowiska uruchomieniowego Java (folder "
+              L"zawierający \"bin\\server\\jvm.dll\") albo zainstaluj je i uruchom aplikację ponownie."},
+        {207, L"Ta aplikacja wymaga środowiska uruchomieniowego Java %s, a na tym komputerze nie znaleziono "
+              L"żadnego.\n\nWybierz folder zainstalowanego środowiska uruchomieniowego Java (folder zawierający "
+              L"\"bin\") albo zainstaluj je i uruchom aplikację ponownie."},
+        {208, L"Aplikacja nie mogła ustalić ścieżki własnego pliku programu."},
+        {209, L"Ścieżka klas aplikacji jest pusta: nie istnieje żaden z plików wskazanych w ustawieniu \"Class "
+              L"Path\".\n\nZainstaluj aplikację ponownie albo popraw ustawienie \"Class Path\"."},
+        {210, L"Brakuje ustawienia \"Main Class\" w sekcji [Java Runtime Environment], więc aplikacja nie może się "
+              L"uruchomić.\n\nDodaj je do ustawień i ponownie spakuj aplikację."},
+        {211, L"Nie znaleziono klasy głównej \"%s\".\n\nSprawdź ustawienia \"Main Class\" i \"Class Path\" albo "
+              L"zainstaluj aplikację ponownie."},
+        {212, L"W pliku jvm.dll środowiska uruchomieniowego Java brakuje funkcji potrzebnej aplikacji; środowisko "
+              L"może być uszkodzone lub zbyt stare. Wybierz inne albo zainstaluj to ponownie."},
+        {213, L"Nie można utworzyć maszyny wirtualnej Java."},
+        {214, L"Wybierz folder środowiska uruchomieniowego Java"},
+        {215, L"Nie można załadować klasy głównej \"%s\".\n\nSprawdź ustawienia \"Main Class\" i \"Class Path\" "
+              L"albo zainstaluj aplikację ponownie."},
+        {216, L"Klasa główna aplikacji nie ma metody \"public static void main(String[])\".\n\nSprawdź ustawienie "
+              L"\"Main Class\"."},
+        {217, L"w dowolnej wersji"},
+        {218, L"w wersji %s lub starszej"},
+        {219, L"w wersji %s lub nowszej"},
+        {220, L"w wersji %s"},
+        {221, L"w wersji od %s do %s"},
+        {222, L"Nie można załadować biblioteki maszyny wirtualnej Java \"%s\" (kod błędu systemu Windows %d).\n\n"
+              L"Aplikacja 64-bitowa wymaga 64-bitowego środowiska uruchomieniowego Java, a 32-bitowa — 32-bitowego; "
+              L"wybierz pasujące albo zainstaluj je ponownie."},
+        {225, L"Środowisko uruchomieniowe Java zgłosiło nieznany błąd (-1)."},
+        {226, L"Środowisko uruchomieniowe Java zgłosiło, że wątek jest odłączony (-2)."},
+        {227, L"Środowisko uruchomieniowe Java nie obsługuje żądanej wersji JNI (-3); może być zbyt stare."},
+        {228, L"Za mało pamięci dla maszyny wirtualnej Java (-4). Zamknij inne programy albo zmniejsz pamięć "
+              L"podaną w \"Virtual Machine Parameters\"."},
+        {229, L"W tym procesie istnieje już maszyna wirtualna Java (-5)."},
+        {230, L"Środowisko uruchomieniowe Java odrzuciło opcję (-6). Sprawdź ustawienie \"Virtual Machine "
+              L"Parameters\"."},
+        {232, L"Środowisko uruchomieniowe Java \"%s\" ma inną architekturę procesora, podobnie jak powiązany "
+              L"program uruchamiający, który by je wykonał, więc aplikacja nie może się uruchomić.\n\nWybierz "
+              L"środowisko uruchomieniowe Java o architekturze tej aplikacji albo zainstaluj aplikację ponownie."},
+        {233, L"Nie można uruchomić drugiego programu uruchamiającego aplikacji \"%s\" (kod błędu systemu Windows "
+              L"%d).\n\nZainstaluj aplikację ponownie."},
+        {234, L"Aplikacja już działa, ale to uruchomienie nie mogło przekazać jej swojego wiersza polecenia.\n\n"
+              L"Poczekaj, aż się uruchomi, albo ją zamknij i spróbuj ponownie."},
+        {235, L"Aby użyć zainstalowanego środowiska uruchomieniowego Java, ustaw \"JRE Path\" w [Java Runtime "
+              L"Environment] pliku \"%s\" na jego folder."},
+    },
+    {L"Wymagane środowisko uruchomieniowe Java", L"Folder środowiska &uruchomieniowego Java:", L"&Przeglądaj...",
+     L"Brak środowiska uruchomieniowego Java? Pobierz je ze strony:", L"OK", L"Anuluj", L"Nieoczekiwany błąd",
+     L"W aplikacji wystąpił błąd, którego nie obsłużyła. Od teraz może nie działać poprawnie.", L"Szczegóły",
+     L"Wybierz Kontynuuj, aby aplikacja działała dalej, lub Zakończ program, aby ją zamknąć. W obu przypadkach "
+     L"niezapisana praca może zostać utracona.",
+     L"Aby zgłosić problem, zaznacz szczegóły i skopiuj je klawiszami Ctrl+C.", L"&Kontynuuj",
+     L"&Zakończ program"},
+};
