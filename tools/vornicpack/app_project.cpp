@@ -187,8 +187,22 @@ struct PackageReader {
         return true;
     }
 
-                    "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, "
-                    "Service Display Name, Service Description, Service Start)";
+    Text* serviceField(const Text& key) {
+        if (equalsNoCase(key, L"Service Name")) return &out.serviceName;
+        if (equalsNoCase(key, L"Service Display Name")) return &out.serviceDisplayName;
+        if (equalsNoCase(key, L"Service Description")) return &out.serviceDescription;
+        if (equalsNoCase(key, L"Service Start")) return &out.serviceStart;
+        return nullptr;
+    }
+
+    bool readLanguages(const Text& value, const std::string& at, std::string& error) {
+        out.languages = languageList(encodeUtf8(value));
+        for (const std::string& tag : out.languages)
+            if (!findLanguage(tag)) {
+                error = at + "Languages: \"" + tag + "\" is not a language the packer has texts for";
+                return false;
+            }
+        return true;
     }
 
     // A flag as the settings write theirs ("Yes" in any case); anything else is a slip that would
