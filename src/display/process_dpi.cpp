@@ -86,7 +86,7 @@ bool applyContext(DpiContext context, Text& how) {
         return true;
     }
     if (setOldStyle(context)) {
-        how = L"SetProcessDPIAware";
+        how = context == DpiContext::Unaware ? L"left as the default" : L"SetProcessDPIAware";
         return true;
     }
     how = L"refused, error " + decimalText(error);

@@ -1,6 +1,7 @@
 #include "jvm/jvm_library.h"
 
 #include "jvm/java_launch.h"
+#include "jvm/missing_library.h"
 #include "settings/messages.h"
 #include "support/procedure.h"
 
@@ -19,7 +20,12 @@ bool JvmLibrary::load(const Text& path) {
     module = LoadLibraryW(path.c_str());
     if (!module) {
         const DWORD error = GetLastError();
-        showMessageId(kMsgJvmLoadFailed, {path, error});
+        const Text missing = error == ERROR_MOD_NOT_FOUND ? missingRuntimeLibrary(path) : Text();
+        if (!missing.empty()) {
+            showMessageId(kMsgRuntimeLibraryMissing, {missing, path});
+        } else {
+            showMessageId(kMsgJvmLoadFailed, {path, error});
+        }
         return false;
     }
     createJavaVM = procedureOf<CreateJavaVmFunction>(module, "JNI_CreateJavaVM");

@@ -11,8 +11,9 @@
 
 class JvmLibrary {
 public:
-    // Loads `path` and resolves the entry points. A failure shows message 222 (the library cannot be
-    // loaded) or 202 with the text of 212 (a required export is missing) and returns false.
+    // Loads `path` and resolves the entry points. A failure shows message 236 (a library it needs is
+    // missing, named), 222 (it cannot be loaded otherwise) or 202 with the text of 212 (a required export
+    // is missing) and returns false.
     bool load(const Text& path);
 
     // Deliberately not owned: a runtime cannot be unloaded, so the module stays for the process's

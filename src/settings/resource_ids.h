@@ -37,6 +37,7 @@ enum MessageId : unsigned {
     kMsgPairStartFailed = 233,         // text (paired launcher's path), number (system error code)
     kMsgHandOverFailed = 234,
     kMsgNameRuntime = 235,             // text (the INI file beside the executable)
+    kMsgRuntimeLibraryMissing = 236,   // text (the missing library's name), text (jvm.dll's path)
 };
 
 // The controls of the runtime selection dialog (template 201).
@@ -101,4 +102,5 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {kMsgPairStartFailed, true, 2, {kText, kNumber}},
     {kMsgHandOverFailed, false, 0, {}},
     {kMsgNameRuntime, true, 1, {kText}},
+    {kMsgRuntimeLibraryMissing, true, 2, {kText, kText}},
 };

@@ -2,6 +2,8 @@
 
 #include "harness.h"
 #include "jvm/jvm_library.h"
+#include "support/environment.h"
+#include "support/text.h"
 
 namespace {
 
@@ -80,6 +82,41 @@ TEST(JvmLibrary, AMissingFileShowsMessage222) {
     const std::vector<SeenWindow> seen = answerer.seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text.rfind(L"Cannot load " + path + L" (error ", 0), 0u) << seen[0].text;
+}
+
+// A library that jvm.dll or a library of the runtime's own needs: when it is nowhere the loader
+// looks, message 236 names it instead of 222's bare error 126.
+TEST(JvmLibrary, AMissingLibraryItNeedsIsNamedAndOneInTheBinFolderIsFound) {
+    struct Case {
+        const wchar_t* variant;
+        const wchar_t* missing;  // empty: it loads
+    };
+    const Case cases[] = {
+        {L"present-import", L""},
+        {L"missing-import", L"vornicabsent.dll"},
+        {L"missing-nested", L"vornicabsent.dll"},
+    };
+    Text savedPath;
+    readEnvironment(L"Path", savedPath);
+    for (const Case& c : cases) {
+        const WText path = fullPath(standinPath(STANDIN_FOLDER, c.variant));
+        // The runtime's bin folder last on the search path, as the launcher puts it.
+        const WText bin = stripPathComponents(path, 2);
+        SetEnvironmentVariableW(L"Path", (savedPath + L";" + bin).c_str());
+        WindowAnswerer answerer(GetCurrentProcessId(), IDOK);
+        JvmLibrary library;
+        const bool loaded = library.load(path);
+        const std::vector<SeenWindow> seen = answerer.seen();
+        if (*c.missing) {
+            EXPECT_FALSE(loaded) << utf8Of(c.variant);
+            ASSERT_EQ(seen.size(), 1u) << utf8Of(c.variant);
+            EXPECT_EQ(seen[0].text, L"Missing " + WText(c.missing) + L" for " + path + L".");
+        } else {
+            EXPECT_TRUE(loaded) << utf8Of(c.variant);
+            EXPECT_TRUE(seen.empty()) << utf8Of(c.variant);
+        }
+    }
+    SetEnvironmentVariableW(L"Path", savedPath.c_str());
 }
 
 TEST(JvmLibrary, ARuntimeOfTheOtherWidthShowsMessage222WithError193) {

@@ -8,6 +8,7 @@
 
 #include "jni_table.h"
 #include "objects.h"
+#include "process_identity.h"
 #include "record.h"
 #include "vm_state.h"
 
@@ -189,6 +190,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env VORNIC_JVM_HOME", environmentValue(L"VORNIC_JVM_HOME"));
     record("env Path", environmentValue(L"Path"));
     record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
+    record("dpi-awareness", dpiAwarenessOfThisThread());
 
     waitForOwnWindowOfClass(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW");
 

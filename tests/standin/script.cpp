@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "process_identity.h"
 #include "record.h"
 #include "vm_state.h"
 
@@ -125,6 +126,7 @@ const Script& script() {
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call) {
     jvalue result{};
     const Object* arguments = call.args.empty() ? nullptr : reinterpret_cast<Object*>(call.args[0].l);
+    if (method == "main") record("app-user-model-id", appUserModelIdOfProcess());
     if (method != "stop") record(method == "main" ? "main-class" : "secondary-class", owner.name);
     record("call", method == "stop" ? script().stopMethod : method);
     if (arguments) {

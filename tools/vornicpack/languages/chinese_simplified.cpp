@@ -41,6 +41,9 @@ extern const LanguageTexts kChineseSimplifiedTexts = {
         {234, L"应用程序已在运行，但此次启动无法将其命令行转交给它。\n\n请等待其启动完成，或将其关闭，然后重试。"},
         {235, L"要使用已安装的 Java 运行时环境，请将 \"%s\" 中 [Java Runtime Environment] 的 \"JRE Path\" 设置为其"
               L"文件夹。"},
+        {236, L"在此计算机上找不到库 \"%s\"，Java 虚拟机库 \"%s\" 需要此库。\n\n以 \"vcruntime\" 或 \"msvcp\" "
+              L"开头的名称属于 Microsoft Visual C++ 可再发行组件包：请为此应用程序的位数 (x64 或 x86) 安装它。对于其他"
+              L"名称，请重新安装 Java 运行时环境。"},
     },
     {L"需要 Java 运行时环境", L"Java 运行时环境文件夹(&J):", L"浏览(&B)...",
      L"未安装 Java 运行时环境? 可从以下网址下载:", L"确定", L"取消", L"意外错误",

@@ -51,6 +51,10 @@ extern const LanguageTexts kDutchTexts = {
               L"tot ze is gestart, of sluit haar, en probeer het opnieuw."},
         {235, L"Om een geïnstalleerde Java-runtime te gebruiken, stelt u \"JRE Path\" in [Java Runtime Environment] "
               L"van \"%s\" in op haar map."},
+        {236, L"De bibliotheek \"%s\", die de bibliotheek van de virtuele Java-machine \"%s\" nodig heeft, is "
+              L"niet gevonden op deze computer.\n\nEen naam die begint met \"vcruntime\" of \"msvcp\" hoort bij "
+              L"Microsoft Visual C++ Redistributable: installeer die voor de architectuur van deze toepassing (x64 "
+              L"of x86). Installeer bij elke andere naam de Java-runtime opnieuw."},
     },
     {L"Java-runtime nodig", L"Map van de &Java-runtime:", L"&Bladeren...",
      L"Geen Java-runtime geïnstalleerd? Download er een van:", L"OK", L"Annuleren", L"Onverwachte fout",

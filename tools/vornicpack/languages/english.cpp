@@ -65,6 +65,11 @@ extern const LanguageTexts kEnglishTexts = {
     {235,
      L"To use a runtime that is installed, set \"JRE Path\" in [Java Runtime Environment] of \"%s\" to "
      L"its folder."},
+    {236,
+     L"The library \"%s\", which the Java virtual machine library \"%s\" needs, was not found on this "
+     L"computer.\n\nA name that begins with \"vcruntime\" or \"msvcp\" belongs to the Microsoft Visual C++ "
+     L"Redistributable: install it for this application's width (x64 or x86). For any other name, reinstall "
+     L"the Java runtime."},
     },
     {L"Java Runtime Needed", L"&Java runtime folder:", L"&Browse...", L"No Java runtime installed? Download one from:",
      L"OK", L"Cancel", L"Unexpected Error",

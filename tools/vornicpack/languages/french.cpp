@@ -54,6 +54,10 @@ extern const LanguageTexts kFrenchTexts = {
               L"de commande.\n\nAttendez qu'elle ait démarré, ou fermez-la, puis réessayez."},
         {235, L"Pour utiliser un environnement d'exécution Java installé, indiquez son dossier dans \"JRE Path\" de "
               L"[Java Runtime Environment] de \"%s\"."},
+        {236, L"La bibliothèque \"%s\", dont la bibliothèque de la machine virtuelle Java \"%s\" a besoin, est "
+              L"introuvable sur cet ordinateur.\n\nUn nom qui commence par \"vcruntime\" ou \"msvcp\" appartient "
+              L"au Microsoft Visual C++ Redistributable : installez-le pour l'architecture de cette application "
+              L"(x64 ou x86). Pour tout autre nom, réinstallez l'environnement d'exécution Java."},
     },
     {L"Environnement d'exécution Java requis", L"&Dossier de l'environnement d'exécution Java :", L"&Parcourir...",
      L"Aucun environnement d'exécution Java installé ? Téléchargez-en un ici :", L"OK", L"Annuler",

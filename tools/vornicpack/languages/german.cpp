@@ -53,6 +53,10 @@ extern const LanguageTexts kGermanTexts = {
               L"Warten Sie, bis sie gestartet ist, oder schließen Sie sie, und versuchen Sie es erneut."},
         {235, L"Um eine installierte Java-Laufzeitumgebung zu verwenden, setzen Sie \"JRE Path\" in [Java Runtime "
               L"Environment] von \"%s\" auf ihren Ordner."},
+        {236, L"Die Bibliothek \"%s\", die die Bibliothek der Java Virtual Machine \"%s\" braucht, wurde auf "
+              L"diesem Computer nicht gefunden.\n\nEin Name, der mit \"vcruntime\" oder \"msvcp\" beginnt, gehört "
+              L"zu Microsoft Visual C++ Redistributable: Installieren Sie es für die Breite dieser Anwendung (x64 "
+              L"oder x86). Bei jedem anderen Namen installieren Sie die Java-Laufzeitumgebung neu."},
     },
     {L"Java-Laufzeitumgebung benötigt", L"&Ordner der Java-Laufzeitumgebung:", L"&Durchsuchen...",
      L"Keine Java-Laufzeitumgebung installiert? Hier gibt es eine:", L"OK", L"Abbrechen", L"Unerwarteter Fehler",

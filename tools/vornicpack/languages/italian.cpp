@@ -54,6 +54,10 @@ extern const LanguageTexts kItalianTexts = {
               L"comando.\n\nAttendere che si sia avviata, oppure chiuderla, e riprovare."},
         {235, L"Per usare un ambiente di esecuzione Java installato, impostare \"JRE Path\" in [Java Runtime "
               L"Environment] di \"%s\" sulla sua cartella."},
+        {236, L"La libreria \"%s\", richiesta dalla libreria della macchina virtuale Java \"%s\", non è stata "
+              L"trovata su questo computer.\n\nUn nome che inizia con \"vcruntime\" o \"msvcp\" appartiene a "
+              L"Microsoft Visual C++ Redistributable: installarlo per l'architettura di questa applicazione (x64 o "
+              L"x86). Per qualsiasi altro nome, reinstallare l'ambiente di esecuzione Java."},
     },
     {L"Ambiente di esecuzione Java necessario", L"Cartella dell'&ambiente di esecuzione Java:", L"&Sfoglia...",
      L"Nessun ambiente di esecuzione Java installato? Scaricarne uno da:", L"OK", L"Annulla", L"Errore imprevisto",

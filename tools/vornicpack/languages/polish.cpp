@@ -52,6 +52,10 @@ extern const LanguageTexts kPolishTexts = {
               L"Poczekaj, aż się uruchomi, albo ją zamknij i spróbuj ponownie."},
         {235, L"Aby użyć zainstalowanego środowiska uruchomieniowego Java, ustaw \"JRE Path\" w [Java Runtime "
               L"Environment] pliku \"%s\" na jego folder."},
+        {236, L"Na tym komputerze nie znaleziono biblioteki \"%s\", której potrzebuje biblioteka maszyny "
+              L"wirtualnej Java \"%s\".\n\nNazwa zaczynająca się od \"vcruntime\" lub \"msvcp\" należy do "
+              L"pakietu Microsoft Visual C++ Redistributable: zainstaluj go dla architektury tej aplikacji (x64 lub "
+              L"x86). W przypadku każdej innej nazwy zainstaluj ponownie środowisko uruchomieniowe Java."},
     },
     {L"Wymagane środowisko uruchomieniowe Java", L"Folder środowiska &uruchomieniowego Java:", L"&Przeglądaj...",
      L"Brak środowiska uruchomieniowego Java? Pobierz je ze strony:", L"OK", L"Anuluj", L"Nieoczekiwany błąd",

@@ -53,6 +53,10 @@ extern const LanguageTexts kPortugueseBrazilTexts = {
               L"comando.\n\nAguarde até que ele tenha iniciado, ou feche-o, e tente novamente."},
         {235, L"Para usar um ambiente de execução Java instalado, defina \"JRE Path\" em [Java Runtime Environment] "
               L"de \"%s\" como a pasta dele."},
+        {236, L"A biblioteca \"%s\", de que a biblioteca da máquina virtual Java \"%s\" precisa, não foi "
+              L"encontrada neste computador.\n\nUm nome que começa com \"vcruntime\" ou \"msvcp\" pertence ao "
+              L"Microsoft Visual C++ Redistributable: instale-o para a arquitetura deste aplicativo (x64 ou x86). "
+              L"Para qualquer outro nome, reinstale o ambiente de execução Java."},
     },
     {L"Ambiente de execução Java necessário", L"Pasta do &ambiente de execução Java:", L"&Procurar...",
      L"Nenhum ambiente de execução Java instalado? Baixe um em:", L"OK", L"Cancelar", L"Erro inesperado",

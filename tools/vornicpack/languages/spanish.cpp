@@ -53,6 +53,10 @@ extern const LanguageTexts kSpanishTexts = {
               L"Espere a que termine de iniciarse, o ciérrela, y vuelva a intentarlo."},
         {235, L"Para usar un entorno de ejecución de Java instalado, indique su carpeta en \"JRE Path\" de [Java "
               L"Runtime Environment] de \"%s\"."},
+        {236, L"No se encontró en este equipo la biblioteca \"%s\", que necesita la biblioteca de la máquina "
+              L"virtual de Java \"%s\".\n\nUn nombre que empieza por \"vcruntime\" o \"msvcp\" pertenece a "
+              L"Microsoft Visual C++ Redistributable: instálelo para la arquitectura de esta aplicación (x64 o x86). "
+              L"Para cualquier otro nombre, reinstale el entorno de ejecución de Java."},
     },
     {L"Se necesita un entorno de ejecución de Java", L"Carpeta del &entorno de ejecución de Java:",
      L"E&xaminar...", L"¿No tiene un entorno de ejecución de Java instalado? Descargue uno aquí:", L"Aceptar",
