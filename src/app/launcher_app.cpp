@@ -12,7 +12,7 @@
 #include "runtime/runtime_folder.h"
 #include "runtime/runtime_selection_prompt.h"
 #include "settings/ini_file.h"
-#include "settings/launcher_settings.h"
+#include "settings/launcher_settings_files.h"
 #include "settings/messages.h"
 #include "service/service_hooks.h"
 #include "settings/settings_paths.h"
@@ -38,7 +38,7 @@ void writeJrePath(const Text& file, const Text& home) {
 }  // namespace
 
 LauncherApp::~LauncherApp() {
-    closeSplashWindow(*this);
+    splash.closeWindow();
     destroyVm(*this);
     instanceChannel.close();
     callExitHook();
@@ -50,10 +50,11 @@ bool LauncherApp::initialize() {
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
     if (!loadLauncherSettings(*this)) return false;
-    applyAppUserModelId(*this);
+    applyAppUserModelId(display);
     pairProduct = resolvePairProduct(pairProduct);
     if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
-    if (!instanceChannel.open(*this)) return false;
+    search.pairProductSet = !pairProduct.empty();
+    if (!instanceChannel.open(instance, commandArguments)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
     if (overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;
@@ -80,8 +81,8 @@ bool LauncherApp::findRuntime() {
         if (!jvmLibraryPath.empty()) return true;
     }
     // The other view holds runtimes of the other width; only the paired build can load those.
-    const bool found = searchRegistry(*this, RegistryView::Own, home) ||
-                       (!pairProduct.empty() && searchRegistry(*this, RegistryView::Other, home));
+    const bool found = searchRegistry(search, RegistryView::Own, home, runPairProduct) ||
+                       (!pairProduct.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
     if (found) {
         jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"registry runtime: " + jvmLibraryPath + (runPairProduct ? L", handed to Pair Product" : L""));
@@ -127,9 +128,9 @@ int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
     prepareJvmEnvironment(*this);
-    applyRuntimeDpiAwareness(*this);
+    applyRuntimeDpiAwareness(display, jvmLibraryPath);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
-    if (!noSplash && !runningAsService() && !startSplash(*this)) return 0;
+    if (!noSplash && !runningAsService() && !startSplash()) return 0;
     if (!jvmLibrary.load(jvmLibraryPath)) return -1;
     // Without a class path (message 209) the runtime would run without the application's options,
     // output settings and "Cmd" words, and could even end with 0: it is never created.
@@ -140,6 +141,14 @@ int LauncherApp::run() {
     if (startJavaThread(*this) == 0) return 0;
     callExitHook();
     return -1;
+}
+
+// False only when the settings file path cannot be formed.
+bool LauncherApp::startSplash() {
+    SplashSettings settings;
+    if (!loadSplashSettings(settings)) return false;
+    splash.start(settings, jvmLibraryPath, exitHook);
+    return true;
 }
 
 int LauncherApp::handOverToPairProduct() {
@@ -171,3 +180,5 @@ void LauncherApp::callExitHook() {
         hook();
     }
 }
+
+void closeSplashWindow(LauncherApp& app) { app.splash.closeWindow(); }

@@ -1,5 +1,5 @@
-// The one application object of a launcher process: every setting, the state that several
-// subsystems share, and the three phases of a launch.
+// The one application object of a launcher process: the settings as values, the state that the
+// phases hand on, and the three phases of a launch.
 //
 //   LauncherApp app;
 //   int exitCode = app.initialize() ? app.run() : -1;   // the destructor shuts down in order
@@ -10,15 +10,12 @@
 #include "instance/instance_channel.h"
 #include "jvm/jvm_library.h"
 #include "jvm/vm_option_list.h"
-#include "runtime/runtime_candidates.h"
-#include "settings/settings_paths.h"
+#include "settings/launcher_settings.h"
 #include "splash/splash_controller.h"
 #include "support/text.h"
 
-// The runtime splash library's close function, called at most once.
-using ExitHook = void (*)();
-
-class LauncherApp {
+// The settings are a base rather than a member while the JVM phase still reads its fields by name.
+class LauncherApp : public LauncherSettings {
 public:
     LauncherApp() = default;
     ~LauncherApp();
@@ -34,24 +31,6 @@ public:
 
     // Command line.
     TextList commandArguments;
-
-    // Settings.
-    Text productName;
-    Text productCode;
-    Text upgradeCode;
-    // What a registered runtime must be; "Pair Product" decides pairProductSet at the search.
-    SearchPreferences search;
-    bool isService = false;
-    Text jrePathSetting;
-    Text mainClass;  // slash form: "com/example/Main"
-    bool failureCheck = false;
-    bool overrideWorkingDir = false;
-    bool pairReturnCode = false;
-    Text systemPathSetting;
-    Text libraryPathSetting;
-    Text pairProduct;
-    Text appUserModelId;       // "App User Model ID": the taskbar identity; empty leaves the system's
-    Text dpiAwarenessSetting;  // "DPI Awareness": unaware, system, per-monitor; else the runtime's own
 
     // Runtime.
     Text jvmLibraryPath;
@@ -79,13 +58,14 @@ public:
     // Exit.
     ExitHook exitHook = nullptr;
 
-    // The product's settings files, and those of the paired launcher.
-    ProductFiles productFiles() const { return {productName, productCode, pairProduct}; }
-
 private:
     bool findRuntime();
+    bool startSplash();
     bool askForRuntime();
     void rememberRuntime(const Text& home);
     int handOverToPairProduct();
     void callExitHook();
 };
+
+// The Java thread's call: main's exception takes the splash away before its dialog shows.
+void closeSplashWindow(LauncherApp& app);

@@ -1,7 +1,7 @@
 // Which DPI awareness the process takes: the one the chosen runtime's own launcher declares, unless
 // "DPI Awareness" forces one. Portable; display/process_dpi.h applies the result.
 //
-//   const DpiPlan plan = dpiPlanFor(runtimeVersion, app.dpiAwarenessSetting);
+//   const DpiPlan plan = dpiPlanFor(runtimeVersion, display.dpiAwareness);
 //   for (DpiContext context : plan.attempts) if (trySetting(context)) break;
 #pragma once
 

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <string>
 
-#include "app/launcher_app.h"
 #include "runtime/runtime_candidates.h"
 #include "runtime/system_registry.h"
 #include "support/procedure.h"
@@ -96,15 +95,15 @@ bool applyContext(DpiContext context, Text& how) {
 
 }  // namespace
 
-void applyRuntimeDpiAwareness(const LauncherApp& app) {
-    const JavaVersion version = runtimeVersionOf(app.jvmLibraryPath);
-    const DpiPlan plan = dpiPlanFor(version, app.dpiAwarenessSetting);
+void applyRuntimeDpiAwareness(const DisplaySettings& display, const Text& jvmLibraryPath) {
+    const JavaVersion version = runtimeVersionOf(jvmLibraryPath);
+    const DpiPlan plan = dpiPlanFor(version, display.dpiAwareness);
     processDecided = true;
     for (DpiContext context : plan.attempts) {
         Text how;
         const bool applied = applyContext(context, how);
         VORNIC_TRACE(L"DPI awareness " + Text(dpiContextName(context)) +
-                     (plan.forced ? L" (DPI Awareness \"" + app.dpiAwarenessSetting + L"\")"
+                     (plan.forced ? L" (DPI Awareness \"" + display.dpiAwareness + L"\")"
                       : version.count == 0 ? Text(L" (runtime version unknown)")
                                            : L" (runtime " + decimalText(version.parts[0]) + L"." +
                                                  decimalText(version.parts[1]) + L")") +

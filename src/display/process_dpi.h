@@ -2,17 +2,17 @@
 // before that (the runtime selection dialog, early message boxes) be sharp without fixing the
 // process default. Every entry point is resolved at run time: older Windows lack them.
 //
-//   applyRuntimeDpiAwareness(app);          // once the runtime is known, before the splash
+//   applyRuntimeDpiAwareness(display, jvmLibraryPath);   // once the runtime is known, before the splash
 //   { SystemAwareThread sharp; MessageBoxW(...); }
 #pragma once
 
+#include "display/display_settings.h"
 #include "display/dpi_awareness.h"
+#include "support/text.h"
 
-class LauncherApp;
-
-// The runtime's version from the `release` file of its home (the jvm.dll's folder three levels
+// The runtime's version from the `release` file of its home (`jvmLibraryPath`'s folder three levels
 // up), the "DPI Awareness" setting, then the first context of the plan that the system accepts.
-void applyRuntimeDpiAwareness(const LauncherApp& app);
+void applyRuntimeDpiAwareness(const DisplaySettings& display, const Text& jvmLibraryPath);
 
 // Makes the calling thread system-aware while the process awareness is still undecided, and
 // restores the thread's own at destruction. Does nothing where a thread cannot choose (before

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "support/procedure.h"
 #include "support/trace.h"
 
@@ -12,12 +11,12 @@ using SetAppIdFunction = HRESULT(WINAPI*)(PCWSTR);
 
 }  // namespace
 
-void applyAppUserModelId(const LauncherApp& app) {
-    if (app.appUserModelId.empty()) return;
+void applyAppUserModelId(const DisplaySettings& display) {
+    if (display.appUserModelId.empty()) return;
     // Never freed, as an imported library would not be: the shell keeps the identity in it.
     const HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     const auto set = procedureOf<SetAppIdFunction>(shell, "SetCurrentProcessExplicitAppUserModelID");
-    const HRESULT result = set ? set(app.appUserModelId.c_str()) : E_NOTIMPL;
-    VORNIC_TRACE(L"App User Model ID \"" + app.appUserModelId + L"\": " +
+    const HRESULT result = set ? set(display.appUserModelId.c_str()) : E_NOTIMPL;
+    VORNIC_TRACE(L"App User Model ID \"" + display.appUserModelId + L"\": " +
                  (result == S_OK ? Text(L"set") : L"not set, result " + decimalText(static_cast<unsigned long>(result))));
 }

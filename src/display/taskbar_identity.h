@@ -1,11 +1,11 @@
 // The application's own taskbar identity: with "App User Model ID" the taskbar groups, pins and
 // names the application as itself rather than as the launcher's executable.
 //
-//   applyAppUserModelId(app);   // after the settings, before any window
+//   applyAppUserModelId(settings.display);   // after the settings, before any window
 #pragma once
 
-class LauncherApp;
+#include "display/display_settings.h"
 
 // Nothing without the setting. Shell32 is loaded from the system folder only then, so a launch
 // without it never loads the shell.
-void applyAppUserModelId(const LauncherApp& app);
+void applyAppUserModelId(const DisplaySettings& display);

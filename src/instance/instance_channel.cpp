@@ -6,14 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/launcher_app.h"
 #include "instance/instance_block.h"
 #include "instance/instance_namespace.h"
 #include "jvm/java_invocation.h"
 #include "jvm/system_text.h"
 #include "settings/messages.h"
-#include "settings/packaged_settings.h"
-#include "settings/settings_paths.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
 
@@ -171,13 +168,8 @@ InstanceChannel::InstanceChannel() = default;
 
 InstanceChannel::~InstanceChannel() { close(); }
 
-bool InstanceChannel::open(const LauncherApp& app) {
-    Text iniPath;
-    if (!settingsFilePath(iniPath)) return false;
-    if (app.isService) return true;
-    Text singleInstance;
-    openLayeredStore(iniPath, app.upgradeCode).getValue(L"Application", L"Single Instance", singleInstance);
-    if (singleInstance != L"yes") return true;
+bool InstanceChannel::open(const InstanceSettings& settings, const TextList& arguments) {
+    if (!settings.singleInstance) return true;
 
     Text exePath;
     if (!getModulePath(nullptr, exePath)) return true;
@@ -199,14 +191,14 @@ bool InstanceChannel::open(const LauncherApp& app) {
     if (!mapping_) return true;
     view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
     if (!view_) return true;
-    return first ? openFirst(app, key) : handOver(app, key);
+    return first ? openFirst(settings, key) : handOver(settings, arguments, key);
 }
 
-bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
+bool InstanceChannel::openFirst(const InstanceSettings& settings, const Text& key) {
     auto shared = std::make_shared<Shared>();
     shared->key = names_.objectName(key);
-    shared->mainClass = toAnsiText(app.mainClass);
-    shared->keepAttached = app.search.acceptIbm || app.search.favorIbm;
+    shared->mainClass = toAnsiText(settings.mainClass);
+    shared->keepAttached = settings.keepAttached;
     // Both only for this process's threads: unnamed, so that no other process can set them.
     shared->ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     shared->closing.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -232,7 +224,7 @@ bool InstanceChannel::openFirst(const LauncherApp& app, const Text& key) {
     return true;
 }
 
-bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
+bool InstanceChannel::handOver(const InstanceSettings& settings, const TextList& arguments, const Text& key) {
     // Complete by now: the first instance fills it before it lets later starts in.
     InstanceHeader header{};
     std::memcpy(&header, view_.get(), sizeof header);
@@ -246,7 +238,7 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
         firstProcess_.reset();
         VORNIC_TRACE(L"single instance: process " + decimalText(header.ownerProcessId) +
                      L", named by the channel, does not run this executable: this start takes the channel over");
-        return openFirst(app, key);
+        return openFirst(settings, key);
     }
     active_ = true;
     firstInstance_ = false;
@@ -260,7 +252,7 @@ bool InstanceChannel::handOver(const LauncherApp& app, const Text& key) {
     }
 
     std::vector<std::uint8_t> bytes;
-    if (!encodeRequest(app.commandArguments, bytes)) return cannotHandOver(owner, L"the command line is too long");
+    if (!encodeRequest(arguments, bytes)) return cannotHandOver(owner, L"the command line is too long");
     const DWORD self = GetCurrentThreadId();
     UniqueHandle request(CreateFileMappingW(INVALID_HANDLE_VALUE, names_.attributes(), PAGE_READWRITE, 0,
                                             static_cast<DWORD>(bytes.size()),

@@ -1,9 +1,9 @@
 // One running instance per executable path; later starts hand their command line to the first,
 // which passes it to the main class's static "secondaryMain" and answers with an exit code.
 //
-//   if (!app.instanceChannel.open(app)) return false;            // initialize, after the settings
+//   if (!channel.open(settings.instance, arguments)) return false;   // initialize, after the settings
 //   if (channel.isActive() && !channel.isFirstInstance()) return channel.waitForReply();   // run
-//   app.instanceChannel.signalReady(app.vm);                       // Java thread, just before main
+//   channel.signalReady(vm);                                         // Java thread, just before main
 #pragma once
 
 #include <windows.h>
@@ -13,10 +13,9 @@
 #include <memory>
 
 #include "instance/instance_namespace.h"
+#include "instance/instance_settings.h"
 #include "support/text.h"
 #include "support/unique_handle.h"
-
-class LauncherApp;
 
 class InstanceChannel {
 public:
@@ -25,12 +24,11 @@ public:
     InstanceChannel(const InstanceChannel&) = delete;
     InstanceChannel& operator=(const InstanceChannel&) = delete;
 
-    // Active only when "Single Instance" is exactly "yes" and the application is no service. The
-    // first start of the executable then listens for requests; a later one hands its arguments
-    // over, but only to a process that runs this same executable; a channel that names any other
-    // is taken over. False only when the launch must end with -1: no settings file path, or a later
-    // start that cannot hand over (which has said so in message 234).
-    bool open(const LauncherApp& app);
+    // Active only with `settings.singleInstance`. The first start of the executable then listens
+    // for requests; a later one hands `arguments` over, but only to a process that runs this same
+    // executable; a channel that names any other is taken over. False only when the launch must
+    // end with -1: a later start that cannot hand over (which has said so in message 234).
+    bool open(const InstanceSettings& settings, const TextList& arguments);
 
     // Stops listening and releases the shared objects; requests being served go on.
     void close();
@@ -49,8 +47,8 @@ public:
     struct Shared;
 
 private:
-    bool openFirst(const LauncherApp& app, const Text& key);
-    bool handOver(const LauncherApp& app, const Text& key);
+    bool openFirst(const InstanceSettings& settings, const Text& key);
+    bool handOver(const InstanceSettings& settings, const TextList& arguments, const Text& key);
     // Says so in the trace and to the user; false, so that the start ends with -1.
     bool cannotHandOver(DWORD owner, const Text& why) const;
     // Takes the queue's messages up to the reply, if there is one.

@@ -1,9 +1,6 @@
 #include "splash/splash_controller.h"
 
-#include "app/launcher_app.h"
-#include "settings/ini_file_store.h"
 #include "settings/messages.h"
-#include "settings/settings_paths.h"
 #include "splash/native_splash.h"
 #include "splash/splash_watch.h"
 #include "splash/splash_window.h"
@@ -22,34 +19,25 @@ SplashController::SplashController() = default;
 
 SplashController::~SplashController() { closeWindow(); }
 
-bool SplashController::start(LauncherApp& app) {
-    Text settingsPath;
-    if (!settingsFilePath(settingsPath)) return false;
-    // Only the file beside the executable: the packaged settings do not carry the splash.
-    const IniFileStore settings(settingsPath);
-    Text closeOnWindow;
-    Text timeLimit;
-    settings.getValue(L"Display", L"Splash Screen", picturePath_);
-    settings.getValue(L"Display", L"Splash Screen Shadow", shadowSetting_);
-    settings.getValue(L"Display", L"Preffer Native Splash Screen", nativeSetting_);
-    settings.getValue(L"Display", L"Splash Screen Close On Window", closeOnWindow);
-    settings.getValue(L"Display", L"Splash Screen Time Limit", timeLimit);
-    closing_ = splashClosingOf(closeOnWindow, timeLimit);
-    if (picturePath_.empty()) return true;
+void SplashController::start(const SplashSettings& settings, const Text& jvmLibraryPath, ExitHook& exitHook) {
+    picturePath_ = settings.picture;
+    shadowSetting_ = settings.shadow;
+    nativeSetting_ = settings.native;
+    closing_ = settings.closing;
+    if (picturePath_.empty()) return;
     Text exeFolder;
     if (getExeFolder(exeFolder)) picturePath_ = splashPicturePath(picturePath_, exeFolder, fileExists);
 
-    const Text library = NativeSplash::locate(app.jvmLibraryPath);
+    const Text library = NativeSplash::locate(jvmLibraryPath);
     if (prefersNativeSplash(nativeSetting_) && !library.empty() &&
-        NativeSplash::start(library, picturePath_, app.exitHook)) {
-        return true;
+        NativeSplash::start(library, picturePath_, exitHook)) {
+        return;
     }
 
     window_ = std::make_unique<SplashWindow>();
     thread_.reset(CreateThread(nullptr, 0, threadEntry, this, 0, &threadId_));
     // Without a thread there is no splash, and nothing for closeWindow to wait for.
     if (!thread_) window_.reset();
-    return true;
 }
 
 DWORD WINAPI SplashController::threadEntry(void* controller) {
@@ -131,7 +119,3 @@ void SplashController::closeWindow() {
     }
     window_.reset();
 }
-
-bool startSplash(LauncherApp& app) { return app.splash.start(app); }
-
-void closeSplashWindow(LauncherApp& app) { app.splash.closeWindow(); }

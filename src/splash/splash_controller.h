@@ -2,9 +2,9 @@
 // file beside the executable, shown by the runtime's splash library when preferred and present,
 // else by the launcher's own window on a thread of its own.
 //
-//   if (!app.splash.start(app)) return 0;   // only when the settings file path cannot be formed
+//   splash.start(settings, jvmLibraryPath, exitHook);   // settings/launcher_settings_files.h reads them
 //   ...
-//   app.splash.closeWindow();                // Java thread or main thread; safe when there is none
+//   splash.closeWindow();                // Java thread or main thread; safe when there is none
 #pragma once
 
 #include <windows.h>
@@ -13,12 +13,15 @@
 #include <memory>
 
 #include "splash/splash_rules.h"
+#include "splash/splash_settings.h"
 #include "support/exclusive_lock.h"
 #include "support/text.h"
 #include "support/unique_handle.h"
 
-class LauncherApp;
 class SplashWindow;
+
+// The runtime splash library's close function, called at most once.
+using ExitHook = void (*)();
 
 class SplashController {
 public:
@@ -27,9 +30,9 @@ public:
     SplashController(const SplashController&) = delete;
     SplashController& operator=(const SplashController&) = delete;
 
-    // Reads the settings and starts the splash of either kind; does not wait for the window. False
-    // only when the settings file path cannot be formed.
-    bool start(LauncherApp& app);
+    // Starts the splash of either kind; does not wait for the window. The runtime's splash library
+    // (beside `jvmLibraryPath`) sets `exitHook` when it shows the picture.
+    void start(const SplashSettings& settings, const Text& jvmLibraryPath, ExitHook& exitHook);
 
     // Ends the splash thread (which destroys the window) and forgets the window object.
     void closeWindow();
@@ -52,7 +55,3 @@ private:
     DWORD threadId_ = 0;
     std::atomic<HWND> ownerWindow_{nullptr};
 };
-
-// The run sequence's and the Java thread's calls.
-bool startSplash(LauncherApp& app);
-void closeSplashWindow(LauncherApp& app);

@@ -3,7 +3,6 @@
 // that ran. Every key written here is removed when the test ends, also when it fails.
 #include <gtest/gtest.h>
 
-#include "app/launcher_app.h"
 #include "harness.h"
 #include "package_resources.h"
 #include "runtime/registry_search.h"
@@ -224,16 +223,18 @@ TEST(RegistrySearch, TheSecondPassReadsTheOtherViewAndMarksTheHandOver) {
     const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     ASSERT_TRUE(RegisteredRuntimes::javaHome(otherView, L"JRE", L"11", home));
 
-    LauncherApp app;
-    app.search.jdkWanted = app.search.jreWanted = true;
-    app.search.maximumVersion.set(65535, 65535, 65535, 65535);
+    SearchPreferences search;
+    search.jdkWanted = search.jreWanted = true;
+    search.maximumVersion.set(65535, 65535, 65535, 65535);
     Text found;
-    EXPECT_FALSE(searchRegistry(app, RegistryView::Other, found)) << "no Pair Product: no second pass";
-    EXPECT_EQ(searchRegistry(app, RegistryView::Own, found), !twoViews);
-    app.pairProduct = L"C:\\paired.exe";
-    ASSERT_TRUE(searchRegistry(app, RegistryView::Other, found));
+    bool runPairProduct = false;
+    EXPECT_FALSE(searchRegistry(search, RegistryView::Other, found, runPairProduct))
+        << "no Pair Product: no second pass";
+    EXPECT_EQ(searchRegistry(search, RegistryView::Own, found, runPairProduct), !twoViews);
+    search.pairProductSet = true;  // "Pair Product" is set
+    ASSERT_TRUE(searchRegistry(search, RegistryView::Other, found, runPairProduct));
     EXPECT_EQ(utf8Of(found), utf8Of(home));
-    EXPECT_TRUE(app.runPairProduct);
+    EXPECT_TRUE(runPairProduct);
 }
 
 TEST(RegistryLaunch, ARuntimeOnlyInTheOtherViewGoesToThePairedBuild) {

@@ -3,10 +3,9 @@
 
 #include <memory>
 
-#include "app/launcher_app.h"
 #include "harness.h"
 #include "settings/ini_document.h"
-#include "settings/launcher_settings.h"
+#include "settings/launcher_settings_files.h"
 #include "settings/layered_ini_store.h"
 #include "settings/messages.h"
 #include "settings/requirement_text.h"
@@ -22,7 +21,7 @@ struct Loaded {
     std::vector<SeenWindow> boxes;
 };
 
-Loaded load(LauncherApp& app, const Text& packaged, const Text& file = L"", const Text* userFile = nullptr) {
+Loaded load(LauncherSettings& app, const Text& packaged, const Text& file = L"", const Text* userFile = nullptr) {
     auto fileStore = std::make_unique<IniDocument>();
     fileStore->parseIniText(file);
     IniDocument document;
@@ -32,13 +31,13 @@ Loaded load(LauncherApp& app, const Text& packaged, const Text& file = L"", cons
     if (userFile) user.parseIniText(*userFile);
     WindowAnswerer answerer(GetCurrentProcessId(), IDOK);
     Loaded result;
-    result.ok = readLayeredSettings(app, layered, userFile ? &user : nullptr);
+    result.ok = loadLayeredSettings(app, layered, userFile ? &user : nullptr);
     result.boxes = answerer.seen();
     return result;
 }
 
 TEST(LauncherSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
-    LauncherApp app;
+    LauncherSettings app;
     const Loaded loaded = load(app, kMainClassLine);
     ASSERT_TRUE(loaded.ok);
     EXPECT_TRUE(loaded.boxes.empty());
@@ -63,14 +62,14 @@ TEST(LauncherSettings, AMissingMainClassShowsMessage210AndFails) {
                                   L"[Java Runtime Environment]\nMain Class=a.Main\n"};
     for (const Text& packaged : packagedTexts) {
         SCOPED_TRACE(testing::PrintToString(packaged));
-        LauncherApp app;
+        LauncherSettings app;
         const Loaded loaded = load(app, packaged);
         EXPECT_FALSE(loaded.ok);
         ASSERT_EQ(loaded.boxes.size(), 1u);
         EXPECT_EQ(loaded.boxes[0].text, L"The application names no main class.");
     }
     // An empty value in the file beside the executable never removes the packaged one.
-    LauncherApp app;
+    LauncherSettings app;
     EXPECT_TRUE(load(app, kMainClassLine, L"[Java Runtime Environment]\r\nMain Class=\r\n").ok);
     EXPECT_EQ(app.mainClass, L"com/example/app/Main");
 }
@@ -97,7 +96,7 @@ TEST(LauncherSettings, VersionBoundsAndPreferredVersions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(Text(c.minimum)) + " " + testing::PrintToString(Text(c.maximum)));
-        LauncherApp app;
+        LauncherSettings app;
         ASSERT_TRUE(load(app, kMainClassLine + L"Minimum Version=" + c.minimum + L"\r\nMaximum Version=" +
                                   c.maximum + L"\r\n").ok);
         EXPECT_EQ(JavaVersion::compare(app.search.minimumVersion, c.min), 0);
@@ -106,7 +105,7 @@ TEST(LauncherSettings, VersionBoundsAndPreferredVersions) {
         EXPECT_EQ(app.search.maximumVersion.count, c.max.count);
     }
 
-    LauncherApp app;
+    LauncherSettings app;
     ASSERT_TRUE(load(app, kMainClassLine + L"Preferred versions=1.8;;1.7;\r\n").ok);
     EXPECT_EQ(app.search.preferredVersions, (TextList{L"1.8", L"", L"1.7"}));
 }
@@ -122,7 +121,7 @@ TEST(LauncherSettings, JvmSourceWords) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(Text(c.value)));
-        LauncherApp app;
+        LauncherSettings app;
         ASSERT_TRUE(load(app, kMainClassLine + L"JVM Source=" + c.value + L"\r\n").ok);
         EXPECT_EQ(app.search.favorMode, c.favorMode);
         EXPECT_EQ(app.search.jdkWanted, c.jdkWanted);
@@ -141,9 +140,9 @@ TEST(LauncherSettings, VmProviderWordsIgnoreCase) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(Text(c.value)));
-        LauncherApp app;
+        LauncherSettings app;
         // The parser trims, so a value with a leading space comes from the file stand-in's own setter.
-        readVmProvider(app, c.value);
+        readVmProvider(app.search, c.value);
         EXPECT_EQ(app.search.acceptJRockit, c.acceptJRockit);
         EXPECT_EQ(app.search.favorJRockit, c.favorJRockit);
         EXPECT_EQ(app.search.acceptSun, c.acceptSun);
@@ -151,13 +150,13 @@ TEST(LauncherSettings, VmProviderWordsIgnoreCase) {
         EXPECT_EQ(app.search.acceptIbm, c.acceptIbm);
         EXPECT_EQ(app.search.favorIbm, c.favorIbm);
     }
-    LauncherApp app;
+    LauncherSettings app;
     ASSERT_TRUE(load(app, kMainClassLine + L"VM Provider=IBM\r\n").ok);
     EXPECT_TRUE(app.search.acceptIbm && app.search.favorIbm && !app.search.acceptSun);
 }
 
 TEST(LauncherSettings, FlagsTypesAndTexts) {
-    LauncherApp app;
+    LauncherSettings app;
     ASSERT_TRUE(load(app,
                      kMainClassLine + L"JVM Type=favor_server\r\nSystem Path=C:\\bin\r\nLibrary Path=lib\r\n"
                                       L"[Application]\r\nFailure Check=YES\r\nOverride WorkingDir=yes\r\n"
@@ -181,7 +180,7 @@ TEST(LauncherSettings, FlagsTypesAndTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(Text(c.text)));
-        LauncherApp other;
+        LauncherSettings other;
         const Text flag = c.flag ? L"yEs" : L"true";
         const Text service = c.service ? L"service" : L"Service";
         ASSERT_TRUE(load(other, kMainClassLine + L"JVM Type=" + c.text + L"\r\n[Application]\r\nFailure Check=" +
@@ -211,7 +210,7 @@ TEST(LauncherSettings, JrePathFromTheUserFileForNonServicesOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        LauncherApp app;
+        LauncherSettings app;
         const Text withType = packaged + (c.service ? L"[Application]\r\nApplication Type=service\r\n" : L"");
         ASSERT_TRUE(load(app, withType, file, c.userFile).ok);
         EXPECT_EQ(app.jrePathSetting, c.jrePath);
@@ -257,7 +256,7 @@ TEST(RequirementText, PicksTheMessageByBounds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(Text(c.minimum)) + " " + testing::PrintToString(Text(c.maximum)));
-        LauncherApp app;
+        LauncherSettings app;
         ASSERT_TRUE(load(app, kMainClassLine + L"Minimum Version=" + c.minimum + L"\r\nMaximum Version=" +
                                   c.maximum + L"\r\n").ok);
         EXPECT_EQ(requirementText(app.search.minimumVersion, app.search.maximumVersion), c.text);

@@ -1,0 +1,50 @@
+#include "settings/launcher_settings_files.h"
+
+#include "settings/ini_file_store.h"
+#include "settings/messages.h"
+#include "settings/packaged_settings.h"
+#include "settings/settings_paths.h"
+#include "support/filesystem.h"
+#include "support/trace.h"
+
+namespace {
+
+const Text kProduct = L"Product Information";
+
+Text valueOf(const IniStore& store, const Text& section, const Text& key) {
+    Text value;
+    store.getValue(section, key, value);
+    return value;
+}
+
+}  // namespace
+
+bool loadLayeredSettings(LauncherSettings& settings, const IniStore& layered, const IniStore* userFile) {
+    if (readLayeredSettings(settings, layered, userFile)) return true;
+    showMessage(messageOwner(), kMsgMainClassMissing);
+    return false;
+}
+
+bool loadLauncherSettings(LauncherSettings& settings) {
+    Text iniPath;
+    if (!settingsFilePath(iniPath)) return false;
+    const IniFileStore exeFile(iniPath);
+    settings.productCode = valueOf(exeFile, kProduct, L"Product Code");
+    settings.upgradeCode = valueOf(exeFile, kProduct, L"Upgrade Code");
+    settings.productName = valueOf(exeFile, kProduct, L"Product Name");
+
+    const LayeredIniStore layered = openLayeredStore(iniPath, settings.upgradeCode);
+    const bool service = valueOf(layered, L"Application", L"Application Type") == L"service";
+    const IniFileStore userFile(service ? Text() : userSettingsFilePath(settings.productFiles(), false));
+    const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
+    VORNIC_TRACE(L"settings read from the packaged settings, " + iniPath + (fileExists(iniPath) ? L"" : L" (missing)") +
+                 (useUserFile ? L" and the per-user file " + userFile.path() : Text(L", no per-user file")));
+    return loadLayeredSettings(settings, layered, useUserFile ? &userFile : nullptr);
+}
+
+bool loadSplashSettings(SplashSettings& splash) {
+    Text settingsPath;
+    if (!settingsFilePath(settingsPath)) return false;
+    splash = readSplashSettings(IniFileStore(settingsPath));
+    return true;
+}
