@@ -125,70 +125,82 @@ int build(const std::vector<Text>& args) {
     return 0;
 }
 
-int run(const std::vector<Text>& args) {
-    if (!args.empty() && args[0] == L"build") return build(args);
-    std::filesystem::path stubPath, settingsPath, outPath, stringsPath, iconPath, showPath, iniPath;
+// The options of packaging one stub (or of --show), as given.
+struct PackOptions {
+    std::filesystem::path stub, settings, out, strings, icon, show, ini;
     PackageInputs in;
     bool help = false;
+};
+
+// Fills `options` from `args`; 0 when they are well formed, else the exit code of the usage error.
+int readPackOptions(const std::vector<Text>& args, PackOptions& options) {
+    static const std::vector<Text> withValue = {L"--stub",  L"--settings", L"--out",           L"--strings",
+                                                L"--icon",  L"--version",  L"--download-page", L"--company",
+                                                L"--copyright", L"--show", L"--ini",           L"--languages"};
+    PackageInputs& in = options.in;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Text& option = args[i];
         if (option == L"--help" || option == L"-h") {
-            help = true;
+            options.help = true;
             continue;
         }
-        static const std::vector<Text> withValue = {L"--stub", L"--settings", L"--out", L"--strings", L"--icon",
-                                                    L"--version", L"--download-page", L"--company", L"--copyright",
-                                                    L"--show", L"--ini", L"--languages"};
         bool known = false;
         for (const Text& name : withValue) known = known || name == option;
         if (!known) return usageError("unknown argument \"" + encodeUtf8(option) + "\"");
         if (i + 1 >= args.size()) return usageError(encodeUtf8(option) + " needs a value");
         const Text& value = args[++i];
-        if (option == L"--stub") stubPath = pathFromText(value);
-        else if (option == L"--settings") settingsPath = pathFromText(value);
-        else if (option == L"--out") outPath = pathFromText(value);
-        else if (option == L"--strings") stringsPath = pathFromText(value);
-        else if (option == L"--icon") iconPath = pathFromText(value);
-        else if (option == L"--show") showPath = pathFromText(value);
-        else if (option == L"--ini") iniPath = pathFromText(value);
+        if (option == L"--stub") options.stub = pathFromText(value);
+        else if (option == L"--settings") options.settings = pathFromText(value);
+        else if (option == L"--out") options.out = pathFromText(value);
+        else if (option == L"--strings") options.strings = pathFromText(value);
+        else if (option == L"--icon") options.icon = pathFromText(value);
+        else if (option == L"--show") options.show = pathFromText(value);
+        else if (option == L"--ini") options.ini = pathFromText(value);
         else if (option == L"--version") in.version = value;
         else if (option == L"--languages") in.languages = languageList(encodeUtf8(value));
         else if (option == L"--download-page") in.downloadPage = value;
         else if (option == L"--company") in.companyName = value;
         else if (option == L"--copyright") in.copyright = value;
     }
-    if (help || args.empty()) {
-        std::fputs(kUsage, stdout);
-        return help ? 0 : 2;
-    }
-    if (!showPath.empty()) return show(showPath, iniPath);
-    if (stubPath.empty() || settingsPath.empty() || outPath.empty())
-        return usageError("packaging needs --stub, --settings and --out");
-    if (outPath.extension().empty()) return usageError("the --out name needs an extension, such as .exe");
+    return 0;
+}
 
-    std::string error;
-    if (!readWholeFile(stubPath, in.stub, error) || !readTextFile(settingsPath, in.settingsText, error)) return fail(error);
-    if (!stringsPath.empty()) {
-        if (!readTextFile(stringsPath, in.stringsText, error)) return fail(error);
+// Reads the files the options name into the package's inputs.
+bool readPackInputs(PackOptions& options, std::string& error) {
+    PackageInputs& in = options.in;
+    if (!readWholeFile(options.stub, in.stub, error) || !readTextFile(options.settings, in.settingsText, error))
+        return false;
+    if (!options.strings.empty()) {
+        if (!readTextFile(options.strings, in.stringsText, error)) return false;
         in.hasStrings = true;
     }
-    if (!iconPath.empty()) {
-        if (!readWholeFile(iconPath, in.icon, error)) return fail(error);
+    if (!options.icon.empty()) {
+        if (!readWholeFile(options.icon, in.icon, error)) return false;
         in.hasIcon = true;
     }
 #ifdef _WIN32
-    in.outputFileName = outPath.filename().wstring();
+    in.outputFileName = options.out.filename().wstring();
 #else
-    decodeUtf8(outPath.filename().string(), in.outputFileName);
+    decodeUtf8(options.out.filename().string(), in.outputFileName);
 #endif
     // The pass phrase is derived from the settings (buildPackage); only a missing Upgrade Code is new.
-    if (!newGuid(in.generatedUpgradeCode)) return fail("the system's random generator failed");
+    if (!newGuid(in.generatedUpgradeCode)) {
+        error = "the system's random generator failed";
+        return false;
+    }
+    return true;
+}
 
+int pack(PackOptions& options) {
+    std::string error;
+    if (!readPackInputs(options, error)) return fail(error);
     PackageOutput out;
-    if (!buildPackage(in, out, error)) {
+    if (!buildPackage(options.in, out, error)) {
         // Name the file that the problem is about.
-        const std::pair<const char*, std::filesystem::path> sources[] = {
-            {"stub: ", stubPath}, {"settings: ", settingsPath}, {"strings: ", stringsPath}, {"icon: ", iconPath}};
+        const std::pair<const char*, std::filesystem::path> sources[] = {{"stub: ", options.stub},
+                                                                         {"settings: ", options.settings},
+                                                                         {"strings: ", options.strings},
+                                                                         {"icon: ", options.icon}};
         for (const auto& [prefix, path] : sources)
             if (error.rfind(prefix, 0) == 0) {
                 const std::string rest = error.substr(std::char_traits<char>::length(prefix));
@@ -197,13 +209,28 @@ int run(const std::vector<Text>& args) {
             }
         return fail(error);
     }
-    const std::filesystem::path iniOut = besideIniOf(outPath);
-    if (!writeFilesReplacing({{outPath, out.executable}, {iniOut, out.besideIni}}, error)) return fail(error);
-    std::printf("vornicpack: wrote %s and %s\n", displayPath(outPath).c_str(), displayPath(iniOut).c_str());
+    const std::filesystem::path iniOut = besideIniOf(options.out);
+    if (!writeFilesReplacing({{options.out, out.executable}, {iniOut, out.besideIni}}, error)) return fail(error);
+    std::printf("vornicpack: wrote %s and %s\n", displayPath(options.out).c_str(), displayPath(iniOut).c_str());
     if (out.settings.upgradeCodeGenerated)
         std::printf("vornicpack: generated the Upgrade Code %s; add it to [Product Information] of %s to keep it\n",
-                    encodeUtf8(out.settings.upgradeCode).c_str(), displayPath(settingsPath).c_str());
+                    encodeUtf8(out.settings.upgradeCode).c_str(), displayPath(options.settings).c_str());
     return 0;
+}
+
+int run(const std::vector<Text>& args) {
+    if (!args.empty() && args[0] == L"build") return build(args);
+    PackOptions options;
+    if (const int code = readPackOptions(args, options)) return code;
+    if (options.help || args.empty()) {
+        std::fputs(kUsage, stdout);
+        return options.help ? 0 : 2;
+    }
+    if (!options.show.empty()) return show(options.show, options.ini);
+    if (options.stub.empty() || options.settings.empty() || options.out.empty())
+        return usageError("packaging needs --stub, --settings and --out");
+    if (options.out.extension().empty()) return usageError("the --out name needs an extension, such as .exe");
+    return pack(options);
 }
 
 }  // namespace

@@ -170,6 +170,40 @@ bool shippedLanguages(const std::vector<std::string>& tags, std::vector<const La
     return true;
 }
 
+// The strings file's texts by language; texts for a language the package leaves out are a slip.
+bool readUserTexts(const PackageInputs& in, const std::vector<const LanguageTexts*>& shipped, UserTexts& userTexts,
+                   std::string& error) {
+    std::string problem;
+    if (in.hasStrings && !readStringsFile(in.stringsText, userTexts, problem)) {
+        error = "strings: " + problem;
+        return false;
+    }
+    for (const auto& [tag, texts] : userTexts) {
+        bool kept = false;
+        for (const LanguageTexts* language : shipped) kept = kept || tag == language->tag;
+        if (!kept) {
+            error = "strings: texts for " + std::string(findLanguage(tag)->name) + " (" + tag +
+                    "), a language the package leaves out";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every shipped language gets whole tables and both dialogs: the user's texts over its defaults.
+void putLanguages(const std::vector<const LanguageTexts*>& shipped, UserTexts& userTexts, DialogTexts dialogTexts,
+                  std::vector<Resource>& resources) {
+    for (const LanguageTexts* language : shipped) {
+        std::map<unsigned, Text> texts = defaultMessageTexts(*language);
+        for (const auto& [id, text] : userTexts[language->tag]) texts[id] = text;
+        for (Resource& block : buildStringTables(texts, language->resourceLanguage))
+            putResource(resources, std::move(block));
+        dialogTexts.words = &language->dialog;
+        for (Resource& dialog : buildDialogs(dialogTexts, language->resourceLanguage))
+            putResource(resources, std::move(dialog));
+    }
+}
+
 }  // namespace
 
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
@@ -205,37 +239,15 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     const std::string passPhrase = in.passPhrase.empty() ? derivePassPhrase(split) : in.passPhrase;
 
     std::vector<const LanguageTexts*> shipped;
-    if (!shippedLanguages(in.languages, shipped, error)) return false;
     UserTexts userTexts;
-    if (in.hasStrings && !readStringsFile(in.stringsText, userTexts, problem)) {
-        error = "strings: " + problem;
-        return false;
-    }
-    for (const auto& [tag, texts] : userTexts) {
-        bool kept = false;
-        for (const LanguageTexts* language : shipped) kept = kept || tag == language->tag;
-        if (!kept) {
-            error = "strings: texts for " + std::string(findLanguage(tag)->name) +
-                    " (" + tag + "), a language the package leaves out";
-            return false;
-        }
-    }
+    if (!shippedLanguages(in.languages, shipped, error) || !readUserTexts(in, shipped, userTexts, error)) return false;
 
     // Two stages, as the launcher deciphers them: the pass phrase under the Upgrade Code, the
     // settings under the pass phrase; both hashed as narrow (here: ASCII) bytes.
     putResource(resources, rcData(kSettingsResource, encipherSettings(toUtf16Le(split.packagedText), passPhrase)));
     putResource(resources, rcData(kPassPhraseResource, encipherSettings(toUtf16Le(widenBytes(passPhrase)),
                                                                         narrowAscii(split.upgradeCode))));
-    // Every shipped language gets whole tables and both dialogs: the user's texts over its defaults.
-    for (const LanguageTexts* language : shipped) {
-        std::map<unsigned, Text> texts = defaultMessageTexts(*language);
-        for (const auto& [id, text] : userTexts[language->tag]) texts[id] = text;
-        for (Resource& block : buildStringTables(texts, language->resourceLanguage))
-            putResource(resources, std::move(block));
-        for (Resource& dialog : buildDialogs({split.productName, in.downloadPage, &language->dialog},
-                                             language->resourceLanguage))
-            putResource(resources, std::move(dialog));
-    }
+    putLanguages(shipped, userTexts, {split.productName, in.downloadPage, nullptr}, resources);
 
     if (!putIconAndVersion(in, split, resources, error)) return false;
 
@@ -268,12 +280,10 @@ bool decipherPackagedSettings(const std::vector<Resource>& resources, const std:
     return true;
 }
 
-bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error) {
-    report.clear();
-    PeImage image;
-    std::vector<Resource> resources;
-    if (!image.parse(executable, error) || !image.readResources(resources, error)) return false;
+namespace {
 
+// The image's kind and its resources, one line each.
+std::string describeImage(const PeImage& image, const std::vector<Resource>& resources) {
     std::string text;
     char line[160];
     std::snprintf(line, sizeof line, "%s image, %zu sections, %zu bytes after the last section\n",
@@ -292,38 +302,37 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
                       resource.name.describe().c_str(), resource.language, resource.data.size());
         text += line;
     }
+    return text;
+}
 
-    Text upgradeCode;
-    if (besideIni) {
-        Text iniText;
-        std::vector<IniSection> sections;
-        std::string problem;
-        if (!decodeTextFile(*besideIni, iniText) || !parseSettingsText(iniText, sections, problem)) {
-            error = "the INI file beside it cannot be read" + (problem.empty() ? std::string() : ": " + problem);
-            return false;
-        }
-        text += "\nINI file beside the executable:\n" + encodeUtf8(iniText);
-        for (const IniSection& section : sections)
-            if (upgradeCode.empty() && equalsNoCase(section.name, L"Product Information"))
-                for (const IniPair& pair : section.pairs)
-                    if (upgradeCode.empty() && equalsNoCase(pair.key, L"Upgrade Code")) upgradeCode = profileValue(pair.value);
-    } else {
+// The INI file beside the executable, and the Upgrade Code it gives for deciphering.
+bool describeBesideIni(const Bytes* besideIni, std::string& text, Text& upgradeCode, std::string& error) {
+    if (!besideIni) {
         text += "\nNo INI file beside the executable: the launcher deciphers with an empty Upgrade Code.\n";
+        return true;
     }
+    Text iniText;
+    std::vector<IniSection> sections;
+    std::string problem;
+    if (!decodeTextFile(*besideIni, iniText) || !parseSettingsText(iniText, sections, problem)) {
+        error = "the INI file beside it cannot be read" + (problem.empty() ? std::string() : ": " + problem);
+        return false;
+    }
+    text += "\nINI file beside the executable:\n" + encodeUtf8(iniText);
+    for (const IniSection& section : sections)
+        if (upgradeCode.empty() && equalsNoCase(section.name, L"Product Information"))
+            for (const IniPair& pair : section.pairs)
+                if (upgradeCode.empty() && equalsNoCase(pair.key, L"Upgrade Code")) upgradeCode = profileValue(pair.value);
     if (!isPrintableAscii(upgradeCode)) {
         error = "the Upgrade Code in the INI file beside it is not plain ASCII";
         return false;
     }
+    return true;
+}
 
-    // A stub as the build leaves it has none yet; what kind it is is still worth saying.
-    if (!findResource(resources, kTypeRcData, kPassPhraseResource) && !findResource(resources, kTypeRcData, kSettingsResource)) {
-        text += "\nNo packaged settings: a launcher stub, not yet packaged.\n";
-    } else {
-        Text settings;
-        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
-        text += "\nPackaged settings:\n" + encodeUtf8(settings);
-    }
-
+// The languages that string tables and dialogs exist in, then the neutral string table.
+std::string describeTexts(const std::vector<Resource>& resources) {
+    std::string text;
     std::vector<std::uint16_t> languages;
     for (const Resource& resource : resources)
         if (resource.type == ResourceName::of(kTypeString) || resource.type == ResourceName::of(kTypeDialog)) {
@@ -335,12 +344,12 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
         text += "\nLanguages of the texts and dialogs:\n";
         for (const std::uint16_t language : languages) {
             const LanguageTexts* known = languageOfResource(language);
+            char line[160];
             std::snprintf(line, sizeof line, "  0x%04X %s%s\n", language, known ? known->name : "(unknown)",
                           language == kLanguageNeutral ? " (neutral: the fallback for every other language)" : "");
             text += line;
         }
     }
-
     const std::map<unsigned, Text> strings = readStringTables(resources);
     if (!strings.empty()) {
         text += "\nString table (neutral):\n";
@@ -350,6 +359,28 @@ bool describePackage(const Bytes& executable, const Bytes* besideIni, std::strin
             text += "  " + std::to_string(id) + " = " + encodeUtf8(shown) + "\n";
         }
     }
-    report = std::move(text);
+    return text;
+}
+
+}  // namespace
+
+bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error) {
+    report.clear();
+    PeImage image;
+    std::vector<Resource> resources;
+    if (!image.parse(executable, error) || !image.readResources(resources, error)) return false;
+
+    std::string text = describeImage(image, resources);
+    Text upgradeCode;
+    if (!describeBesideIni(besideIni, text, upgradeCode, error)) return false;
+    // A stub as the build leaves it has none yet; what kind it is is still worth saying.
+    if (!findResource(resources, kTypeRcData, kPassPhraseResource) && !findResource(resources, kTypeRcData, kSettingsResource)) {
+        text += "\nNo packaged settings: a launcher stub, not yet packaged.\n";
+    } else {
+        Text settings;
+        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
+        text += "\nPackaged settings:\n" + encodeUtf8(settings);
+    }
+    report = std::move(text) + describeTexts(resources);
     return true;
 }
