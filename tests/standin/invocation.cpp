@@ -191,6 +191,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env Path", environmentValue(L"Path"));
     record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
     record("dpi-awareness", dpiAwarenessOfThisThread());
+    appUserModelIdOfProcess();  // set before the machine; main records it
 
     waitForOwnWindowOfClass(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW");
 
