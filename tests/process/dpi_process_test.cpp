@@ -59,9 +59,10 @@ TEST(DpiAwareness, FollowsTheRuntimesReleaseOrTheSettingAndTheTaskbarIdentityIsS
         std::vector<std::string> contexts;  // what the launcher may try, in order, until one is taken
         const char* reason;                 // why, as the trace gives it
         const char* identity;               // the configured App User Model ID, or empty
+        bool splash = false;                // the launcher's own splash shows while the runtime starts
     };
     const Case cases[] = {
-        {"17.0.5", L"", perMonitorChain, "runtime 17.0", ""},
+        {"17.0.5", L"", perMonitorChain, "runtime 17.0", "", true},
         {"1.8.0_392", L"[Application]\r\nApp User Model ID=Vornic.Test.Dpi\r\n", {"system"}, "runtime 1.8",
          "Vornic.Test.Dpi"},
         {"", L"", perMonitorChain, "runtime version unknown", ""},
@@ -70,7 +71,7 @@ TEST(DpiAwareness, FollowsTheRuntimesReleaseOrTheSettingAndTheTaskbarIdentityIsS
          "DPI Awareness \"per-monitor\"", ""},
     };
     for (const Case& c : cases) {
-        const std::string what = std::string("release [") + c.release + "] " + utf8Of(c.settings);
+        const std::string what = std::string("release [") + c.release + "] " + utf8Of(c.settings) + (c.splash ? " splash" : "");
         const TempFolder folder;
         const WText exe = folder.path() + L"app.exe";
         ASSERT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
@@ -79,7 +80,8 @@ TEST(DpiAwareness, FollowsTheRuntimesReleaseOrTheSettingAndTheTaskbarIdentityIsS
                            L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n" +
                                Text(c.settings));
         ASSERT_TRUE(resources.writeInto(exe));
-        ASSERT_TRUE(writeUtf16File(folder.path() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        ASSERT_TRUE(writeUtf16File(folder.path() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n" +
+                                                              (c.splash ? L"[Display]\r\nSplash Screen=splash.png\r\n" : L"")));
         ASSERT_TRUE(writeFileBytes(folder.path() + L"app.jar", "PK"));
         const WText home = folder.path() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
         ASSERT_TRUE(makeFolders(home + L"bin\\server"));
@@ -89,10 +91,16 @@ TEST(DpiAwareness, FollowsTheRuntimesReleaseOrTheSettingAndTheTaskbarIdentityIsS
             ASSERT_TRUE(writeFileBytes(home + L"release", std::string("JAVA_VERSION=\"") + c.release + "\"\n"));
         }
 
+        // With a splash the runtime waits at its creation until the splash shows, and records it.
+        if (c.splash) {
+            ASSERT_TRUE(CopyFileW(besideThisProgram(L"splash.png").c_str(), (folder.path() + L"splash.png").c_str(), FALSE));
+        }
+
         const WText trace = folder.path() + L"trace.log";
         const Launch launch = runAnswering(exe, L"\"" + exe + L"\"", IDOK, kLaunchTimeout, folder.path(),
                                            {L"APPDATA=" + folder.path() + L"appdata", L"VORNIC_STANDIN_RECORD=",
-                                            L"VORNIC_STANDIN_SCRIPT=", L"VORNIC_TRACE=" + trace});
+                                            L"VORNIC_STANDIN_SCRIPT=", L"VORNIC_TRACE=" + trace,
+                                            L"VORNIC_STANDIN_CREATE_AFTER_WINDOW=" + WText(c.splash ? L"SplashScreenWindow" : L"")});
         ASSERT_TRUE(launch.finished) << what;
         EXPECT_EQ(launch.exitCode, 0u) << what;
         const std::string text = readText(trace);
@@ -120,6 +128,14 @@ TEST(DpiAwareness, FollowsTheRuntimesReleaseOrTheSettingAndTheTaskbarIdentityIsS
         EXPECT_TRUE(seen == "unaware" || seen == "system" || seen == "per-monitor" || seen == "per-monitor v2") << context;
         if (attempts.back().how == "SetProcessDpiAwarenessContext") {
             EXPECT_EQ(seen, attempts.back().context) << context;
+        }
+        // The splash, made before the runtime, has the process's settled awareness too, not one of
+        // its own thread's.
+        if (c.splash) {
+            EXPECT_FALSE(contains(record, "window-never-shown")) << context;
+            EXPECT_EQ(recorded(record, "splash-dpi-awareness"), seen) << context;
+        } else {
+            EXPECT_EQ(recorded(record, "splash-dpi-awareness"), "<missing>") << context;
         }
 
         // The identity is set only when configured; the runtime's main sees it wherever the shell can say.

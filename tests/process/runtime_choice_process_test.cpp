@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "harness.h"
 #include "package_resources.h"
@@ -26,13 +27,32 @@ bool placeStandin(const WText& home) {
            CopyFileW((kStandin + L"bin\\server\\jvm.dll").c_str(), (home + L"bin\\server\\jvm.dll").c_str(), FALSE);
 }
 
+// The stand-in runtime variant `variant` (a folder beside runtime/: its bin\\server\\jvm.dll and the
+// libraries of its bin folder) in `home`, with runtime/'s java.dll that marks a runtime's folder.
+bool placeVariant(const WText& home, const WText& variant) {
+    const WText from = kStandin.substr(0, kStandin.size() - wcslen(L"runtime\\")) + variant + L"\\";
+    if (!placeStandin(home) ||
+        !CopyFileW((from + L"bin\\server\\jvm.dll").c_str(), (home + L"bin\\server\\jvm.dll").c_str(), FALSE))
+        return false;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((from + L"bin\\*.dll").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool copied = true;
+    do {
+        copied = copied && CopyFileW((from + L"bin\\" + found.cFileName).c_str(), (home + L"bin\\" + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return copied;
+}
+
 // A packaged copy "app.exe" whose packaged [Java Runtime Environment] section ends with
 // `runtimeSettings`, with its own APPDATA folder.
 class PackagedCopy {
 public:
-    explicit PackagedCopy(const Text& runtimeSettings) {
+    explicit PackagedCopy(const Text& runtimeSettings, const std::map<unsigned, Text>& strings = {}) {
         EXPECT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe().c_str(), FALSE));
         PackagedResources resources;
+        resources.strings = strings;
         resources.settings(kUpgradeCode, L"second",
                            L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + runtimeSettings +
                                L"[Class Path]\r\nClass Path=app.jar\r\n");
@@ -122,6 +142,45 @@ TEST(RuntimeChoice, PerUserJrePathWinsOverThePackagedOneUntilItsFileIsGone) {
             << step.what << "\n"
             << record;
         EXPECT_TRUE(contains(record, "call: main")) << step.what << "\n" << record;
+    }
+}
+
+// A runtime whose jvm.dll needs a library that is nowhere the loader looks, directly or through a
+// library of the runtime's own: the launch names that library in message 236 and ends with -1; one
+// whose library lies in its bin folder starts.
+TEST(RuntimeChoice, AMissingLibraryOfTheRuntimeIsNamedAndOneInItsBinFolderIsFound) {
+    struct Case {
+        const wchar_t* variant;
+        const wchar_t* missing;  // empty: the runtime starts
+    };
+    const Case cases[] = {
+        {L"present-import", L""},
+        {L"missing-import", L"vornicabsent.dll"},
+        {L"missing-nested", L"vornicabsent.dll"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = utf8Of(c.variant);
+        const TempFolder runtime;
+        const WText home = runtime.path() + L"jre\\";
+        ASSERT_TRUE(placeVariant(home, c.variant)) << what;
+        const PackagedCopy copy(L"JRE Path=" + home + L"\r\n", {{236, L"Missing %s for %s."}, {222, L"[222] %s | %d"}});
+        const Launch launch = copy.run();
+        ASSERT_TRUE(launch.finished) << what;
+        const std::string record = readText(home + L"bin\\server\\standin-record.txt");
+        if (!*c.missing) {
+            EXPECT_EQ(launch.exitCode, 0u) << what;
+            EXPECT_TRUE(launch.windows.empty()) << what;
+            EXPECT_TRUE(contains(record, "call: main")) << what << "\n" << record;
+            continue;
+        }
+        EXPECT_EQ(launch.exitCode, static_cast<DWORD>(-1)) << what;
+        ASSERT_EQ(launch.windows.size(), 1u) << what;
+        const std::string text = utf8Of(launch.windows[0].text);
+        const std::string jvm = "\\bin\\server\\jvm.dll.";
+        EXPECT_EQ(text.rfind("Missing " + utf8Of(c.missing) + " for ", 0), 0u) << what << ": " << text;
+        EXPECT_TRUE(text.size() > jvm.size() && text.compare(text.size() - jvm.size(), jvm.size(), jvm) == 0)
+            << what << ": " << text;
+        EXPECT_FALSE(contains(record, "create-vm")) << what << "\n" << record;
     }
 }
 

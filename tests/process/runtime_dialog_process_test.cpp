@@ -74,7 +74,22 @@ struct DialogLaunch {
     bool okEnabledAfterPick = false;
     int otherWindows = 0;  // windows that were neither the dialog nor the browser
     std::string trace;     // how far the pick went, for failure messages
+    int awareness = -2;    // the dialog's DPI awareness (1: system), -1 where the system cannot say
 };
+
+// The DPI awareness a window of another process was made with, through calls resolved at run time
+// (newer Windows only): 0 unaware, 1 system, 2 per-monitor, -1 where the system offers no query.
+int dpiAwarenessOfWindow(HWND window) {
+    using WindowContextFunction = HANDLE(WINAPI*)(HWND);
+    using AwarenessFunction = int(WINAPI*)(HANDLE);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto contextOf = reinterpret_cast<WindowContextFunction>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    const auto awarenessOf = reinterpret_cast<AwarenessFunction>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    if (!contextOf || !awarenessOf) return -1;
+    return awarenessOf(contextOf(window));
+}
 
 // The window of `child` other than `except` that is (or is not) the runtime dialog; null after the
 // time or once the child has ended (a start that takes a remembered runtime shows nothing).
@@ -132,6 +147,7 @@ public:
         if (HWND dialog = findWindowOf(child, nullptr, true, scaledMilliseconds(kWindowWaitMilliseconds))) {
             result.dialogShown = true;
             result.message = controlText(GetDlgItem(dialog, 203));
+            result.awareness = dpiAwarenessOfWindow(dialog);
             if (answer == Answer::Cancel) pressButton(dialog, IDCANCEL);
             if (answer == Answer::CloseBox) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
             if (answer == Answer::Pick) pickFolder(dialog, child, pick, result);
@@ -191,6 +207,8 @@ TEST(RuntimeDialogProcess, WithoutARuntimeTheDialogExplainsWhatIsNeededAndGiving
         ASSERT_TRUE(launch.finished) << c.what;
         EXPECT_TRUE(launch.dialogShown) << c.what;
         EXPECT_EQ(launch.message.rfind(c.expected, 0), 0u) << c.what << ": " << utf8Of(launch.message);
+        // The dialog's thread is system-aware, whatever the process's awareness becomes later.
+        EXPECT_EQ(launch.awareness, 1) << c.what;
         EXPECT_EQ(launch.exitCode, kMinusOne) << c.what;
         EXPECT_FALSE(exists(copy.productFolder())) << c.what;
         EXPECT_EQ(iniValue(copy.folder() + L"app.ini", kSection, L"JRE Path"), L"") << c.what;

@@ -194,6 +194,10 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     appUserModelIdOfProcess();  // set before the machine; main records it
 
     waitForOwnWindowOfClass(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW");
+    // The launcher's splash, which a test may have this wait for above, shows in the awareness the
+    // launcher settled for the runtime.
+    const std::string splash = dpiAwarenessOfOwnWindow(L"SplashScreenWindow");
+    if (!splash.empty()) record("splash-dpi-awareness", splash);
 
     long forced = 0;
 #ifdef STANDIN_CREATE_RESULT

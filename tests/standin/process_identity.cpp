@@ -11,6 +11,7 @@ namespace {
 // Resolved at run time: these calls exist only on newer Windows, and the stand-in must load everywhere
 // a runtime would.
 using GetThreadContextFunction = HANDLE(WINAPI*)();
+using GetWindowContextFunction = HANDLE(WINAPI*)(HWND);
 using AwarenessFromContextFunction = int(WINAPI*)(HANDLE);
 using ContextsEqualFunction = BOOL(WINAPI*)(HANDLE, HANDLE);
 using GetProcessAwarenessFunction = HRESULT(WINAPI*)(HANDLE, int*);
@@ -37,16 +38,47 @@ std::string awarenessName(int awareness) {
     return "invalid " + std::to_string(awareness);
 }
 
+// The name of a DPI awareness context, as the calls that name one are found on this system.
+std::string contextName(HANDLE context, AwarenessFromContextFunction awarenessOf) {
+    const auto equal = procedure<ContextsEqualFunction>(L"user32.dll", "AreDpiAwarenessContextsEqual");
+    if (equal && equal(context, kPerMonitorAwareV2)) return "per-monitor v2";
+    return awarenessName(awarenessOf(context));
+}
+
+struct WindowSearch {
+    const wchar_t* className;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findOwnWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[256] = {};
+    if (process != GetCurrentProcessId() || !GetClassNameW(window, className, 256) ||
+        lstrcmpW(className, search->className) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 }  // namespace
+
+std::string dpiAwarenessOfOwnWindow(const wchar_t* className) {
+    WindowSearch search{className};
+    EnumWindows(findOwnWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return "";
+    const auto windowContext = procedure<GetWindowContextFunction>(L"user32.dll", "GetWindowDpiAwarenessContext");
+    const auto awarenessOf = procedure<AwarenessFromContextFunction>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    if (!windowContext || !awarenessOf) return "unavailable";
+    return contextName(windowContext(search.found), awarenessOf);
+}
 
 std::string dpiAwarenessOfThisThread() {
     const auto threadContext = procedure<GetThreadContextFunction>(L"user32.dll", "GetThreadDpiAwarenessContext");
     const auto awarenessOf = procedure<AwarenessFromContextFunction>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
     if (threadContext && awarenessOf) {
-        const HANDLE context = threadContext();
-        const auto equal = procedure<ContextsEqualFunction>(L"user32.dll", "AreDpiAwarenessContextsEqual");
-        if (equal && equal(context, kPerMonitorAwareV2)) return "per-monitor v2";
-        return awarenessName(awarenessOf(context));
+        return contextName(threadContext(), awarenessOf);
     }
     // Windows 8.1: the process's awareness, which is every thread's there.
     const auto processAwareness = procedure<GetProcessAwarenessFunction>(L"shcore.dll", "GetProcessDpiAwareness");
