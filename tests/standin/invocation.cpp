@@ -191,13 +191,15 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     record("env Path", environmentValue(L"Path"));
     record("thread-stack", "reserved=" + std::to_string(reservedStackOfThisThread()));
     record("dpi-awareness", dpiAwarenessOfThisThread());
-    appUserModelIdOfProcess();  // set before the machine; main records it
 
     waitForOwnWindowOfClass(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW");
     // The launcher's splash, which a test may have this wait for above, shows in the awareness the
-    // launcher settled for the runtime.
-    const std::string splash = dpiAwarenessOfOwnWindow(L"SplashScreenWindow");
-    if (!splash.empty()) record("splash-dpi-awareness", splash);
+    // launcher settled for the runtime. Only then: walking the windows makes Wine load uxtheme.dll by
+    // name, which the planted-library tests would see as a careless load of the runtime's.
+    if (GetEnvironmentVariableW(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW", nullptr, 0) != 0) {
+        const std::string splash = dpiAwarenessOfOwnWindow(L"SplashScreenWindow");
+        if (!splash.empty()) record("splash-dpi-awareness", splash);
+    }
 
     long forced = 0;
 #ifdef STANDIN_CREATE_RESULT

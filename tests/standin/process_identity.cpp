@@ -87,7 +87,7 @@ std::string dpiAwarenessOfThisThread() {
     return "unavailable";
 }
 
-static std::string queryAppUserModelId() {
+std::string appUserModelIdOfProcess() {
     const auto get = procedure<GetAppIdFunction>(L"shell32.dll", "GetCurrentProcessExplicitAppUserModelID");
     if (!get) return "unavailable";
     PWSTR id = nullptr;
@@ -97,13 +97,6 @@ static std::string queryAppUserModelId() {
     const std::string text = toUtf8(std::wstring(id));
     if (const auto free = procedure<FreeFunction>(L"ole32.dll", "CoTaskMemFree")) free(id);
     return text;
-}
-
-// Asked once, when the machine is created: loading shell32 takes long enough under Wine that, done
-// in main, it let a second start's call record itself before main had.
-std::string appUserModelIdOfProcess() {
-    static const std::string id = queryAppUserModelId();
-    return id;
 }
 
 }  // namespace standin

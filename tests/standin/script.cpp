@@ -126,12 +126,14 @@ const Script& script() {
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call) {
     jvalue result{};
     const Object* arguments = call.args.empty() ? nullptr : reinterpret_cast<Object*>(call.args[0].l);
-    if (method == "main") record("app-user-model-id", appUserModelIdOfProcess());
     if (method != "stop") record(method == "main" ? "main-class" : "secondary-class", owner.name);
     record("call", method == "stop" ? script().stopMethod : method);
     if (arguments) {
         for (const Object* argument : arguments->elements) record("arg", utf8Of(argument));
     }
+    // After main's own lines: loading shell32 takes long enough under Wine that, before them, it let
+    // a second start's call record itself ahead of main.
+    if (method == "main") record("app-user-model-id", appUserModelIdOfProcess());
     // Calls may run at once: one line per call, each argument as "<UTF-8 bytes>:<text>", so that no
     // text can pass for a separator.
     if (method == "secondaryMain") {
