@@ -12,28 +12,15 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$build/screenshots
 mkdir -p "$work"
 
-cat >"$work/app.ini" <<'INI'
-[Product Information]
-Product Name=Demo Suite
-[Java Runtime Environment]
-Main Class=com.example.app.Main
-Minimum Version=1.8
-INI
-packer=$root/dist/vornicpack
-[ -x "$packer" ] || packer=$root/build/host/tools/vornicpack/vornicpack
-"$packer" --stub "$build/src/vornicw.exe" --settings "$work/app.ini" --out "$work/Demo.exe" >/dev/null
+# shellcheck source=screenshot_common.sh
+. "$root/tests/vornicpack/screenshot_common.sh"
+package_demo
 
 for dpi in 96 144; do
-  session=$work/session-$dpi
-  "$root/scripts/wine-session" start "$session" x64
-  # shellcheck disable=SC1091
-  . "$session/env"
-  "$VORNIC_WINE_LOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  # Xvfb has no window manager: let Wine draw the captions and frames itself.
-  "$VORNIC_WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  start_scaled_session "$dpi"
   "$VORNIC_WINE_LOADER" "$work/Demo.exe" &
   launcher=$!
-  sleep 6
+  wait_for_window 'Demo Suite - '
   import -display "$DISPLAY" -window root "$out/runtime-dialog-$dpi-dpi.png"
   kill "$launcher" 2>/dev/null || true
   wait "$launcher" 2>/dev/null || true
