@@ -81,7 +81,7 @@ bool isCompleteArchive(const Text& fileName, const Text& stem, std::uint64_t act
 
 bool startsAsDynamicArchive(const unsigned char* bytes, std::size_t count) {
     // 0xf00baba8, the dynamic archive's magic number, in the little-endian order of every Windows machine.
-    return count >= 4 && bytes[0] == 0xa8 && bytes[1] == 0xba && bytes[2] == 0x0b && bytes[3] == 0xf0;
+    return count >= 4 && bytes[0] == 0xa8 && bytes[1] == 0xab && bytes[2] == 0x0b && bytes[3] == 0xf0;
 }
 
 int featureRelease(const JavaVersion& version) {

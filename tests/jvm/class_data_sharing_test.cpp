@@ -87,8 +87,8 @@ TEST(ClassDataSharing, OptionsFollowTheRuntimeVersion) {
     EXPECT_FALSE(isCompleteArchive(completeArchiveName(L"Hello-cds-fedcba9876543210", 4096), stem, 4096));
     EXPECT_FALSE(isCompleteArchive(completeArchiveName(stem, 0), stem, 0));
 
-    const unsigned char header[] = {0xa8, 0xba, 0x0b, 0xf0, 0x12};
-    const unsigned char staticHeader[] = {0xa2, 0xba, 0x0b, 0xf0};  // the runtime's own base archive
+    const unsigned char header[] = {0xa8, 0xab, 0x0b, 0xf0, 0x12};
+    const unsigned char staticHeader[] = {0xa2, 0xab, 0x0b, 0xf0};  // the runtime's own base archive
     EXPECT_TRUE(startsAsDynamicArchive(header, 5));
     EXPECT_FALSE(startsAsDynamicArchive(header, 3));
     EXPECT_FALSE(startsAsDynamicArchive(staticHeader, 4));
