@@ -46,6 +46,10 @@ bool folderTakesFiles(const Text& folder) {
     return static_cast<bool>(file);
 }
 
+// A dynamic archive extends the runtime's base archive, which a trimmed runtime image may lack; Java
+// 17 told to write one without it does not start at all.
+Text baseArchiveOf(const Text& jvmLibraryPath) { return folderOf(jvmLibraryPath) + L"classes.jsa"; }
+
 bool fileStartsAsDynamicArchive(const Text& path) {
     UniqueFile file(CreateFileW(withLongPathPrefix(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
@@ -91,6 +95,10 @@ void addClassDataSharing(LauncherApp& app, const IniStore& settings, const Text&
     if (release < 13) {
         VORNIC_TRACE(release == 0 ? Text(L"class data sharing: off (runtime version unknown)")
                                   : L"class data sharing: off (Java " + decimalText(release) + L" has no dynamic archive)");
+        return;
+    }
+    if (!fileExists(baseArchiveOf(app.jvmLibraryPath))) {
+        VORNIC_TRACE(L"class data sharing: off (the runtime has no base archive " + baseArchiveOf(app.jvmLibraryPath) + L")");
         return;
     }
     Text localAppData;

@@ -266,29 +266,34 @@ TEST(JavaRun, IbmRuntimesKeepTheJavaThreadAfterMain) {
     EXPECT_FALSE(contains(app.record(), "detach")) << app.record();
 }
 
-// The class-data-sharing options reach the runtime only with the setting and a runtime from 13 on, the
+// The class-data-sharing options reach the runtime only with the setting and a runtime from 13 on that
+// has its base archive (a Java 17 told to write a dynamic archive without one does not start), the
 // archive folder is the product's under LOCALAPPDATA, and an archive of an earlier build is removed.
 TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
     struct Case {
         const char* release;  // JAVA_VERSION of the runtime's release file; null for none
         bool setting;
         bool folderWritable;
+        bool baseArchive;  // classes.jsa beside jvm.dll
         std::vector<std::string> options;  // in the record, each followed by the archive's folder
         const char* traced;
     };
     const std::string silence = "option: -Xlog:cds=off,cds+dynamic=off\n";
     const Case cases[] = {
-        {"1.8.0_381", true, true, {}, "class data sharing: off (Java 8 has no dynamic archive)"},
-        {nullptr, true, true, {}, "class data sharing: off (runtime version unknown)"},
-        {"17.0.2", true, true, {silence, "option: -XX:ArchiveClassesAtExit="}, "class data sharing: writes at exit "},
-        {"21.0.1", true, true, {silence, "option: -XX:+AutoCreateSharedArchive\noption: -XX:SharedArchiveFile="},
+        {"1.8.0_381", true, true, true, {}, "class data sharing: off (Java 8 has no dynamic archive)"},
+        {nullptr, true, true, true, {}, "class data sharing: off (runtime version unknown)"},
+        {"17.0.2", true, true, true, {silence, "option: -XX:ArchiveClassesAtExit="},
+         "class data sharing: writes at exit "},
+        {"21.0.1", true, true, true, {silence, "option: -XX:+AutoCreateSharedArchive\noption: -XX:SharedArchiveFile="},
          "class data sharing: the runtime keeps "},
-        {"21.0.1", false, true, {}, nullptr},
-        {"17.0.2", true, false, {}, "cannot be written"},
+        {"21.0.1", false, true, true, {}, nullptr},
+        {"17.0.2", true, false, true, {}, "cannot be written"},
+        {"17.0.2", true, true, false, {}, "class data sharing: off (the runtime has no base archive "},
+        {"21.0.1", true, true, false, {}, "class data sharing: off (the runtime has no base archive "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.release ? c.release : "no release file") + (c.setting ? " on" : " off") +
-                     (c.folderWritable ? "" : ", folder in the way"));
+                     (c.folderWritable ? "" : ", folder in the way") + (c.baseArchive ? "" : ", no base archive"));
         const JavaApp app(L"", "", true, c.setting ? L"Class Data Sharing=Yes\r\n" : L"");
         ASSERT_TRUE(writeUtf16File(app.folder() + L"app.ini", L"[Product Information]\r\nProduct Name=Cds App\r\n"
                                                               L"Upgrade Code=" + kUpgradeCode + L"\r\n"));
@@ -296,13 +301,16 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         if (c.release) {
             ASSERT_TRUE(writeFileBytes(runtime + L"release", std::string("JAVA_VERSION=\"") + c.release + "\"\n"));
         }
+        if (c.baseArchive) {
+            ASSERT_TRUE(writeFileBytes(runtime + L"bin\\server\\classes.jsa", "the runtime's own classes"));
+        }
         const WText local = app.folder() + L"local";
         const WText archives = local + L"\\Cds App\\";
         // An archive of an earlier build; the runtime's own magic number so that only its name makes it old.
         const WText old = archives + L"Cds App-cds-0000000000000000.4096.jsa";
         if (c.folderWritable) {
             ASSERT_TRUE(makeFolders(archives));
-            ASSERT_TRUE(writeFileBytes(old, std::string("\xa8\xba\x0b\xf0", 4)));
+            ASSERT_TRUE(writeFileBytes(old, std::string("\xa8\xab\x0b\xf0", 4)));
         } else {
             ASSERT_TRUE(writeFileBytes(local, "a file where the folders would be"));
         }
@@ -323,6 +331,16 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         if (c.folderWritable) {
             EXPECT_EQ(GetFileAttributesW(old.c_str()) == INVALID_FILE_ATTRIBUTES, !c.options.empty());
         }
+        if (!contains(record, "-XX:ArchiveClassesAtExit=")) continue;
+        // The stand-in wrote the archive at exit; the launcher gave it its final name, and the next
+        // start maps it instead of writing another.
+        EXPECT_TRUE(contains(readText(trace), "class data sharing: wrote " + folder + "Cds App-cds-")) << readText(trace);
+        ASSERT_TRUE(DeleteFileW((app.folder() + L"record.txt").c_str()));
+        ASSERT_TRUE(app.run(L"", {L"LOCALAPPDATA=" + local, L"VORNIC_TRACE=" + trace}).finished);
+        const std::string next = app.record();
+        EXPECT_TRUE(contains(next, "option: -XX:SharedArchiveFile=" + folder + "Cds App-cds-")) << next;
+        EXPECT_FALSE(contains(next, "ArchiveClassesAtExit")) << next;
+        EXPECT_TRUE(contains(readText(trace), "class data sharing: uses " + folder)) << readText(trace);
     }
 }
 

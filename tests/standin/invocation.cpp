@@ -86,6 +86,22 @@ size_t reservedStackOfThisThread() {
     return size;
 }
 
+// -XX:ArchiveClassesAtExit's file, written as the runtime does when the machine ends: the dynamic
+// archive's magic number first, so that the launcher takes it for a complete archive.
+std::string archiveAtExit;
+
+void writeArchiveAtExit() {
+    if (archiveAtExit.empty()) return;
+    const std::string path = std::move(archiveAtExit);
+    archiveAtExit.clear();
+    const char content[] = "\xa8\xab\x0b\xf0 the classes this run loaded";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool wrote = file != INVALID_HANDLE_VALUE && WriteFile(file, content, sizeof content - 1, &written, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    record("archive-written", wrote ? path : "failed " + std::to_string(GetLastError()));
+}
+
 DWORD WINAPI threadStart(void* parameter) {
     auto* work = static_cast<std::function<void()>*>(parameter);
     (*work)();
@@ -106,6 +122,7 @@ jint JNICALL destroyJavaVm(JavaVM*) {
         WaitForSingleObject(next, INFINITE);
         CloseHandle(next);
     }
+    writeArchiveAtExit();
     record("destroy-vm-done");
     return JNI_OK;
 }
@@ -147,6 +164,7 @@ JavaVM* theVm() {
 
 void systemExit(jint code) {
     record("exit", std::to_string(code));
+    writeArchiveAtExit();
     if (exitHook) exitHook(code);
     ExitProcess(static_cast<UINT>(code));
 }
@@ -184,6 +202,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
             record("option-hook", "abort");
         } else {
             record("option", text);
+            const std::string archiveOption = "-XX:ArchiveClassesAtExit=";
+            if (text.rfind(archiveOption, 0) == 0) archiveAtExit = text.substr(archiveOption.size());
         }
     }
     record("env VORNIC_JVM_PATH", environmentValue(L"VORNIC_JVM_PATH"));
