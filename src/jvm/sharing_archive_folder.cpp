@@ -80,9 +80,7 @@ Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& st
 }  // namespace
 
 void addClassDataSharing(LauncherApp& app, const IniStore& settings, const Text& classPath) {
-    Text setting;
-    settings.getValue(L"Java Runtime Environment", L"Class Data Sharing", setting);
-    if (!equalsNoCase(setting, L"Yes")) return;
+    if (!equalsNoCase(iniValue(settings, L"Java Runtime Environment", L"Class Data Sharing"), L"Yes")) return;
 
     SharingInputs inputs;
     inputs.productName = app.productName;

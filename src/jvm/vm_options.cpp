@@ -17,19 +17,13 @@
 
 namespace {
 
-Text readSetting(const IniStore& settings, const wchar_t* section, const wchar_t* key) {
-    Text value;
-    settings.getValue(section, key, value);
-    return value;
-}
-
 void readStreamSetting(const IniStore& settings, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
                        bool& append) {
     // Left as written: its environment variables are expanded with its date pattern when the stream
     // is redirected, since only the written text tells a pattern's "%" from one in a variable's value.
-    file = readSetting(settings, L"Application", fileKey);
+    file = iniValue(settings, L"Application", fileKey);
     // Only the exact lower-case word counts, unlike the "Yes" of other flags.
-    append = readSetting(settings, L"Application", appendKey) == L"yes";
+    append = iniValue(settings, L"Application", appendKey) == L"yes";
 }
 
 }  // namespace
@@ -60,8 +54,8 @@ MemoryFigures currentMemoryFigures() {
 bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmOptionSources& sources,
                            const ClassPathSystem& system) {
     Text classPath =
-        buildClassPath(readSetting(settings, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
-    if (equalsNoCase(readSetting(settings, L"Application", L"Embedded Jar"), L"Yes")) {
+        buildClassPath(iniValue(settings, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
+    if (equalsNoCase(iniValue(settings, L"Application", L"Embedded Jar"), L"Yes")) {
         classPath = system.narrowSafePath(sources.exePath) + L";" + classPath;
     }
     if (classPath.empty()) {
@@ -75,7 +69,7 @@ bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmO
     // Before the VM parameters, so that an option written there has the last word.
     addClassDataSharing(app, settings, classPath);
     TextList options;
-    const Text parameters = readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
+    const Text parameters = iniValue(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
     for (const Text& parameter : splitVmParameters(parameters)) {
         addVmParameter(parameter, sources.memory, sources.arithmetic, options, app.javaThreadStackSize);
     }
@@ -84,7 +78,7 @@ bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmO
     readStreamSetting(settings, L"Output File", L"Output Append", app.outputFile, app.outputAppend);
     readStreamSetting(settings, L"Error File", L"Error Append", app.errorFile, app.errorAppend);
 
-    const Text cmd = readSetting(settings, L"Application", L"Cmd");
+    const Text cmd = iniValue(settings, L"Application", L"Cmd");
     if (!cmd.empty()) {
         TextList words;
         splitArguments(::expandEnvironment(cmd), words);
