@@ -28,6 +28,19 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
     return false;
 }
 
+// What the Java thread tells the launcher: later starts are served once main is about to run, and
+// main's exception takes the splash away before its dialog shows.
+class JavaThreadEvents : public JavaThreadObserver {
+public:
+    JavaThreadEvents(InstanceChannel& channel, SplashController& splash) : channel_(channel), splash_(splash) {}
+    void mainStarting(JavaVM* vm) override { channel_.signalReady(vm); }
+    void mainThrew() override { splash_.closeWindow(); }
+
+private:
+    InstanceChannel& channel_;
+    SplashController& splash_;
+};
+
 // A failed write costs only the memory of the choice: this launch goes on, the next one asks again.
 void writeJrePath(const Text& file, const Text& home) {
     // The system would take an empty name as a file in the Windows folder.
@@ -39,7 +52,7 @@ void writeJrePath(const Text& file, const Text& home) {
 
 LauncherApp::~LauncherApp() {
     splash.closeWindow();
-    destroyVm(*this);
+    destroyVm(java);
     instanceChannel.close();
     callExitHook();
 }
@@ -65,10 +78,10 @@ bool LauncherApp::findRuntime() {
     Text home;
     if (!jrePathSetting.empty()) {
         home = ensureTrailingBackslash(jrePathSetting);
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
-        if (!jvmLibraryPath.empty()) {
-            runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        VORNIC_TRACE(L"JRE Path " + home + L": " + (java.jvmLibraryPath.empty() ? L"no jvm.dll" : java.jvmLibraryPath));
+        if (!java.jvmLibraryPath.empty()) {
+            runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pairProduct);
             if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
@@ -77,16 +90,17 @@ bool LauncherApp::findRuntime() {
     const bool besideExe = findPrivateRuntime(home);
     VORNIC_TRACE(besideExe ? L"runtime beside the executable: " + home : Text(L"runtime beside the executable: none"));
     if (besideExe) {
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        if (!jvmLibraryPath.empty()) return true;
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        if (!java.jvmLibraryPath.empty()) return true;
     }
     // The other view holds runtimes of the other width; only the paired build can load those.
     const bool found = searchRegistry(search, RegistryView::Own, home, runPairProduct) ||
                        (!pairProduct.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
     if (found) {
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        VORNIC_TRACE(L"registry runtime: " + jvmLibraryPath + (runPairProduct ? L", handed to Pair Product" : L""));
-        if (!jvmLibraryPath.empty()) return true;
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        VORNIC_TRACE(L"registry runtime: " + java.jvmLibraryPath +
+                     (runPairProduct ? L", handed to Pair Product" : L""));
+        if (!java.jvmLibraryPath.empty()) return true;
     }
     VORNIC_TRACE(L"no runtime found: asking the user");
     return false;
@@ -105,8 +119,8 @@ bool LauncherApp::askForRuntime() {
         return false;
     }
     if (result != IDOK) return false;
-    jvmLibraryPath = choice.jvmLibraryPath;
-    runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
+    java.jvmLibraryPath = choice.jvmLibraryPath;
+    runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pairProduct);
     rememberRuntime(choice.home);
     return true;
 }
@@ -127,18 +141,21 @@ void LauncherApp::rememberRuntime(const Text& home) {
 int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
-    prepareJvmEnvironment(*this);
-    applyRuntimeDpiAwareness(display, jvmLibraryPath);
+    const VmOptionSettings vmSettings = vmOptionSettings();
+    prepareJvmEnvironment(vmSettings, java);
+    applyRuntimeDpiAwareness(display, java.jvmLibraryPath);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !runningAsService() && !startSplash()) return 0;
-    if (!jvmLibrary.load(jvmLibraryPath)) return -1;
+    if (!java.jvmLibrary.load(java.jvmLibraryPath)) return -1;
+    java.mainArguments = commandArguments;  // assembly adds the "Cmd" words
     // Without a class path (message 209) the runtime would run without the application's options,
     // output settings and "Cmd" words, and could even end with 0: it is never created.
-    if (!assembleVmOptions(*this)) {
+    if (!assembleVmOptions(vmSettings, java)) {
         VORNIC_TRACE(L"no class path or no settings file: the runtime is not created");
         return -1;
     }
-    if (startJavaThread(*this) == 0) return 0;
+    JavaThreadEvents events(instanceChannel, splash);
+    if (startJavaThread(java, javaRunSettings(), events) == 0) return 0;
     callExitHook();
     return -1;
 }
@@ -147,7 +164,7 @@ int LauncherApp::run() {
 bool LauncherApp::startSplash() {
     SplashSettings settings;
     if (!loadSplashSettings(settings)) return false;
-    splash.start(settings, jvmLibraryPath, exitHook);
+    splash.start(settings, java.jvmLibraryPath, exitHook);
     return true;
 }
 
@@ -156,10 +173,10 @@ int LauncherApp::handOverToPairProduct() {
     // it on in a circle: its pair has the same wrong width.
     const bool circle = startedByHandOver || namesThisExecutable(pairProduct);
     if (circle) {
-        VORNIC_TRACE(L"runtime " + jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
+        VORNIC_TRACE(L"runtime " + java.jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
                      pairProduct + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
                      L": not handed over");
-        showMessageId(kMsgPairSameWidth, {jvmLibraryPath});
+        showMessageId(kMsgPairSameWidth, {java.jvmLibraryPath});
         return -1;
     }
     int exitCode = 0;
@@ -180,5 +197,3 @@ void LauncherApp::callExitHook() {
         hook();
     }
 }
-
-void closeSplashWindow(LauncherApp& app) { app.splash.closeWindow(); }
