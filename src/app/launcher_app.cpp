@@ -62,31 +62,33 @@ bool LauncherApp::initialize() {
     Text handedOverBy;
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
-    if (!loadLauncherSettings(*this)) return false;
-    applyAppUserModelId(display);
-    pairProduct = resolvePairProduct(pairProduct);
-    if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
-    search.pairProductSet = !pairProduct.empty();
-    if (!instanceChannel.open(instance, commandArguments)) return false;
+    if (!loadLauncherSettings(settings)) return false;
+    applyAppUserModelId(settings.display);
+    settings.pairProduct = resolvePairProduct(settings.pairProduct);
+    if (!settings.pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + settings.pairProduct);
+    settings.search.pairProductSet = !settings.pairProduct.empty();
+    if (!instanceChannel.open(settings.instance, commandArguments)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
-    if (overrideWorkingDir) applyWorkingDirOverride();
+    if (settings.overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;
     return askForRuntime();
 }
 
 bool LauncherApp::findRuntime() {
+    const SearchPreferences& search = settings.search;
+    const Text& pair = settings.pairProduct;
     Text home;
-    if (!jrePathSetting.empty()) {
-        home = ensureTrailingBackslash(jrePathSetting);
+    if (!settings.jrePathSetting.empty()) {
+        home = ensureTrailingBackslash(settings.jrePathSetting);
         java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"JRE Path " + home + L": " + (java.jvmLibraryPath.empty() ? L"no jvm.dll" : java.jvmLibraryPath));
         if (!java.jvmLibraryPath.empty()) {
-            runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pairProduct);
+            runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pair);
             if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
     }
-    if (jrePathSetting.empty()) VORNIC_TRACE(L"JRE Path: not set");
+    if (settings.jrePathSetting.empty()) VORNIC_TRACE(L"JRE Path: not set");
     const bool besideExe = findPrivateRuntime(home);
     VORNIC_TRACE(besideExe ? L"runtime beside the executable: " + home : Text(L"runtime beside the executable: none"));
     if (besideExe) {
@@ -95,7 +97,7 @@ bool LauncherApp::findRuntime() {
     }
     // The other view holds runtimes of the other width; only the paired build can load those.
     const bool found = searchRegistry(search, RegistryView::Own, home, runPairProduct) ||
-                       (!pairProduct.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
+                       (!pair.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
     if (found) {
         java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
         VORNIC_TRACE(L"registry runtime: " + java.jvmLibraryPath +
@@ -107,6 +109,7 @@ bool LauncherApp::findRuntime() {
 }
 
 bool LauncherApp::askForRuntime() {
+    const SearchPreferences& search = settings.search;
     const Text prompt = runtimeSelectionPrompt(search.jvmType, search.minimumVersion, search.maximumVersion);
     RuntimeChoice choice;
     INT_PTR result = 0;
@@ -120,7 +123,7 @@ bool LauncherApp::askForRuntime() {
     }
     if (result != IDOK) return false;
     java.jvmLibraryPath = choice.jvmLibraryPath;
-    runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pairProduct);
+    runPairProduct = pairRunsRuntime(java.jvmLibraryPath, settings.pairProduct);
     rememberRuntime(choice.home);
     return true;
 }
@@ -128,22 +131,24 @@ bool LauncherApp::askForRuntime() {
 void LauncherApp::rememberRuntime(const Text& home) {
     Text ownFile;
     if (!settingsFilePath(ownFile)) return;
-    if (isService) {
+    const ProductFiles files = settings.productFiles();
+    const bool paired = !settings.pairProduct.empty();
+    if (settings.isService) {
         writeJrePath(ownFile, home);
         Text pairFile;
-        if (!pairProduct.empty() && pairSettingsFilePath(productFiles(), pairFile)) writeJrePath(pairFile, home);
+        if (paired && pairSettingsFilePath(files, pairFile)) writeJrePath(pairFile, home);
         return;
     }
-    writeJrePath(userSettingsFilePath(productFiles(), true), home);
-    if (!pairProduct.empty()) writeJrePath(pairUserSettingsFilePath(productFiles()), home);
+    writeJrePath(userSettingsFilePath(files, true), home);
+    if (paired) writeJrePath(pairUserSettingsFilePath(files), home);
 }
 
 int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
-    const VmOptionSettings vmSettings = vmOptionSettings();
+    const VmOptionSettings vmSettings = settings.vmOptionSettings();
     prepareJvmEnvironment(vmSettings, java);
-    applyRuntimeDpiAwareness(display, java.jvmLibraryPath);
+    applyRuntimeDpiAwareness(settings.display, java.jvmLibraryPath);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !runningAsService() && !startSplash()) return 0;
     if (!java.jvmLibrary.load(java.jvmLibraryPath)) return -1;
@@ -155,39 +160,41 @@ int LauncherApp::run() {
         return -1;
     }
     JavaThreadEvents events(instanceChannel, splash);
-    if (startJavaThread(java, javaRunSettings(), events) == 0) return 0;
+    if (startJavaThread(java, settings.javaRunSettings(), events) == 0) return 0;
     callExitHook();
     return -1;
 }
 
 // False only when the settings file path cannot be formed.
 bool LauncherApp::startSplash() {
-    SplashSettings settings;
-    if (!loadSplashSettings(settings)) return false;
-    splash.start(settings, java.jvmLibraryPath, exitHook);
+    SplashSettings splashSettings;
+    if (!loadSplashSettings(splashSettings)) return false;
+    splash.start(splashSettings, java.jvmLibraryPath, exitHook);
     return true;
 }
 
 int LauncherApp::handOverToPairProduct() {
+    const Text& pair = settings.pairProduct;
     // A launcher that was itself handed the launch, or whose pair is this very executable, would hand
     // it on in a circle: its pair has the same wrong width.
-    const bool circle = startedByHandOver || namesThisExecutable(pairProduct);
+    const bool circle = startedByHandOver || namesThisExecutable(pair);
     if (circle) {
         VORNIC_TRACE(L"runtime " + java.jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
-                     pairProduct + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
+                     pair + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
                      L": not handed over");
         showMessageId(kMsgPairSameWidth, {java.jvmLibraryPath});
         return -1;
     }
     int exitCode = 0;
     unsigned long error = 0;
-    if (!relaunchPairProduct(pairProduct, pairReturnCode, exitCode, error)) {
-        VORNIC_TRACE(L"Pair Product " + pairProduct + L" could not be started: error " + decimalText(error));
-        showMessageId(kMsgPairStartFailed, {pairProduct, error});
+    if (!relaunchPairProduct(pair, settings.pairReturnCode, exitCode, error)) {
+        VORNIC_TRACE(L"Pair Product " + pair + L" could not be started: error " + decimalText(error));
+        showMessageId(kMsgPairStartFailed, {pair, error});
         return -1;
     }
-    VORNIC_TRACE(L"handed to Pair Product " + pairProduct +
-                 (pairReturnCode ? L", which ended with exit code " + decimalText(exitCode) : Text(L", not waited for")));
+    VORNIC_TRACE(L"handed to Pair Product " + pair +
+                 (settings.pairReturnCode ? L", which ended with exit code " + decimalText(exitCode)
+                                          : Text(L", not waited for")));
     return exitCode;
 }
 

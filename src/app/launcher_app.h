@@ -11,7 +11,7 @@
 #include "splash/splash_controller.h"
 #include "support/text.h"
 
-class LauncherApp : public LauncherSettings {
+class LauncherApp {
 public:
     LauncherApp() = default;
     ~LauncherApp();
@@ -24,6 +24,9 @@ public:
 
     // Paired build, second-instance reply, or the Java application itself. The exit code.
     int run();
+
+    // Settings, read by initialize.
+    LauncherSettings settings;
 
     // Command line.
     TextList commandArguments;
