@@ -28,6 +28,19 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
     return false;
 }
 
+// What the Java thread tells the launcher: later starts are served once main is about to run, and
+// main's exception takes the splash away before its dialog shows.
+class JavaThreadEvents : public JavaThreadObserver {
+public:
+    JavaThreadEvents(InstanceChannel& channel, SplashController& splash) : channel_(channel), splash_(splash) {}
+    void mainStarting(JavaVM* vm) override { channel_.signalReady(vm); }
+    void mainThrew() override { splash_.closeWindow(); }
+
+private:
+    InstanceChannel& channel_;
+    SplashController& splash_;
+};
+
 // A failed write costs only the memory of the choice: this launch goes on, the next one asks again.
 void writeJrePath(const Text& file, const Text& home) {
     // The system would take an empty name as a file in the Windows folder.
@@ -39,7 +52,7 @@ void writeJrePath(const Text& file, const Text& home) {
 
 LauncherApp::~LauncherApp() {
     splash.closeWindow();
-    destroyVm(*this);
+    destroyVm(java);
     instanceChannel.close();
     callExitHook();
 }
@@ -49,50 +62,54 @@ bool LauncherApp::initialize() {
     Text handedOverBy;
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
-    if (!loadLauncherSettings(*this)) return false;
-    applyAppUserModelId(display);
-    pairProduct = resolvePairProduct(pairProduct);
-    if (!pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + pairProduct);
-    search.pairProductSet = !pairProduct.empty();
-    if (!instanceChannel.open(instance, commandArguments)) return false;
+    if (!loadLauncherSettings(settings)) return false;
+    applyAppUserModelId(settings.display);
+    settings.pairProduct = resolvePairProduct(settings.pairProduct);
+    if (!settings.pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + settings.pairProduct);
+    settings.search.pairProductSet = !settings.pairProduct.empty();
+    if (!instanceChannel.open(settings.instance, commandArguments)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
-    if (overrideWorkingDir) applyWorkingDirOverride();
+    if (settings.overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;
     return askForRuntime();
 }
 
 bool LauncherApp::findRuntime() {
+    const SearchPreferences& search = settings.search;
+    const Text& pair = settings.pairProduct;
     Text home;
-    if (!jrePathSetting.empty()) {
-        home = ensureTrailingBackslash(jrePathSetting);
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        VORNIC_TRACE(L"JRE Path " + home + L": " + (jvmLibraryPath.empty() ? L"no jvm.dll" : jvmLibraryPath));
-        if (!jvmLibraryPath.empty()) {
-            runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
+    if (!settings.jrePathSetting.empty()) {
+        home = ensureTrailingBackslash(settings.jrePathSetting);
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        VORNIC_TRACE(L"JRE Path " + home + L": " + (java.jvmLibraryPath.empty() ? L"no jvm.dll" : java.jvmLibraryPath));
+        if (!java.jvmLibraryPath.empty()) {
+            runPairProduct = pairRunsRuntime(java.jvmLibraryPath, pair);
             if (runPairProduct) VORNIC_TRACE(L"JRE Path runtime has the other processor width: handed to Pair Product");
             return true;
         }
     }
-    if (jrePathSetting.empty()) VORNIC_TRACE(L"JRE Path: not set");
+    if (settings.jrePathSetting.empty()) VORNIC_TRACE(L"JRE Path: not set");
     const bool besideExe = findPrivateRuntime(home);
     VORNIC_TRACE(besideExe ? L"runtime beside the executable: " + home : Text(L"runtime beside the executable: none"));
     if (besideExe) {
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        if (!jvmLibraryPath.empty()) return true;
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        if (!java.jvmLibraryPath.empty()) return true;
     }
     // The other view holds runtimes of the other width; only the paired build can load those.
     const bool found = searchRegistry(search, RegistryView::Own, home, runPairProduct) ||
-                       (!pairProduct.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
+                       (!pair.empty() && searchRegistry(search, RegistryView::Other, home, runPairProduct));
     if (found) {
-        jvmLibraryPath = findJvmLibrary(home, search.jvmType);
-        VORNIC_TRACE(L"registry runtime: " + jvmLibraryPath + (runPairProduct ? L", handed to Pair Product" : L""));
-        if (!jvmLibraryPath.empty()) return true;
+        java.jvmLibraryPath = findJvmLibrary(home, search.jvmType);
+        VORNIC_TRACE(L"registry runtime: " + java.jvmLibraryPath +
+                     (runPairProduct ? L", handed to Pair Product" : L""));
+        if (!java.jvmLibraryPath.empty()) return true;
     }
     VORNIC_TRACE(L"no runtime found: asking the user");
     return false;
 }
 
 bool LauncherApp::askForRuntime() {
+    const SearchPreferences& search = settings.search;
     const Text prompt = runtimeSelectionPrompt(search.jvmType, search.minimumVersion, search.maximumVersion);
     RuntimeChoice choice;
     INT_PTR result = 0;
@@ -105,8 +122,8 @@ bool LauncherApp::askForRuntime() {
         return false;
     }
     if (result != IDOK) return false;
-    jvmLibraryPath = choice.jvmLibraryPath;
-    runPairProduct = pairRunsRuntime(jvmLibraryPath, pairProduct);
+    java.jvmLibraryPath = choice.jvmLibraryPath;
+    runPairProduct = pairRunsRuntime(java.jvmLibraryPath, settings.pairProduct);
     rememberRuntime(choice.home);
     return true;
 }
@@ -114,63 +131,70 @@ bool LauncherApp::askForRuntime() {
 void LauncherApp::rememberRuntime(const Text& home) {
     Text ownFile;
     if (!settingsFilePath(ownFile)) return;
-    if (isService) {
+    const ProductFiles files = settings.productFiles();
+    const bool paired = !settings.pairProduct.empty();
+    if (settings.isService) {
         writeJrePath(ownFile, home);
         Text pairFile;
-        if (!pairProduct.empty() && pairSettingsFilePath(productFiles(), pairFile)) writeJrePath(pairFile, home);
+        if (paired && pairSettingsFilePath(files, pairFile)) writeJrePath(pairFile, home);
         return;
     }
-    writeJrePath(userSettingsFilePath(productFiles(), true), home);
-    if (!pairProduct.empty()) writeJrePath(pairUserSettingsFilePath(productFiles()), home);
+    writeJrePath(userSettingsFilePath(files, true), home);
+    if (paired) writeJrePath(pairUserSettingsFilePath(files), home);
 }
 
 int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
-    prepareJvmEnvironment(*this);
-    applyRuntimeDpiAwareness(display, jvmLibraryPath);
+    const VmOptionSettings vmSettings = settings.vmOptionSettings();
+    prepareJvmEnvironment(vmSettings, java);
+    applyRuntimeDpiAwareness(settings.display, java.jvmLibraryPath);
     const bool noSplash = hasArgument(commandArguments, L"-nosplash") || hasArgument(commandArguments, L"/nosplash");
     if (!noSplash && !runningAsService() && !startSplash()) return 0;
-    if (!jvmLibrary.load(jvmLibraryPath)) return -1;
+    if (!java.jvmLibrary.load(java.jvmLibraryPath)) return -1;
+    java.mainArguments = commandArguments;  // assembly adds the "Cmd" words
     // Without a class path (message 209) the runtime would run without the application's options,
     // output settings and "Cmd" words, and could even end with 0: it is never created.
-    if (!assembleVmOptions(*this)) {
+    if (!assembleVmOptions(vmSettings, java)) {
         VORNIC_TRACE(L"no class path or no settings file: the runtime is not created");
         return -1;
     }
-    if (startJavaThread(*this) == 0) return 0;
+    JavaThreadEvents events(instanceChannel, splash);
+    if (startJavaThread(java, settings.javaRunSettings(), events) == 0) return 0;
     callExitHook();
     return -1;
 }
 
 // False only when the settings file path cannot be formed.
 bool LauncherApp::startSplash() {
-    SplashSettings settings;
-    if (!loadSplashSettings(settings)) return false;
-    splash.start(settings, jvmLibraryPath, exitHook);
+    SplashSettings splashSettings;
+    if (!loadSplashSettings(splashSettings)) return false;
+    splash.start(splashSettings, java.jvmLibraryPath, exitHook);
     return true;
 }
 
 int LauncherApp::handOverToPairProduct() {
+    const Text& pair = settings.pairProduct;
     // A launcher that was itself handed the launch, or whose pair is this very executable, would hand
     // it on in a circle: its pair has the same wrong width.
-    const bool circle = startedByHandOver || namesThisExecutable(pairProduct);
+    const bool circle = startedByHandOver || namesThisExecutable(pair);
     if (circle) {
-        VORNIC_TRACE(L"runtime " + jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
-                     pairProduct + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
+        VORNIC_TRACE(L"runtime " + java.jvmLibraryPath + L" has the other processor width, and so has Pair Product " +
+                     pair + (startedByHandOver ? L" (this launch was handed over)" : L" (it is this executable)") +
                      L": not handed over");
-        showMessageId(kMsgPairSameWidth, {jvmLibraryPath});
+        showMessageId(kMsgPairSameWidth, {java.jvmLibraryPath});
         return -1;
     }
     int exitCode = 0;
     unsigned long error = 0;
-    if (!relaunchPairProduct(pairProduct, pairReturnCode, exitCode, error)) {
-        VORNIC_TRACE(L"Pair Product " + pairProduct + L" could not be started: error " + decimalText(error));
-        showMessageId(kMsgPairStartFailed, {pairProduct, error});
+    if (!relaunchPairProduct(pair, settings.pairReturnCode, exitCode, error)) {
+        VORNIC_TRACE(L"Pair Product " + pair + L" could not be started: error " + decimalText(error));
+        showMessageId(kMsgPairStartFailed, {pair, error});
         return -1;
     }
-    VORNIC_TRACE(L"handed to Pair Product " + pairProduct +
-                 (pairReturnCode ? L", which ended with exit code " + decimalText(exitCode) : Text(L", not waited for")));
+    VORNIC_TRACE(L"handed to Pair Product " + pair +
+                 (settings.pairReturnCode ? L", which ended with exit code " + decimalText(exitCode)
+                                          : Text(L", not waited for")));
     return exitCode;
 }
 
@@ -180,5 +204,3 @@ void LauncherApp::callExitHook() {
         hook();
     }
 }
-
-void closeSplashWindow(LauncherApp& app) { app.splash.closeWindow(); }

@@ -1,7 +1,7 @@
 // Finding the main class and calling into it: the JNI side of running the application, free of
 // any platform call so that it runs on a real virtual machine in the host build.
 //
-//   if (!runMain(env, library.findClassFromBootLoader, app.mainClass, arguments, host)) { detach; fail }
+//   if (!runMain(env, library.findClassFromBootLoader, settings.mainClass, arguments, host)) { detach; fail }
 //   if (jthrowable thrown = env->ExceptionOccurred()) { ... }   // main threw
 #pragma once
 

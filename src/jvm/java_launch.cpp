@@ -1,4 +1,1 @@
 #include "jvm/java_launch.h"
-
-#include "app/launcher_app.h"
-

@@ -1,15 +1,19 @@
 // Loading the runtime, assembling its options, and the Java thread.
 #pragma once
 
-class LauncherApp;
+#include "jvm/java_run_settings.h"
+#include "jvm/java_session.h"
+#include "jvm/java_thread_observer.h"
+#include "jvm/vm_option_settings.h"
 
 // Builds the VM options from the layered settings; false when the settings file path cannot be
 // formed or the class path is empty (message 209): the launch then ends without creating the
 // runtime. An option the runtime may refuse is no failure here (vm_options.cpp).
-bool assembleVmOptions(LauncherApp& app);
+bool assembleVmOptions(const VmOptionSettings& settings, JavaSession& session);
 
-// Runs the Java side on its own thread and waits for it; 0 when main returned.
-int startJavaThread(LauncherApp& app);
+// Runs the Java side on its own thread and waits for it; 0 when main returned. `observer` hears
+// from that thread.
+int startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // Destroys the virtual machine if one exists.
-void destroyVm(LauncherApp& app);
+void destroyVm(JavaSession& session);

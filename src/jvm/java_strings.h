@@ -1,7 +1,7 @@
 // Java strings from launcher text and back. Every call needs a pending-exception-free JNIEnv of
 // the calling thread.
 //
-//   jobjectArray args = newJavaStringArray(env, app.commandArguments);   // null on failure
+//   jobjectArray args = newJavaStringArray(env, session.mainArguments);   // null on failure
 #pragma once
 
 #include <jni.h>

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/launcher_app.h"
 #include "frontend/frontend.h"
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
@@ -14,9 +13,9 @@
 #include "jvm/system_text.h"
 #include "service/service_hooks.h"
 #include "settings/messages.h"
-#include "splash/splash_controller.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
+#include "support/unique_handle.h"
 
 namespace {
 
@@ -29,21 +28,34 @@ void showCreationFailure(jint result) {
 
 class LaunchHost : public InvocationHost {
 public:
-    explicit LaunchHost(LauncherApp& app) : app_(app) {}
+    LaunchHost(JavaVM* vm, const Text& mainClass, JavaThreadObserver& observer)
+        : vm_(vm), mainClass_(mainClass), observer_(observer) {}
     void showMessage(unsigned id, const Text& argument) override {
         showMessageId(id, {argument});
     }
     // Later starts waiting for the application are served from here on; a service is running.
     void beforeMain() override {
-        app_.instanceChannel.signalReady(app_.vm);
-        serviceMainEntered(app_.vm, app_.mainClass);
+        observer_.mainStarting(vm_);
+        serviceMainEntered(vm_, mainClass_);
     }
 
 private:
-    LauncherApp& app_;
+    JavaVM* vm_;
+    const Text& mainClass_;
+    JavaThreadObserver& observer_;
 };
 
-DWORD WINAPI javaThreadEntry(void* app) { return static_cast<DWORD>(javaThreadMain(*static_cast<LauncherApp*>(app))); }
+// What the thread's entry hands on to javaThreadMain.
+struct JavaThreadCall {
+    JavaSession& session;
+    const JavaRunSettings& settings;
+    JavaThreadObserver& observer;
+};
+
+DWORD WINAPI javaThreadEntry(void* parameter) {
+    const JavaThreadCall& call = *static_cast<const JavaThreadCall*>(parameter);
+    return static_cast<DWORD>(javaThreadMain(call.session, call.settings, call.observer));
+}
 
 }  // namespace
 
@@ -54,37 +66,39 @@ void JNICALL vmExitHook(jint code) {
 }
 void JNICALL vmAbortHook() {}
 
-unsigned long long defaultStackSize(LauncherApp& app) {
-    if (!app.jvmLibrary.getDefaultInitArgs) return 0;
+unsigned long long defaultStackSize(const JvmLibrary& library) {
+    if (!library.getDefaultInitArgs) return 0;
     JDK1_1InitArgs args{};
     args.version = JNI_VERSION_1_1;
-    app.jvmLibrary.getDefaultInitArgs(&args);  // the result code says nothing the size does not
+    library.getDefaultInitArgs(&args);  // the result code says nothing the size does not
     return args.javaStackSize > 0 ? static_cast<unsigned long long>(args.javaStackSize) : 0;
 }
 
-int startJavaThread(LauncherApp& app) {
-    if (app.javaThreadStackSize == 0) app.javaThreadStackSize = defaultStackSize(app);
+int startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+    if (session.javaThreadStackSize == 0) session.javaThreadStackSize = defaultStackSize(session.jvmLibrary);
     // A size the address space cannot hold would be cut silently; the thread creation refuses it instead.
-    const SIZE_T stackSize = app.javaThreadStackSize > SIZE_MAX ? SIZE_MAX : static_cast<SIZE_T>(app.javaThreadStackSize);
-    UniqueHandle thread(CreateThread(nullptr, stackSize, javaThreadEntry, &app, 0, nullptr));
-    if (!thread) return javaThreadMain(app);
+    const SIZE_T stackSize =
+        session.javaThreadStackSize > SIZE_MAX ? SIZE_MAX : static_cast<SIZE_T>(session.javaThreadStackSize);
+    JavaThreadCall call{session, settings, observer};
+    UniqueHandle thread(CreateThread(nullptr, stackSize, javaThreadEntry, &call, 0, nullptr));
+    if (!thread) return javaThreadMain(session, settings, observer);
     WaitForSingleObject(thread.get(), INFINITE);
     DWORD code = 1;
     GetExitCodeThread(thread.get(), &code);
     return static_cast<int>(code);
 }
 
-int javaThreadMain(LauncherApp& app) {
-    if (!createVm(app)) return 1;
-    if (!invokeMain(app)) return 1;
-    destroyVm(app);
+int javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+    if (!createVm(session)) return 1;
+    if (!invokeMain(session, settings, observer)) return 1;
+    destroyVm(session);
     return 0;
 }
 
-bool createVm(LauncherApp& app) {
+bool createVm(JavaSession& session) {
     std::vector<JavaVMOption> options;
-    options.reserve(app.vmOptions.size() + 2);
-    for (const std::string& option : app.vmOptions) {
+    options.reserve(session.vmOptions.size() + 2);
+    for (const std::string& option : session.vmOptions) {
         options.push_back({const_cast<char*>(option.c_str()), nullptr});
         VORNIC_TRACE(L"VM option: " + fromAnsiText(option));
     }
@@ -99,32 +113,32 @@ bool createVm(LauncherApp& app) {
 
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    const jint result = app.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    const jint result = session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
     if (result != JNI_OK) {
         showCreationFailure(result);
         return false;
     }
-    app.vm = vm;
-    app.env = env;
+    session.vm = vm;
+    session.env = env;
 
     SystemRedirectionPlatform platform;
-    redirectOutput(env, app.outputFile, app.outputAppend, app.errorFile, app.errorAppend, platform);
+    redirectOutput(env, session.outputFile, session.outputAppend, session.errorFile, session.errorAppend, platform);
     return true;
 }
 
-bool invokeMain(LauncherApp& app) {
-    JNIEnv* env = app.env;
-    LaunchHost host(app);
-    if (!runMain(env, app.jvmLibrary.findClassFromBootLoader, app.mainClass, app.commandArguments, host)) {
+bool invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+    JNIEnv* env = session.env;
+    LaunchHost host(session.vm, settings.mainClass, observer);
+    if (!runMain(env, session.jvmLibrary.findClassFromBootLoader, settings.mainClass, session.mainArguments, host)) {
         // Detached, so that destroying the machine later does not wait for this thread.
-        app.vm->DetachCurrentThread();
-        app.env = nullptr;
+        session.vm->DetachCurrentThread();
+        session.env = nullptr;
         return false;
     }
 
     if (jthrowable thrown = env->ExceptionOccurred()) {
-        closeSplashWindow(app);
-        if (app.failureCheck) {
+        observer.mainThrew();
+        if (settings.failureCheck) {
             env->ExceptionClear();
             if (showExceptionDialog(env, thrown)) requestSystemExit(env);
         }
@@ -132,18 +146,18 @@ bool invokeMain(LauncherApp& app) {
     }
 
     // IBM runtimes end the process only through the program itself; this thread stays attached.
-    if (app.search.acceptIbm || app.search.favorIbm) {
+    if (settings.keepAttached) {
         for (;;) Sleep(INFINITE);
     }
 
-    const bool detached = app.vm->DetachCurrentThread() == JNI_OK;
-    app.env = nullptr;
+    const bool detached = session.vm->DetachCurrentThread() == JNI_OK;
+    session.env = nullptr;
     return detached;
 }
 
-void destroyVm(LauncherApp& app) {
-    if (JavaVM* vm = app.vm) {
-        app.vm = nullptr;
+void destroyVm(JavaSession& session) {
+    if (JavaVM* vm = session.vm) {
+        session.vm = nullptr;
         vm->DestroyJavaVM();
         finishClassDataSharing();
     }

@@ -7,22 +7,23 @@
 
 #include <jni.h>
 
+#include "jvm/java_run_settings.h"
+#include "jvm/java_session.h"
+#include "jvm/java_thread_observer.h"
 #include "jvm/output_redirection.h"
 
-class LauncherApp;
-
 // The body of the Java thread: 0 when main ran and the machine was destroyed, 1 on failure.
-int javaThreadMain(LauncherApp& app);
+int javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // JNI_CreateJavaVM with the assembled options and the two hooks; message 203 on failure. Then the
 // stream redirection, whose failures do not count.
-bool createVm(LauncherApp& app);
+bool createVm(JavaSession& session);
 
 // The main class, main(String[]) and what follows it; false after a failure was shown or described.
-bool invokeMain(LauncherApp& app);
+bool invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // The runtime's default Java stack size (JNI_GetDefaultJavaVMInitArgs), 0 when it names none.
-unsigned long long defaultStackSize(LauncherApp& app);
+unsigned long long defaultStackSize(const JvmLibrary& library);
 
 // The stack trace in ExceptionDialog; true when the user asked to end the program (also when the
 // dialog cannot be shown), false to go on or when there is no text to show.

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "jvm/runtime_paths.h"
 #include "jvm/system_text.h"
 #include "runtime/runtime_folder.h"
@@ -30,22 +29,22 @@ Text joined(const TextList& entries) {
 
 }  // namespace
 
-void prepareJvmEnvironment(LauncherApp& app) {
-    publishJvmEnvironment(app.jvmLibraryPath);
-    if (!app.libraryPathSetting.empty()) {
+void prepareJvmEnvironment(const VmOptionSettings& settings, JavaSession& session) {
+    publishJvmEnvironment(session.jvmLibraryPath);
+    if (!settings.libraryPath.empty()) {
         Text exeFolder;
         getExeFolder(exeFolder);  // a failure was shown; the folder is then left out
         // The two folders of the launcher's own are made list-safe before they join the list.
-        const Text expanded = libraryPathText(expandEnvironment(app.libraryPathSetting), narrowSafePath(exeFolder),
-                                              expandEnvironment(L"%Path%"), narrowSafePath(app.jvmLibraryPath));
+        const Text expanded = libraryPathText(expandEnvironment(settings.libraryPath), narrowSafePath(exeFolder),
+                                              expandEnvironment(L"%Path%"), narrowSafePath(session.jvmLibraryPath));
         const Text libraryPath = mapPathList(expanded, [](const Text& folder) { return narrowSafePath(folder); });
-        app.vmOptions.push_back(toAnsiText(L"-Djava.library.path=" + libraryPath));
+        session.vmOptions.push_back(toAnsiText(L"-Djava.library.path=" + libraryPath));
     }
     // Folder by folder: the system's expansion takes no more than 32K units at once, and a "System
     // Path" that long is the very case that must still leave the runtime's bin folder on "Path".
-    const Text systemPath = mapPathList(app.systemPathSetting, [](const Text& folder) { return expandEnvironment(folder); });
+    const Text systemPath = mapPathList(settings.systemPath, [](const Text& folder) { return expandEnvironment(folder); });
     const FittedSearchPath searchPath = fitSearchPath(systemPath, expandEnvironment(L"%Path%"),
-                                                      narrowSafePath(app.jvmLibraryPath), windowsFolder());
+                                                      narrowSafePath(session.jvmLibraryPath), windowsFolder());
     if (!searchPath.dropped.empty()) {
         VORNIC_TRACE(L"Path would pass " + decimalText(kEnvironmentValueLimit) + L" characters: " +
                      decimalText(searchPath.dropped.size()) + L" folders left out: " + joined(searchPath.dropped));

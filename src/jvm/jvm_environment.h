@@ -1,9 +1,10 @@
 // The process environment the Java runtime starts in.
 #pragma once
 
-class LauncherApp;
+#include "jvm/java_session.h"
+#include "jvm/vm_option_settings.h"
 
-// Publishes the runtime's location (VORNIC_JVM_PATH, VORNIC_JVM_HOME), adds the library-path option
-// when "Library Path" is set, and puts "System Path" before and the runtime's bin folder after the
-// process "Path".
-void prepareJvmEnvironment(LauncherApp& app);
+// Publishes the location of session.jvmLibraryPath (VORNIC_JVM_PATH, VORNIC_JVM_HOME), adds the
+// library-path option to session.vmOptions when "Library Path" is set, and puts "System Path" before
+// and the runtime's bin folder after the process "Path".
+void prepareJvmEnvironment(const VmOptionSettings& settings, JavaSession& session);

@@ -1,7 +1,7 @@
 // The runtime's jvm.dll in this process and the three invocation entry points the launcher uses.
 //
-//   if (!app.jvmLibrary.load(app.jvmLibraryPath)) return -1;   // the failure was shown
-//   app.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+//   if (!session.jvmLibrary.load(session.jvmLibraryPath)) return -1;   // the failure was shown
+//   session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // Pointing System.out and System.err at files, right after the virtual machine exists.
 //
-//   redirectOutput(env, app.outputFile, app.outputAppend, app.errorFile, app.errorAppend, platform);
+//   redirectOutput(env, session.outputFile, session.outputAppend, session.errorFile, session.errorAppend, platform);
 #pragma once
 
 #include <jni.h>

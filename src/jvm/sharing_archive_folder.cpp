@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "jvm/class_data_sharing.h"
 #include "jvm/system_text.h"
 #include "runtime/system_registry.h"
@@ -83,31 +82,29 @@ Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& st
 
 }  // namespace
 
-void addClassDataSharing(LauncherApp& app, const IniStore& settings, const Text& classPath) {
-    Text setting;
-    settings.getValue(L"Java Runtime Environment", L"Class Data Sharing", setting);
-    if (!equalsNoCase(setting, L"Yes")) return;
+void addClassDataSharing(const Text& productName, const IniStore& store, const Text& classPath, JavaSession& session) {
+    if (!equalsNoCase(iniValue(store, L"Java Runtime Environment", L"Class Data Sharing"), L"Yes")) return;
 
     SharingInputs inputs;
-    inputs.productName = app.productName;
-    inputs.runtimeVersion = runtimeVersionOf(app.jvmLibraryPath);
+    inputs.productName = productName;
+    inputs.runtimeVersion = runtimeVersionOf(session.jvmLibraryPath);
     const int release = featureRelease(inputs.runtimeVersion);
     if (release < 13) {
         VORNIC_TRACE(release == 0 ? Text(L"class data sharing: off (runtime version unknown)")
                                   : L"class data sharing: off (Java " + decimalText(release) + L" has no dynamic archive)");
         return;
     }
-    if (!fileExists(baseArchiveOf(app.jvmLibraryPath))) {
-        VORNIC_TRACE(L"class data sharing: off (the runtime has no base archive " + baseArchiveOf(app.jvmLibraryPath) + L")");
+    if (!fileExists(baseArchiveOf(session.jvmLibraryPath))) {
+        VORNIC_TRACE(L"class data sharing: off (the runtime has no base archive " + baseArchiveOf(session.jvmLibraryPath) + L")");
         return;
     }
     Text localAppData;
     readEnvironment(L"LOCALAPPDATA", localAppData);
-    if (!isAbsolutePath(localAppData) || folderNameOf(app.productName).empty()) {
+    if (!isAbsolutePath(localAppData) || folderNameOf(productName).empty()) {
         VORNIC_TRACE(L"class data sharing: off (no LOCALAPPDATA folder or no product name)");
         return;
     }
-    const Text folder = ensureTrailingBackslash(localAppData + L"\\" + folderNameOf(app.productName));
+    const Text folder = ensureTrailingBackslash(localAppData + L"\\" + folderNameOf(productName));
     const DWORD created = createParentFolders(folder + L"archive");
     if (created != 0 || !folderTakesFiles(folder)) {
         VORNIC_TRACE(L"class data sharing: off (" + folder + L" cannot be written, error " +
@@ -115,16 +112,16 @@ void addClassDataSharing(LauncherApp& app, const IniStore& settings, const Text&
         return;
     }
 
-    inputs.jvmLibrary = stampOf(app.jvmLibraryPath);
+    inputs.jvmLibrary = stampOf(session.jvmLibraryPath);
     for (const Text& entry : splitText(classPath, L";")) {
         if (!entry.empty()) inputs.classPath.push_back(stampOf(entry));
     }
     const Text stem = sharingArchiveStem(inputs);
     const Text keep = release >= 19 ? stem + L".jsa" : Text();
-    const Text complete = sweepArchives(folder, sharingProductPrefix(app.productName), stem, keep);
+    const Text complete = sweepArchives(folder, sharingProductPrefix(productName), stem, keep);
     const SharingPlan plan =
         planClassDataSharing(inputs.runtimeVersion, folder, stem, complete, decimalText(GetCurrentProcessId()));
-    for (const Text& option : plan.options) app.vmOptions.push_back(toAnsiText(option));
+    for (const Text& option : plan.options) session.vmOptions.push_back(toAnsiText(option));
     if (plan.mode == SharingMode::writeAtExit) {
         writingArchive = plan.writing;
         finalStemPath = folder + stem;

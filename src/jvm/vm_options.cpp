@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
 #include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_text.h"
@@ -17,19 +16,13 @@
 
 namespace {
 
-Text readSetting(const IniStore& settings, const wchar_t* section, const wchar_t* key) {
-    Text value;
-    settings.getValue(section, key, value);
-    return value;
-}
-
-void readStreamSetting(const IniStore& settings, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
+void readStreamSetting(const IniStore& store, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
                        bool& append) {
     // Left as written: its environment variables are expanded with its date pattern when the stream
     // is redirected, since only the written text tells a pattern's "%" from one in a variable's value.
-    file = readSetting(settings, L"Application", fileKey);
+    file = iniValue(store, L"Application", fileKey);
     // Only the exact lower-case word counts, unlike the "Yes" of other flags.
-    append = readSetting(settings, L"Application", appendKey) == L"yes";
+    append = iniValue(store, L"Application", appendKey) == L"yes";
 }
 
 }  // namespace
@@ -57,11 +50,10 @@ MemoryFigures currentMemoryFigures() {
     return MemoryFigures{status.dwTotalPhys, status.dwAvailVirtual};
 }
 
-bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmOptionSources& sources,
-                           const ClassPathSystem& system) {
-    Text classPath =
-        buildClassPath(readSetting(settings, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
-    if (equalsNoCase(readSetting(settings, L"Application", L"Embedded Jar"), L"Yes")) {
+bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& store, const VmOptionSources& sources,
+                           const ClassPathSystem& system, JavaSession& session) {
+    Text classPath = buildClassPath(iniValue(store, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
+    if (equalsNoCase(iniValue(store, L"Application", L"Embedded Jar"), L"Yes")) {
         classPath = system.narrowSafePath(sources.exePath) + L";" + classPath;
     }
     if (classPath.empty()) {
@@ -71,36 +63,36 @@ bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmO
 
     // Each entry was expanded on its own; expanding the whole again would rewrite a folder whose own
     // name holds "%NAME%" into another folder.
-    app.vmOptions.push_back(toAnsiText(L"-Djava.class.path=" + classPath));
+    session.vmOptions.push_back(toAnsiText(L"-Djava.class.path=" + classPath));
     // Before the VM parameters, so that an option written there has the last word.
-    addClassDataSharing(app, settings, classPath);
+    addClassDataSharing(settings.productName, store, classPath, session);
     TextList options;
-    const Text parameters = readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters");
+    const Text parameters = iniValue(store, L"Java Runtime Environment", L"Virtual Machine Parameters");
     for (const Text& parameter : splitVmParameters(parameters)) {
-        addVmParameter(parameter, sources.memory, sources.arithmetic, options, app.javaThreadStackSize);
+        addVmParameter(parameter, sources.memory, sources.arithmetic, options, session.javaThreadStackSize);
     }
-    for (const Text& option : options) app.vmOptions.push_back(toAnsiText(::expandEnvironment(option)));
+    for (const Text& option : options) session.vmOptions.push_back(toAnsiText(::expandEnvironment(option)));
 
-    readStreamSetting(settings, L"Output File", L"Output Append", app.outputFile, app.outputAppend);
-    readStreamSetting(settings, L"Error File", L"Error Append", app.errorFile, app.errorAppend);
+    readStreamSetting(store, L"Output File", L"Output Append", session.outputFile, session.outputAppend);
+    readStreamSetting(store, L"Error File", L"Error Append", session.errorFile, session.errorAppend);
 
-    const Text cmd = readSetting(settings, L"Application", L"Cmd");
+    const Text cmd = iniValue(store, L"Application", L"Cmd");
     if (!cmd.empty()) {
         TextList words;
         splitArguments(::expandEnvironment(cmd), words);
         for (Text& word : words) {
-            if (!word.empty()) app.commandArguments.push_back(std::move(word));
+            if (!word.empty()) session.mainArguments.push_back(std::move(word));
         }
     }
     return true;
 }
 
-bool assembleVmOptions(LauncherApp& app) {
+bool assembleVmOptions(const VmOptionSettings& settings, JavaSession& session) {
     Text iniPath;
     if (!settingsFilePath(iniPath)) return false;
     VmOptionSources sources;
     if (!getExePath(sources.exePath)) return false;
     sources.memory = currentMemoryFigures();
-    const LayeredIniStore settings = openLayeredStore(iniPath, app.upgradeCode);
-    return assembleVmOptionsFrom(app, settings, sources, SystemClassPath());
+    const LayeredIniStore store = openLayeredStore(iniPath, settings.upgradeCode);
+    return assembleVmOptionsFrom(settings, store, sources, SystemClassPath(), session);
 }

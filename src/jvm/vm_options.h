@@ -1,15 +1,16 @@
 // The VM options from the settings: the class path, the VM parameters, and the output, error and
 // "Cmd" settings that later steps use.
 //
-//   assembleVmOptions(app);   // reads the layered settings; see java_launch.h
+//   assembleVmOptions(settings, session);   // reads the layered settings; see java_launch.h
 #pragma once
 
 #include "jvm/class_path.h"
+#include "jvm/java_session.h"
 #include "jvm/memory_share.h"
+#include "jvm/vm_option_settings.h"
 #include "support/text.h"
 
 class IniStore;
-class LauncherApp;
 
 // The file-system side of class-path assembly: FileSearch, environment expansion, short forms.
 class SystemClassPath : public ClassPathSystem {
@@ -29,8 +30,8 @@ struct VmOptionSources {
     MemoryArithmetic arithmetic = kBuildArithmetic;
 };
 
-// Appends the class-path option and the VM parameters to app.vmOptions and fills the output, error
-// and stack-size fields and the "Cmd" words. An empty class path shows message 209 and returns false
-// with nothing changed.
-bool assembleVmOptionsFrom(LauncherApp& app, const IniStore& settings, const VmOptionSources& sources,
-                           const ClassPathSystem& system);
+// Appends the class-path option and the VM parameters to session.vmOptions and fills the output,
+// error and stack-size fields and adds the "Cmd" words to session.mainArguments. An empty class path
+// shows message 209 and returns false with nothing changed.
+bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& store, const VmOptionSources& sources,
+                           const ClassPathSystem& system, JavaSession& session);

@@ -25,8 +25,7 @@ bool readSettings(ServiceSettings& settings) {
     Text iniPath;
     if (!getModulePath(nullptr, iniPath) || !replaceExtension(iniPath, L"ini")) return false;
     const IniFileStore exeFile(iniPath);
-    Text upgradeCode;
-    exeFile.getValue(L"Product Information", L"Upgrade Code", upgradeCode);
+    const Text upgradeCode = iniValue(exeFile, L"Product Information", L"Upgrade Code");
     settings = readServiceSettings(openLayeredStore(iniPath, upgradeCode), exeFile);
     return true;
 }

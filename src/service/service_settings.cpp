@@ -13,16 +13,11 @@ std::uint32_t stopTimeoutOf(const Text& seconds) {
 }
 
 ServiceSettings readServiceSettings(const IniStore& layered, const IniStore& exeIni) {
-    auto valueOf = [](const IniStore& store, const wchar_t* section, const wchar_t* key) {
-        Text value;
-        store.getValue(section, key, value);
-        return value;
-    };
     ServiceSettings settings;
-    settings.isService = valueOf(layered, L"Application", L"Application Type") == L"service";
-    settings.stopMethod = valueOf(layered, L"Application", L"Stop Method");
-    settings.stopTimeoutMilliseconds = stopTimeoutOf(valueOf(layered, L"Application", L"Stop Timeout"));
-    settings.eventSource = valueOf(exeIni, L"Product Information", L"Product Name");
-    settings.errorFile = valueOf(layered, L"Application", L"Error File");
+    settings.isService = iniValue(layered, L"Application", L"Application Type") == L"service";
+    settings.stopMethod = iniValue(layered, L"Application", L"Stop Method");
+    settings.stopTimeoutMilliseconds = stopTimeoutOf(iniValue(layered, L"Application", L"Stop Timeout"));
+    settings.eventSource = iniValue(exeIni, L"Product Information", L"Product Name");
+    settings.errorFile = iniValue(layered, L"Application", L"Error File");
     return settings;
 }

@@ -4,6 +4,7 @@
 //
 //   Text value;
 //   store.getValue(L"Java Runtime Environment", L"JRE Path", value);
+//   const Text home = iniValue(store, L"Java Runtime Environment", L"JRE Path");   // the same, as a value
 #pragma once
 
 #include "support/text.h"
@@ -15,3 +16,6 @@ public:
     // Fills `value`; what happens when the key is missing is the implementation's rule.
     virtual void getValue(const Text& section, const Text& key, Text& value) const = 0;
 };
+
+// The value of `key` in `section`, starting from empty: a missing key reads as empty in every store.
+Text iniValue(const IniStore& store, const Text& section, const Text& key);

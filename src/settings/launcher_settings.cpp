@@ -9,12 +9,6 @@ const Text kRuntime = L"Java Runtime Environment";
 const Text kApplication = L"Application";
 const Text kDisplay = L"Display";
 
-Text valueOf(const IniStore& store, const Text& section, const Text& key) {
-    Text value;
-    store.getValue(section, key, value);
-    return value;
-}
-
 }  // namespace
 
 void readJvmSource(SearchPreferences& search, const Text& value) {
@@ -56,47 +50,47 @@ void readVmProvider(SearchPreferences& search, const Text& value) {
 
 bool readLayeredSettings(LauncherSettings& settings, const IniStore& layered, const IniStore* userFile) {
     SearchPreferences& search = settings.search;
-    const Text minimum = valueOf(layered, kRuntime, L"Minimum Version");
+    const Text minimum = iniValue(layered, kRuntime, L"Minimum Version");
     if (minimum == L"any") search.minimumVersion.set(0, 0, 0, 0);
     else search.minimumVersion.parse(minimum, 0);
 
-    const Text maximum = valueOf(layered, kRuntime, L"Maximum Version");
+    const Text maximum = iniValue(layered, kRuntime, L"Maximum Version");
     const std::int32_t unbounded = JavaVersion::kUnbounded;
     if (maximum == L"any") search.maximumVersion.set(unbounded, unbounded, unbounded, unbounded);
     else search.maximumVersion.parse(maximum, unbounded);
 
-    settings.isService = valueOf(layered, kApplication, L"Application Type") == L"service";
-    search.preferredVersions = splitText(valueOf(layered, kRuntime, L"Preferred versions"), L";");
+    settings.isService = iniValue(layered, kApplication, L"Application Type") == L"service";
+    search.preferredVersions = splitText(iniValue(layered, kRuntime, L"Preferred versions"), L";");
 
     // A runtime the user once picked is final for a non-service application, even when empty.
     const IniStore& jrePathSource = (!settings.isService && userFile) ? *userFile : layered;
-    settings.jrePathSetting = valueOf(jrePathSource, kRuntime, L"JRE Path");
+    settings.jrePathSetting = iniValue(jrePathSource, kRuntime, L"JRE Path");
 
-    const Text jvmType = valueOf(layered, kRuntime, L"JVM Type");
+    const Text jvmType = iniValue(layered, kRuntime, L"JVM Type");
     search.jvmType = jvmType == L"server"         ? JvmType::ServerOnly
                      : jvmType == L"favor_server" ? JvmType::ServerFirst
                                                   : JvmType::ClientFirst;
 
-    readJvmSource(search, valueOf(layered, kRuntime, L"JVM Source"));
-    const Text provider = valueOf(layered, kRuntime, L"VM Provider");
+    readJvmSource(search, iniValue(layered, kRuntime, L"JVM Source"));
+    const Text provider = iniValue(layered, kRuntime, L"VM Provider");
     if (!provider.empty()) readVmProvider(search, provider);
 
-    settings.mainClass = valueOf(layered, kRuntime, L"Main Class");
+    settings.mainClass = iniValue(layered, kRuntime, L"Main Class");
     if (settings.mainClass.empty()) return false;
     settings.mainClass = replaceChar(settings.mainClass, L'.', L'/');
 
-    settings.failureCheck = equalsNoCase(valueOf(layered, kApplication, L"Failure Check"), L"Yes");
-    settings.overrideWorkingDir = equalsNoCase(valueOf(layered, kApplication, L"Override WorkingDir"), L"Yes");
-    settings.systemPathSetting = valueOf(layered, kRuntime, L"System Path");
-    settings.libraryPathSetting = valueOf(layered, kRuntime, L"Library Path");
-    settings.pairProduct = valueOf(layered, kApplication, L"Pair Product");
-    settings.pairReturnCode = equalsNoCase(valueOf(layered, kApplication, L"Pair Return Code"), L"Yes");
-    search.vendorSearch = equalsNoCase(valueOf(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
-    settings.display.dpiAwareness = valueOf(layered, kDisplay, L"DPI Awareness");
-    settings.display.appUserModelId = valueOf(layered, kApplication, L"App User Model ID");
+    settings.failureCheck = equalsNoCase(iniValue(layered, kApplication, L"Failure Check"), L"Yes");
+    settings.overrideWorkingDir = equalsNoCase(iniValue(layered, kApplication, L"Override WorkingDir"), L"Yes");
+    settings.systemPathSetting = iniValue(layered, kRuntime, L"System Path");
+    settings.libraryPathSetting = iniValue(layered, kRuntime, L"Library Path");
+    settings.pairProduct = iniValue(layered, kApplication, L"Pair Product");
+    settings.pairReturnCode = equalsNoCase(iniValue(layered, kApplication, L"Pair Return Code"), L"Yes");
+    search.vendorSearch = equalsNoCase(iniValue(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    settings.display.dpiAwareness = iniValue(layered, kDisplay, L"DPI Awareness");
+    settings.display.appUserModelId = iniValue(layered, kApplication, L"App User Model ID");
     // Exactly "yes": the channel is a deliberate choice.
     settings.instance.singleInstance =
-        !settings.isService && valueOf(layered, kApplication, L"Single Instance") == L"yes";
+        !settings.isService && iniValue(layered, kApplication, L"Single Instance") == L"yes";
     settings.instance.mainClass = settings.mainClass;
     settings.instance.keepAttached = search.acceptIbm || search.favorIbm;
     VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +

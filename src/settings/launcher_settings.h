@@ -8,6 +8,8 @@
 
 #include "display/display_settings.h"
 #include "instance/instance_settings.h"
+#include "jvm/java_run_settings.h"
+#include "jvm/vm_option_settings.h"
 #include "runtime/runtime_candidates.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_settings.h"
@@ -36,6 +38,12 @@ struct LauncherSettings {
 
     // The product's settings files, and those of the paired launcher.
     ProductFiles productFiles() const { return {productName, productCode, pairProduct}; }
+    // What the VM options and the runtime's environment are made from.
+    VmOptionSettings vmOptionSettings() const {
+        return {productName, upgradeCode, libraryPathSetting, systemPathSetting};
+    }
+    // What the Java thread runs the application with; an IBM runtime keeps that thread attached.
+    JavaRunSettings javaRunSettings() const { return {mainClass, failureCheck, search.acceptIbm || search.favorIbm}; }
 };
 
 // The settings after "Product Information", from the layered store. "JRE Path" comes from

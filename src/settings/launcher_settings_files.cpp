@@ -11,12 +11,6 @@ namespace {
 
 const Text kProduct = L"Product Information";
 
-Text valueOf(const IniStore& store, const Text& section, const Text& key) {
-    Text value;
-    store.getValue(section, key, value);
-    return value;
-}
-
 }  // namespace
 
 bool loadLayeredSettings(LauncherSettings& settings, const IniStore& layered, const IniStore* userFile) {
@@ -29,12 +23,12 @@ bool loadLauncherSettings(LauncherSettings& settings) {
     Text iniPath;
     if (!settingsFilePath(iniPath)) return false;
     const IniFileStore exeFile(iniPath);
-    settings.productCode = valueOf(exeFile, kProduct, L"Product Code");
-    settings.upgradeCode = valueOf(exeFile, kProduct, L"Upgrade Code");
-    settings.productName = valueOf(exeFile, kProduct, L"Product Name");
+    settings.productCode = iniValue(exeFile, kProduct, L"Product Code");
+    settings.upgradeCode = iniValue(exeFile, kProduct, L"Upgrade Code");
+    settings.productName = iniValue(exeFile, kProduct, L"Product Name");
 
     const LayeredIniStore layered = openLayeredStore(iniPath, settings.upgradeCode);
-    const bool service = valueOf(layered, L"Application", L"Application Type") == L"service";
+    const bool service = iniValue(layered, L"Application", L"Application Type") == L"service";
     const IniFileStore userFile(service ? Text() : userSettingsFilePath(settings.productFiles(), false));
     const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
     VORNIC_TRACE(L"settings read from the packaged settings, " + iniPath + (fileExists(iniPath) ? L"" : L" (missing)") +

@@ -2,7 +2,7 @@
 // file replaces the packaged one; a value in the file's section "<name>+" is appended after a space.
 // An empty value in the file never removes a packaged one.
 //
-//   LayeredIniStore store = openLayeredStore(iniPath, app.upgradeCode);   // settings_store.h
+//   LayeredIniStore store = openLayeredStore(iniPath, settings.upgradeCode);   // settings_store.h
 //   store.getValue(L"Java Runtime Environment", L"Virtual Machine Parameters", parameters);
 #pragma once
 

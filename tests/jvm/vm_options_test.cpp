@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/launcher_app.h"
 #include "harness.h"
 #include "jvm/jvm_environment.h"
 #include "jvm/system_text.h"
@@ -83,13 +82,13 @@ TEST(NarrowText, AnEntryTheCodePageLacksIsGivenInItsShortForm) {
     EXPECT_TRUE(fileExists(safe));
 
     // Through the whole assembly: the narrow option names a file the runtime can open.
-    LauncherApp app;
+    JavaSession session;
     const IniDocument settings = settingsOf(L"[Class Path]\r\nClass Path=" + folder + L"\\app.jar;lib\\*.jar\r\n");
     touch(folder + L"\\lib\\b.jar");
     VmOptionSources sources{folder + L"\\run.exe", MemoryFigures{}, kBuildArithmetic};
-    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
-    ASSERT_EQ(app.vmOptions.size(), 1u);
-    const std::string& option = app.vmOptions[0];
+    ASSERT_TRUE(assembleVmOptionsFrom(VmOptionSettings{}, settings, sources, SystemClassPath(), session));
+    ASSERT_EQ(session.vmOptions.size(), 1u);
+    const std::string& option = session.vmOptions[0];
     EXPECT_EQ(option.find('?'), std::string::npos) << option;
     const std::string prefix = "-Djava.class.path=";
     ASSERT_EQ(option.rfind(prefix, 0), 0u);
@@ -112,17 +111,18 @@ TEST(AssembleVmOptions, PackagedApplication) {
     touch(temp.path() + L"rt\\bin\\server\\jvm.dll");
     SetEnvironmentVariableW(L"VORNIC_TEST_LOGS", L"C:\\logs");
 
-    LauncherApp app;
-    app.commandArguments = {L"first", L"second arg"};
-    app.jvmLibraryPath = temp.path() + L"rt\\bin\\server\\jvm.dll";
-    app.libraryPathSetting = L"C:\\native";
-    app.systemPathSetting = L"C:\\tools";
+    JavaSession session;
+    session.mainArguments = {L"first", L"second arg"};
+    session.jvmLibraryPath = temp.path() + L"rt\\bin\\server\\jvm.dll";
+    VmOptionSettings vmSettings;
+    vmSettings.libraryPath = L"C:\\native";
+    vmSettings.systemPath = L"C:\\tools";
     const Text pathBefore = environment(L"Path");
     Text exeFolder;
     ASSERT_TRUE(getExeFolder(exeFolder));
 
-    prepareJvmEnvironment(app);
-    EXPECT_EQ(environment(L"VORNIC_JVM_PATH"), app.jvmLibraryPath);
+    prepareJvmEnvironment(vmSettings, session);
+    EXPECT_EQ(environment(L"VORNIC_JVM_PATH"), session.jvmLibraryPath);
     EXPECT_EQ(environment(L"VORNIC_JVM_HOME"), temp.path() + L"rt");
     EXPECT_EQ(environment(L"Path"), L"C:\\tools;" + pathBefore + L";" + temp.path() + L"rt\\bin");
 
@@ -135,7 +135,7 @@ TEST(AssembleVmOptions, PackagedApplication) {
         L"Virtual Machine Parameters= -Xmx50P   \"-Dp=a b\" -Dlogs=%VORNIC_TEST_LOGS% -Xss512k -Xms0:128T\r\n");
     const Text exePath = temp.path() + L"run.exe";
     VmOptionSources sources{exePath, MemoryFigures{8ull << 30, 2ull << 30}, MemoryArithmetic::Bits64};
-    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+    ASSERT_TRUE(assembleVmOptionsFrom(vmSettings, settings, sources, SystemClassPath(), session));
 
     const std::string tempNarrow = toAnsiText(temp.path());
     const VmOptionList expected{
@@ -148,51 +148,51 @@ TEST(AssembleVmOptions, PackagedApplication) {
         "-Xss512k",
         "-Xms131072K",
     };
-    EXPECT_EQ(app.vmOptions, expected);
-    EXPECT_EQ(app.javaThreadStackSize, 524288u);
-    EXPECT_EQ(app.outputFile, L"%VORNIC_TEST_LOGS%\\out.txt");  // expanded with its date pattern, later
-    EXPECT_TRUE(app.outputAppend);
-    EXPECT_EQ(app.errorFile, L"err.txt");
-    EXPECT_FALSE(app.errorAppend);  // only the lower-case "yes" counts
-    EXPECT_EQ(app.commandArguments, (TextList{L"first", L"second arg", L"x", L"y z", L"C:\\logs"}));
+    EXPECT_EQ(session.vmOptions, expected);
+    EXPECT_EQ(session.javaThreadStackSize, 524288u);
+    EXPECT_EQ(session.outputFile, L"%VORNIC_TEST_LOGS%\\out.txt");  // expanded with its date pattern, later
+    EXPECT_TRUE(session.outputAppend);
+    EXPECT_EQ(session.errorFile, L"err.txt");
+    EXPECT_FALSE(session.errorAppend);  // only the lower-case "yes" counts
+    EXPECT_EQ(session.mainArguments, (TextList{L"first", L"second arg", L"x", L"y z", L"C:\\logs"}));
     SetEnvironmentVariableW(L"Path", pathBefore.c_str());
 }
 
 TEST(AssembleVmOptions, AnEmptyClassPathShowsMessage209AndAddsNothing) {
     TempFolder temp;
     ASSERT_TRUE(makeFolders(temp.path() + L"lib"));
-    LauncherApp app;
-    app.vmOptions = {"-Djava.library.path=x"};
+    JavaSession session;
+    session.vmOptions = {"-Djava.library.path=x"};
     const IniDocument settings = settingsOf(
         L"[Class Path]\r\nClass Path=lib\\*.jar\r\n[Application]\r\nOutput File=out.txt\r\nCmd=a\r\n"
         L"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Xss1m\r\n");
     WindowAnswerer answerer(GetCurrentProcessId(), IDOK);
     VmOptionSources sources{temp.path() + L"run.exe", MemoryFigures{}, kBuildArithmetic};
-    EXPECT_FALSE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
+    EXPECT_FALSE(assembleVmOptionsFrom(VmOptionSettings{}, settings, sources, SystemClassPath(), session));
     const std::vector<SeenWindow> seen = answerer.seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"The class path is empty.");
-    EXPECT_EQ(app.vmOptions, VmOptionList{"-Djava.library.path=x"});
-    EXPECT_TRUE(app.outputFile.empty());
-    EXPECT_TRUE(app.commandArguments.empty());
-    EXPECT_EQ(app.javaThreadStackSize, 0u);
+    EXPECT_EQ(session.vmOptions, VmOptionList{"-Djava.library.path=x"});
+    EXPECT_TRUE(session.outputFile.empty());
+    EXPECT_TRUE(session.mainArguments.empty());
+    EXPECT_EQ(session.javaThreadStackSize, 0u);
 }
 
 TEST(AssembleVmOptions, EmbeddedJarAloneIsAClassPath) {
     TempFolder temp;
-    LauncherApp app;
+    JavaSession session;
     const IniDocument settings = settingsOf(L"[Application]\r\nEmbedded Jar=yes\r\n");
     VmOptionSources sources{temp.path() + L"run.exe", MemoryFigures{}, kBuildArithmetic};
-    ASSERT_TRUE(assembleVmOptionsFrom(app, settings, sources, SystemClassPath()));
-    EXPECT_EQ(app.vmOptions, VmOptionList{"-Djava.class.path=" + toAnsiText(temp.path()) + "run.exe;"});
+    ASSERT_TRUE(assembleVmOptionsFrom(VmOptionSettings{}, settings, sources, SystemClassPath(), session));
+    EXPECT_EQ(session.vmOptions, VmOptionList{"-Djava.class.path=" + toAnsiText(temp.path()) + "run.exe;"});
 }
 
 TEST(PrepareJvmEnvironment, WithoutALibraryPathOnlyTheSearchPathChanges) {
-    LauncherApp app;
-    app.jvmLibraryPath = L"C:\\rt\\bin\\client\\jvm.dll";
+    JavaSession session;
+    session.jvmLibraryPath = L"C:\\rt\\bin\\client\\jvm.dll";
     const Text pathBefore = environment(L"Path");
-    prepareJvmEnvironment(app);
-    EXPECT_TRUE(app.vmOptions.empty());
+    prepareJvmEnvironment(VmOptionSettings{}, session);
+    EXPECT_TRUE(session.vmOptions.empty());
     EXPECT_EQ(environment(L"Path"), pathBefore + L";C:\\rt\\bin");
     EXPECT_EQ(environment(L"VORNIC_JVM_HOME"), L"C:\\rt");
     SetEnvironmentVariableW(L"Path", pathBefore.c_str());

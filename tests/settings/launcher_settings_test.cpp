@@ -153,6 +153,7 @@ TEST(LauncherSettings, VmProviderWordsIgnoreCase) {
     LauncherSettings app;
     ASSERT_TRUE(load(app, kMainClassLine + L"VM Provider=IBM\r\n").ok);
     EXPECT_TRUE(app.search.acceptIbm && app.search.favorIbm && !app.search.acceptSun);
+    EXPECT_TRUE(app.javaRunSettings().keepAttached);
 }
 
 TEST(LauncherSettings, FlagsTypesAndTexts) {
@@ -168,6 +169,16 @@ TEST(LauncherSettings, FlagsTypesAndTexts) {
     EXPECT_EQ(app.systemPathSetting, L"C:\\bin");
     EXPECT_EQ(app.libraryPathSetting, L"lib");
     EXPECT_EQ(app.pairProduct, L"..\\x86\\demo.exe");
+    // The JVM phase's values: four texts and three flags, where a swapped pair would still compile.
+    app.productName = L"Demo";
+    app.upgradeCode = L"{upgrade}";
+    const VmOptionSettings vm = app.vmOptionSettings();
+    EXPECT_EQ((TextList{vm.productName, vm.upgradeCode, vm.libraryPath, vm.systemPath}),
+              (TextList{L"Demo", L"{upgrade}", L"lib", L"C:\\bin"}));
+    const JavaRunSettings run = app.javaRunSettings();
+    EXPECT_EQ(run.mainClass, L"com/example/app/Main");
+    EXPECT_TRUE(run.failureCheck);
+    EXPECT_FALSE(run.keepAttached);
 
     struct Case {
         const wchar_t* text;

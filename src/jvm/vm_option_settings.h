@@ -1,0 +1,15 @@
+// The settings the VM options and the runtime's environment are made from, as values; filled by
+// LauncherSettings::vmOptionSettings (settings/launcher_settings.h).
+//
+//   prepareJvmEnvironment(settings, session);   // jvm_environment.h
+//   assembleVmOptions(settings, session);       // java_launch.h
+#pragma once
+
+#include "support/text.h"
+
+struct VmOptionSettings {
+    Text productName;  // "Product Name": the folder of the class-data-sharing archive
+    Text upgradeCode;  // "Upgrade Code": deciphers the packaged settings
+    Text libraryPath;  // "Library Path", as written
+    Text systemPath;   // "System Path", as written
+};
