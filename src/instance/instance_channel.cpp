@@ -195,7 +195,9 @@ bool InstanceChannel::open(const InstanceSettings& settings, const TextList& arg
 }
 
 bool InstanceChannel::openFirst(const InstanceSettings& settings, const Text& key) {
-    auto shared = std::make_shared<Shared>();
+    // Not make_shared: without type information its control block needs the library's exception
+    // runtime.
+    std::shared_ptr<Shared> shared(new Shared());
     shared->key = names_.objectName(key);
     shared->mainClass = toAnsiText(settings.mainClass);
     shared->keepAttached = settings.keepAttached;

@@ -59,10 +59,10 @@ bool SystemRegistryReader::valueData(RegistryRoot root, const Text& key, const w
 Text SystemRuntimeFiles::findJvmLibrary(const Text& home, JvmType type, bool* server) {
     // Family subkeys (1.8 beside 1.8.0_151) share a folder: each folder and type is looked at once.
     const Text id = decimalText(static_cast<int>(type)) + L"|" + home;
-    const auto known = known_.find(id);
-    if (known != known_.end()) {
-        if (server && !known->second.library.empty()) *server = known->second.server;
-        return known->second.library;
+    for (const Found& known : known_) {
+        if (known.id != id) continue;
+        if (server && !known.library.empty()) *server = known.server;
+        return known.library;
     }
     // A folder that is surely not there holds none of the five variants: one look instead of five.
     // Any other answer (a root, a folder that cannot be looked at) leads to the full probe.
@@ -70,9 +70,9 @@ Text SystemRuntimeFiles::findJvmLibrary(const Text& home, JvmType type, bool* se
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     const bool missing = !folder.empty() && GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES &&
                          (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
-    Found found;
+    Found& found = known_.emplace_back();
+    found.id = id;
     if (!missing) found.library = ::findJvmLibrary(home, type, &found.server);
-    known_.emplace(id, found);
     if (server && !found.library.empty()) *server = found.server;
     return found.library;
 }

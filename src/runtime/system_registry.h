@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include <map>
+#include <vector>
 
 #include "runtime/registry_walk.h"
 
@@ -37,8 +37,11 @@ public:
 
 private:
     struct Found {
+        Text id;  // the type and the home
         Text library;
         bool server = false;
     };
-    std::map<Text, Found> known_;
+    // A pass looks at a few dozen folders at most: a list is searched fast enough and spares the
+    // executable a tree.
+    std::vector<Found> known_;
 };
