@@ -94,8 +94,9 @@ void addClassDataSharing(const Text& productName, const IniStore& store, const T
                                   : L"class data sharing: off (Java " + decimalText(release) + L" has no dynamic archive)");
         return;
     }
-    if (!fileExists(baseArchiveOf(session.jvmLibraryPath))) {
-        VORNIC_TRACE(L"class data sharing: off (the runtime has no base archive " + baseArchiveOf(session.jvmLibraryPath) + L")");
+    const Text baseArchive = baseArchiveOf(session.jvmLibraryPath);
+    if (!fileExists(baseArchive)) {
+        VORNIC_TRACE(L"class data sharing: off (the runtime has no base archive " + baseArchive + L")");
         return;
     }
     Text localAppData;
