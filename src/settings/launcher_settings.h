@@ -43,7 +43,7 @@ struct LauncherSettings {
         return {productName, upgradeCode, libraryPathSetting, systemPathSetting};
     }
     // What the Java thread runs the application with; an IBM runtime keeps that thread attached.
-    JavaRunSettings javaRunSettings() const { return {mainClass, failureCheck, search.acceptIbm || search.favorIbm}; }
+    JavaRunSettings javaRunSettings() const { return {mainClass, failureCheck, instance.keepAttached}; }
 };
 
 // The settings after "Product Information", from the layered store. "JRE Path" comes from
