@@ -78,8 +78,11 @@ public:
     // A process of the launch, held open so that its id cannot pass to another test's process while
     // the launch is watched (ids are reused at once on a busy machine), with its image read while it ran.
     struct Member {
+        Member(UniqueHandle handle, WText path)
+            : process(std::move(handle)), image(std::move(path)), systemProgram(isSystemProgram(image)) {}
         UniqueHandle process;
         WText image;
+        bool systemProgram;  // not counted as the launch's
     };
 
     // The processes of the launch that still run: those of `family`, and every process that one of
@@ -105,8 +108,8 @@ public:
                 // A parent id is never cleared: a process whose parent died before the launch began
                 // names that parent's id, which a member of the launch may hold now.
                 if (createdAt(child.get()) < createdAt(family.at(e.th32ParentProcessID).process.get())) continue;
-                const WText image = imageOf(child.get(), e.szExeFile);
-                family.emplace(e.th32ProcessID, Member{std::move(child), image});
+                WText image = imageOf(child.get(), e.szExeFile);
+                family.emplace(e.th32ProcessID, Member(std::move(child), std::move(image)));
                 grew = true;
             }
         }
@@ -185,9 +188,9 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
 
     std::map<DWORD, ProcessJob::Member> family;
     family.emplace(info.dwProcessId,
-                   ProcessJob::Member{UniqueHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                   ProcessJob::Member(UniqueHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                                                                info.dwProcessId)),
-                                      exe});
+                                      exe));
     std::vector<HWND> answered;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kLaunchTimeout) {
@@ -195,7 +198,7 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
         run.processes = 0;
         run.helpers.clear();
         for (const auto& [id, member] : family) {
-            if (ProcessJob::isSystemProgram(member.image)) {
+            if (member.systemProgram) {
                 run.helpers += utf8Of(member.image) + " ";
             } else {
                 ++run.processes;
@@ -219,7 +222,7 @@ GuardedRun runGuarded(const WText& exe, const WText& arguments, const WText& cur
         }
         const bool firstEnded = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         const bool launcherRuns = std::any_of(running.begin(), running.end(), [&](DWORD id) {
-            return !ProcessJob::isSystemProgram(family.at(id).image);
+            return !family.at(id).systemProgram;
         });
         if (firstEnded && !launcherRuns) {
             run.finished = true;
