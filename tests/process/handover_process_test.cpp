@@ -120,6 +120,7 @@ public:
         return running;
     }
 
+private:
     // True for a program of the system's own folder. Wine starts some of its helpers from the process
     // that first needs them (the desktop's, for one, on a loaded machine): they are not the launch's.
     static bool isSystemProgram(const WText& image) {
@@ -131,7 +132,6 @@ public:
                image[length] == L'\\';
     }
 
-private:
     static WText imageOf(HANDLE process, const wchar_t* snapshotName) {
         wchar_t path[MAX_PATH * 4] = {};
         DWORD size = MAX_PATH * 4;
