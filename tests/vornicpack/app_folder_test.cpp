@@ -3,12 +3,15 @@
 // images of each width.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include "app_folder.h"
+#include "build_lock.h"
 #include "packager.h"
 #include "pe_image.h"
 #include "platform.h"
@@ -51,6 +54,21 @@ std::string differingFiles(const fs::path& a, const fs::path& b) {
     for (const auto& [name, bytes] : right)
         if (!left.count(name)) names += name + " ";
     return names;
+}
+
+// Every file and folder under `root`, with each file's bytes: compared whole before and after.
+std::map<std::string, std::string> treeOf(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().lexically_relative(root).generic_string();
+        if (entry.is_directory()) {
+            tree[name + "/"] = "";
+        } else {
+            const Bytes bytes = readFile(entry.path());
+            tree[name] = std::string(bytes.begin(), bytes.end());
+        }
+    }
+    return tree;
 }
 
 std::string packagedSettingsOf(const fs::path& exe) {
@@ -271,6 +289,150 @@ TEST_F(AppFolder, EachFaultIsRefusedWithItsFixAndLeavesThePreviousOutput) {
     EXPECT_EQ(filesOf(root_ / "out/Demo").at("previous.txt"), Bytes({'p', 'r', 'e', 'v', 'i', 'o', 'u', 's'}));
 }
 
+// Outputs that would destroy the project, an input or a user's files, or that would ship
+// themselves: each refused with its line before anything is written, the whole tree as it was.
+TEST_F(AppFolder, AnOutputOrZipInTheWayOfWhatItDoesNotOwnIsRefusedAndNothingChanges) {
+    const std::string settings = "[Java Runtime Environment]\nMain Class=demo.Main\n";
+    std::string error;
+    // A previous output the packer wrote, and the user's files around the project.
+    ASSERT_TRUE(build("Jars=app8.jar", settings, error, root_ / "out/Demo", -1, root_ / "out/Demo.zip")) << error;
+    writeFile(root_ / "build/app.jar", readFile(root_ / "app8.jar"));
+    writeFile(root_ / "build/notes.txt", std::string("notes"));
+    writeFile(root_ / "keep/file", std::string("keep"));
+    writeFile(root_ / "classes/readme.txt", std::string("classes"));
+    writeFile(root_ / "art/splash.png", std::string("picture"));
+    writeFile(root_ / "docs/guide.txt", std::string("guide"));
+    writeFile(root_ / "notes.txt", std::string("notes"));
+    writeFile(root_ / "other.zip", readFile(root_ / "plain.jar"));  // a zip, but not the packer's
+    writeFile(root_ / "fresh/Demo.vornicpack-new/mine.txt", std::string("mine"));
+    writeFile(root_ / "Mine/mine.txt", std::string("mine"));
+
+    const fs::path r = root_;
+    const struct Case {
+        const char* what;
+        std::string package;  // Name=Demo unless it names itself
+        fs::path out, zip;    // empty: the project's
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"the output is the project's folder", "Jars=app8.jar", r, {}, {"holds the project file", "app.vornic"}},
+        {"the output holds the project's folder", "Jars=app8.jar", r.parent_path(), {}, {"holds the project file"}},
+        {"Output Folder=.", "Jars=app8.jar\nOutput Folder=.", {}, {}, {"holds the project file", "such as "}},
+        {"an unrelated folder without the marker", "Jars=app8.jar", r / "keep", {},
+         {"keep holds files vornicpack did not write (it has no .vornicpack file)", "delete it by hand once"}},
+        {"the jars' folder", "Jars=build/app.jar", r / "build", {}, {"holds the Jars entry", "build/app.jar"}},
+        {"an input jar", "Jars=build/app.jar", r / "build/app.jar", {}, {"is also the Jars entry", "which the build would replace"}},
+        {"the output among the Jars", "Jars=app8.jar;out/Demo", r / "out/Demo", {},
+         {"is also the Jars entry", "each build would ship the one before it"}},
+        {"the default output, a user's folder", "Name=Mine\nJars=app8.jar", {}, {},
+         {"Mine holds files vornicpack did not write", "give another Output Folder (or --out)"}},
+        {"a Jars folder that holds the output", "Jars=app8.jar;out", r / "out/Demo", {},
+         {"lies inside the Jars entry", "ship the one before it"}},
+        {"the output inside a class folder", "Jars=app8.jar;classes", r / "classes/out", {},
+         {"lies inside the Jars entry", "write it outside"}},
+        {"the splash picture's folder", "Jars=app8.jar\nSplash Screen=art/splash.png", r / "art", {},
+         {"holds Splash Screen", "art/splash.png"}},
+        {"the output inside the runtime", "Jars=app8.jar\nRuntime x64=rt64", r / "rt64/Demo", {},
+         {"lies inside Runtime x64"}},
+        {"the stubs' folder", "Jars=app8.jar", r / "stubs", {}, {"holds the x64 stub"}},
+        {"the output is a file", "Jars=app8.jar", r / "notes.txt", {}, {"is a file, not a folder vornicpack wrote"}},
+        {"zip = the project file", "Jars=app8.jar\nZip=app.vornic", {}, {}, {"the zip", "is the project file"}},
+        {"zip = an input jar", "Jars=app8.jar", {}, r / "app8.jar", {"is the Jars entry", "which the build would replace"}},
+        {"zip = an existing folder", "Jars=app8.jar", {}, r / "docs", {"docs is a folder"}},
+        {"zip = a foreign file", "Jars=app8.jar", {}, r / "other.zip", {"is not a zip vornicpack wrote"}},
+        {"zip inside the output", "Jars=app8.jar", r / "out/Demo", r / "out/Demo/Demo.zip", {"lies inside the output folder"}},
+        {"zip holds the output", "Jars=app8.jar", r / "dist/Demo", r / "dist", {"holds the output folder"}},
+        {"zip inside a class folder", "Jars=app8.jar;classes", {}, r / "classes/Demo.zip",
+         {"lies inside the Jars entry", "the next build would ship it"}},
+        {"a user's folder under the name the build stages in", "Jars=app8.jar", r / "fresh/Demo", {},
+         {"app.vornic: ", "Demo.vornicpack-new holds something vornicpack did not write"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = c.package.rfind("Name=", 0) == 0 ? "" : "Name=Demo\n";
+        writeFile(root_ / "app.vornic", "[Package]\n" + name + c.package + "\n" + settings);
+        const auto before = treeOf(root_);
+        BuildRequest request;
+        request.project = root_ / "app.vornic";
+        request.stubs = root_ / "stubs";
+        request.outputFolder = c.out.empty() ? fs::path() : c.out;
+        request.zip = c.zip;
+        std::vector<std::string> notes;
+        error.clear();
+        EXPECT_FALSE(buildApplication(request, notes, error));
+        for (const std::string& part : c.expected) EXPECT_TRUE(contains(error, part)) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_TRUE(treeOf(root_) == before) << error;
+    }
+
+    // What the packer wrote it replaces: the folder and the zip, both changed.
+    const Bytes zip = readFile(root_ / "out/Demo.zip");
+    ASSERT_TRUE(build("Jars=app8.jar\nVersion=2.0", settings, error, root_ / "out/Demo", -1, root_ / "out/Demo.zip"))
+        << error;
+    EXPECT_FALSE(readFile(root_ / "out/Demo.zip") == zip);
+    EXPECT_EQ(treeOf(root_ / "out").count("Demo.vornicpack-old/"), 0u);
+}
+
+// Builds of one output at the same time, each of another project: each waits for the one before
+// it, and the folder and the zip are one whole build, never a mix.
+TEST_F(AppFolder, BuildsOfOneOutputAtTheSameTimeLeaveOneWholeBuild) {
+    auto request = [&](int n, const fs::path& into) {
+        BuildRequest request;
+        request.project = root_ / ("p" + std::to_string(n) + ".vornic");
+        request.stubs = root_ / "stubs";
+        request.outputFolder = into / "Demo";
+        request.zip = into / "Demo.zip";
+        request.lockWaitMilliseconds = 600000;
+        return request;
+    };
+    constexpr int kBuilds = 3;
+    std::string error;
+    std::vector<std::string> notes;
+    for (int n = 0; n < kBuilds; ++n) {
+        writeFile(root_ / ("p" + std::to_string(n) + ".vornic"),
+                  "[Package]\nName=Demo\nJars=app8.jar;app17.jar\nVersion=1.0." + std::to_string(n) +
+                      "\n[Java Runtime Environment]\nMain Class=demo.Main\n");
+        ASSERT_TRUE(buildApplication(request(n, root_ / ("alone" + std::to_string(n))), notes, error)) << error;
+    }
+    std::atomic<int> ready{0};
+    bool built[kBuilds] = {};
+    std::string errors[kBuilds];
+    std::vector<std::thread> builds;
+    for (int n = 0; n < kBuilds; ++n)
+        builds.emplace_back([&, n] {
+            ++ready;
+            while (ready < kBuilds) std::this_thread::yield();
+            std::vector<std::string> own;
+            built[n] = buildApplication(request(n, root_ / "shared"), own, errors[n]);
+        });
+    for (std::thread& build : builds) build.join();
+    for (int n = 0; n < kBuilds; ++n) EXPECT_TRUE(built[n]) << errors[n];
+    int whole = 0;
+    for (int n = 0; n < kBuilds; ++n)
+        if (differingFiles(root_ / "shared/Demo", root_ / ("alone" + std::to_string(n)) / "Demo").empty()) {
+            ++whole;
+            EXPECT_TRUE(readFile(root_ / "shared/Demo.zip") == readFile(root_ / ("alone" + std::to_string(n)) / "Demo.zip"));
+        }
+    EXPECT_EQ(whole, 1);
+    const std::map<std::string, std::string> shared = treeOf(root_ / "shared");
+    for (const auto& [name, bytes] : shared)
+        EXPECT_TRUE(name.rfind("Demo/", 0) == 0 || name == "Demo.zip") << name;  // nothing staged, no lock left
+
+    // A build that still finds the output locked at the end of its wait says so and changes nothing.
+    BuildLock held;
+    bool busy = false;
+    ASSERT_TRUE(BuildLock::acquire(root_ / "shared/Demo.vornicpack-lock", 0, held, busy, error)) << error;
+    const auto before = treeOf(root_ / "shared");
+    BuildRequest waiting = request(0, root_ / "shared");
+    waiting.lockWaitMilliseconds = 0;
+    error.clear();
+    EXPECT_FALSE(buildApplication(waiting, notes, error));
+    EXPECT_TRUE(contains(error, "another build of ")) << error;
+    EXPECT_TRUE(contains(error, "Demo is running (it holds ")) << error;
+    EXPECT_TRUE(treeOf(root_ / "shared") == before);
+    held.release();
+    EXPECT_FALSE(fs::exists(root_ / "shared/Demo.vornicpack-lock"));
+}
+
 TEST(LauncherName, OnlyNamesWindowsCanCreateAsFilesPass) {
     const struct {
         const wchar_t* name;
@@ -327,7 +489,7 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     std::vector<std::string> names;
     for (const auto& [name, bytes] : files) names.push_back(name);
     EXPECT_EQ(names,
-              (std::vector<std::string>{"Demo-x86.exe", "Demo-x86.ini", "Demo.exe", "Demo.ini", "jre/bin/java.dll",
+              (std::vector<std::string>{".vornicpack", "Demo-x86.exe", "Demo-x86.ini", "Demo.exe", "Demo.ini", "jre/bin/java.dll",
                                         "jre/bin/server/jvm.dll", "jre/release", "jre64/bin/java.dll",
                                         "jre64/bin/server/jvm.dll", "jre64/release", "lib/app17.jar", "lib/app8.jar"}));
     EXPECT_EQ(files.at("jre/bin/server/jvm.dll"), readFile(root_ / "rt32/bin/server/jvm.dll"));
@@ -347,14 +509,17 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
     for (const std::string* report : {&x64, &x86})
         EXPECT_TRUE(contains(*report, "\nWindowed launcher (GUI subsystem)")) << *report;
 
-    // The zip holds the same files under the folder's name, and its folders.
+    // The zip holds the same files under the folder's name, and its folders; the folder's marker
+    // stays out of it.
     Bytes archive = readFile(root_ / "out/Demo.zip");
     ZipReader zip;
     ASSERT_TRUE(zip.open(archive, error)) << error;
     std::vector<std::string> entries;
     for (const ZipEntry& entry : zip.entries()) entries.push_back(entry.name);
     EXPECT_EQ(entries.front(), "Demo/");
+    EXPECT_EQ(zip.find("Demo/.vornicpack"), nullptr);
     for (const auto& [name, bytes] : files) {
+        if (name == ".vornicpack") continue;
         const ZipEntry* entry = zip.find("Demo/" + name);
         ASSERT_NE(entry, nullptr) << name;
         Bytes unpacked;
@@ -362,7 +527,7 @@ TEST_F(AppFolder, BothLaunchersArePairedAndTheFolderHoldsWhatTheyRead) {
         EXPECT_EQ(unpacked, bytes) << name;
     }
     EXPECT_NE(zip.find("Demo/jre64/bin/server/"), nullptr);
-    EXPECT_EQ(entries.size(), files.size() + 8u);  // Demo/, jre/, jre/bin/, jre/bin/server/, the same for jre64, lib/
+    EXPECT_EQ(entries.size(), files.size() - 1 + 8u);  // Demo/, jre/, jre/bin/, jre/bin/server/, the same for jre64, lib/
 
     // Console=Yes: the same folder, but each launcher made from its width's console stub, still paired.
     ASSERT_TRUE(build("Launchers=x86, x64\nConsole=yes\nJars=app*.jar", "[Product Information]\nProduct Name=Demo\n",

@@ -5,7 +5,10 @@
 #include <set>
 
 #include "app_checks.h"
+#include "build_lock.h"
 #include "jar_contents.h"
+#include "output_guard.h"
+#include "output_swap.h"
 #include "packager.h"
 #include "pe_image.h"
 #include "platform.h"
@@ -108,82 +111,6 @@ bool writeBytes(const fs::path& path, const Bytes& bytes) {
     if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (out) out.close();
     return static_cast<bool>(out);
-}
-
-fs::path besideName(const fs::path& path, const char* suffix) {
-    fs::path beside = path;
-    beside += suffix;
-    return beside;
-}
-
-// The names of everything below `folder`, relative to it and sorted; false when it cannot be listed.
-bool listTree(const fs::path& folder, std::vector<fs::path>& names) {
-    std::error_code code;
-    for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
-        names.push_back(it->path().lexically_relative(folder));
-    std::sort(names.begin(), names.end());
-    return !code;
-}
-
-bool sameBytes(const fs::path& a, const fs::path& b) {
-    Bytes left, right;
-    std::string ignored;
-    return readWholeFile(a, left, ignored) && readWholeFile(b, right, ignored) && left == right;
-}
-
-// True when `target` holds exactly what `built` holds: the same names, folders and bytes.
-bool sameTree(const fs::path& built, const fs::path& target) {
-    std::error_code code;
-    if (!fs::is_directory(target, code)) return false;
-    std::vector<fs::path> names, previous;
-    if (!listTree(built, names) || !listTree(target, previous) || names != previous) return false;
-    for (const fs::path& name : names) {
-        const bool folder = fs::is_directory(built / name, code);
-        if (folder != fs::is_directory(target / name, code)) return false;
-        if (!folder && !sameBytes(built / name, target / name)) return false;
-    }
-    return true;
-}
-
-// Moves the finished folder (and zip) into place; on failure the previous output stays. Output
-// that is already there, byte for byte, stays untouched, time stamps included: a build tool's
-// up-to-date checks, copies and syncs downstream then see that nothing changed.
-bool commit(const fs::path& built, const fs::path& target, const fs::path& builtZip, const fs::path& zip,
-            std::string& error) {
-    std::error_code code;
-    if (sameTree(built, target)) {
-        fs::remove_all(built, code);
-    } else {
-        const fs::path old = besideName(target, ".vornicpack-old");
-        fs::remove_all(old, code);
-        const bool hadTarget = fs::exists(target, code);
-        if (hadTarget) {
-            fs::rename(target, old, code);
-            if (code) {
-                error = "cannot move the previous " + displayPath(target) + " aside: " + code.message();
-                return false;
-            }
-        }
-        fs::rename(built, target, code);
-        if (code) {
-            error = "cannot move the new folder to " + displayPath(target) + ": " + code.message();
-            std::error_code ignored;
-            if (hadTarget) fs::rename(old, target, ignored);
-            return false;
-        }
-        fs::remove_all(old, code);
-    }
-    if (zip.empty()) return true;
-    if (sameBytes(builtZip, zip)) {
-        fs::remove(builtZip, code);
-        return true;
-    }
-    fs::rename(builtZip, zip, code);
-    if (code) {
-        error = "cannot replace " + displayPath(zip) + ": " + code.message();
-        return false;
-    }
-    return true;
 }
 
 std::string subsystemName(std::uint16_t subsystem) {
@@ -496,14 +423,64 @@ private:
         return true;
     }
 
+    // What the output may neither be, nor hold, nor lie inside.
+    std::vector<BuildInput> inputsOf() const {
+        std::vector<BuildInput> inputs;
+        for (const fs::path& input : package.inputs) inputs.push_back({"the Jars entry", input});
+        for (const Width width : {Width::X64, Width::X86})
+            if (!package.runtimes[static_cast<int>(width)].empty())
+                inputs.push_back({std::string("Runtime ") + widthName(width), package.runtimes[static_cast<int>(width)]});
+        for (const auto& [kind, path] : {std::pair{"Icon", &package.icon}, std::pair{"Strings", &package.strings},
+                                         std::pair{"Splash Screen", &package.splash}})
+            if (!path->empty()) inputs.push_back({kind, *path});
+        for (const Width width : package.widths) inputs.push_back({std::string("the ") + widthName(width) + " stub", stubPath(width)});
+        return inputs;
+    }
+
+    bool lockOutput(const fs::path& target, BuildLock& lock) {
+        std::error_code code;
+        if (!target.parent_path().empty()) fs::create_directories(target.parent_path(), code);
+        const fs::path file = besideTarget(target, kLockSuffix);
+        bool busy = false;
+        if (BuildLock::acquire(file, request.lockWaitMilliseconds, lock, busy, error)) return true;
+        if (busy)
+            error = "another build of " + displayPath(target) + " is running (it holds " + displayPath(file) +
+                    "): wait for it to end";
+        return false;
+    }
+
     bool writeFolder() {
         // Everything checked: build beside the target, then move into place.
         const fs::path target = request.outputFolder.empty() ? package.outputFolder : request.outputFolder;
         const fs::path zip = request.zip.empty() ? package.zip : request.zip;
-        const fs::path built = besideName(target, ".vornicpack-new");
-        const fs::path builtZip = zip.empty() ? fs::path() : besideName(zip, ".vornicpack-new");
+        const OutputTargets targets{request.project, target, zip, request.project.parent_path() / pathFromText(package.name)};
+        const std::vector<BuildInput> inputs = inputsOf();
+        for (const PlannedFile& file : plan)
+            if (std::equal(file.target.begin(), file.target.end(), kOutputMarker,
+                           kOutputMarker + std::char_traits<char>::length(kOutputMarker),
+                           [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+                error = where + "a shipped file would be " + file.target + ", the name of the packer's own marker: rename it";
+                return false;
+            }
+        if (!checkOutputs(targets, inputs, error)) {
+            error = where + error;
+            return false;
+        }
+        // One build of an output at a time; the checks again, as another build may have just ended.
+        BuildLock folderLock, zipLock;
+        if (!lockOutput(target, folderLock) || (!zip.empty() && !lockOutput(zip, zipLock))) return false;
+        if (!checkOutputs(targets, inputs, error)) {
+            error = where + error;
+            return false;
+        }
+        const fs::path built = besideTarget(target, kStagedSuffix);
+        const fs::path builtZip = zip.empty() ? fs::path() : besideTarget(zip, kStagedSuffix);
+        if (!clearLeftover(built, error) || !clearLeftover(besideTarget(target, kAsideSuffix), error) ||
+            (!zip.empty() && !clearLeftover(builtZip, error))) {
+            error = where + error;
+            return false;
+        }
         std::error_code code;
-        fs::remove_all(built, code);
         auto abandon = [&] {
             std::error_code ignored;
             fs::remove_all(built, ignored);
@@ -513,7 +490,15 @@ private:
             error = "cannot create " + displayPath(built) + ": " + (code ? code.message() : "it exists");
             return false;
         }
+        // The marker first: a staged folder that an interrupted build leaves is known as the packer's.
+        const std::string marker = outputMarkerText();
+        if (!writeBytes(built / kOutputMarker, Bytes(marker.begin(), marker.end()))) {
+            abandon();
+            error = "cannot write " + displayPath(built / kOutputMarker) + ": the folder is not writable or the disk is full";
+            return false;
+        }
         ZipWriter writer(dosDateTime(request.sourceDateEpoch < 0 ? 0 : request.sourceDateEpoch));
+        writer.setComment(kZipMarkerComment);
         const std::string top = utf8Of(target.filename()) + "/";
         std::set<std::string> folders;
         if (!zip.empty()) writer.addFolder(top);
@@ -548,10 +533,7 @@ private:
                 return false;
             }
         }
-        if (!commit(built, target, builtZip, zip, error)) {
-            abandon();
-            return false;
-        }
+        if (!swapIntoPlace(built, target, builtZip, zip, error)) return false;
         notes.push_back("wrote " + displayPath(target) + " (" + std::to_string(plan.size()) + " files)");
         if (!zip.empty()) notes.push_back("wrote " + displayPath(zip));
         return true;

@@ -1,6 +1,8 @@
 // From a project file to a ready-to-ship application folder (and a zip of it): every check first, then
 // everything built in a temporary folder beside the target and moved into place at the end, so that a
-// failure leaves the previous output as it was. The same project and inputs give the same bytes.
+// failure leaves the previous output as it was. The same project and inputs give the same bytes. Only
+// a folder and a zip the packer wrote itself are replaced (output_guard.h), one build of an output at
+// a time (build_lock.h).
 //
 //   BuildRequest request;  request.project = "hello.vornic";  request.stubs = "dist";
 //   std::vector<std::string> notes;
@@ -20,6 +22,7 @@ struct BuildRequest {
     std::filesystem::path zip;           // empty: the project's Zip, if any
     std::vector<Width> launchers;        // empty: the project's Launchers
     long long sourceDateEpoch = -1;      // the zip's timestamps; below 0: 1980-01-01 00:00
+    int lockWaitMilliseconds = 300000;   // while another build of the same output runs
 };
 
 // `notes` receives what the packer decided for the user (a Main Class taken from a manifest, a

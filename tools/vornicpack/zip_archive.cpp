@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <ctime>
 #include <limits>
 
@@ -218,6 +219,8 @@ bool ZipWriter::finish(Bytes& archive, std::string& error) {
     appendLe16(archive, static_cast<std::uint16_t>(count_));
     appendLe32(archive, static_cast<std::uint32_t>(directory_.size()));
     appendLe32(archive, static_cast<std::uint32_t>(body_.size()));
-    appendLe16(archive, 0);
+    const std::size_t comment = std::min<std::size_t>(comment_.size(), 0xFFFF);
+    appendLe16(archive, static_cast<std::uint16_t>(comment));
+    archive.insert(archive.end(), comment_.begin(), comment_.begin() + static_cast<std::ptrdiff_t>(comment));
     return true;
 }

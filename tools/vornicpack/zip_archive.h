@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/settings_cipher.h"
@@ -51,11 +52,14 @@ public:
     void addFolder(const std::string& name);  // name ends with "/"
     // Deflated at zlib's best compression, or stored when that does not make it smaller.
     bool addFile(const std::string& name, const Bytes& data, std::string& error);
+    // The archive's comment (at most 65535 bytes), written last, after the end record.
+    void setComment(std::string comment) { comment_ = std::move(comment); }
     // False when the archive would need the 64-bit extensions (over 4 GiB or 65535 entries).
     bool finish(Bytes& archive, std::string& error);
 
 private:
     std::uint32_t dosDateTime_;
+    std::string comment_;
     Bytes body_;
     Bytes directory_;
     std::size_t count_ = 0;
