@@ -429,11 +429,13 @@ private:
         for (const fs::path& input : package.inputs) inputs.push_back({"the Jars entry", input});
         for (const Width width : {Width::X64, Width::X86})
             if (!package.runtimes[static_cast<int>(width)].empty())
-                inputs.push_back({std::string("Runtime ") + widthName(width), package.runtimes[static_cast<int>(width)]});
+                inputs.push_back(
+                    {std::string("Runtime ") + widthName(width), package.runtimes[static_cast<int>(width)]});
         for (const auto& [kind, path] : {std::pair{"Icon", &package.icon}, std::pair{"Strings", &package.strings},
                                          std::pair{"Splash Screen", &package.splash}})
             if (!path->empty()) inputs.push_back({kind, *path});
-        for (const Width width : package.widths) inputs.push_back({std::string("the ") + widthName(width) + " stub", stubPath(width)});
+        for (const Width width : package.widths)
+            inputs.push_back({std::string("the ") + widthName(width) + " stub", stubPath(width)});
         return inputs;
     }
 
@@ -453,13 +455,15 @@ private:
         // Everything checked: build beside the target, then move into place.
         const fs::path target = request.outputFolder.empty() ? package.outputFolder : request.outputFolder;
         const fs::path zip = request.zip.empty() ? package.zip : request.zip;
-        const OutputTargets targets{request.project, target, zip, request.project.parent_path() / pathFromText(package.name)};
+        const OutputTargets targets{request.project, target, zip,
+                                    request.project.parent_path() / pathFromText(package.name)};
         const std::vector<BuildInput> inputs = inputsOf();
         for (const PlannedFile& file : plan)
             if (std::equal(file.target.begin(), file.target.end(), kOutputMarker,
                            kOutputMarker + std::char_traits<char>::length(kOutputMarker),
                            [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
-                error = where + "a shipped file would be " + file.target + ", the name of the packer's own marker: rename it";
+                error = where + "a shipped file would be " + file.target +
+                        ", the name of the packer's own marker: rename it";
                 return false;
             }
         if (!checkOutputs(targets, inputs, error)) {
@@ -494,7 +498,8 @@ private:
         const std::string marker = outputMarkerText();
         if (!writeBytes(built / kOutputMarker, Bytes(marker.begin(), marker.end()))) {
             abandon();
-            error = "cannot write " + displayPath(built / kOutputMarker) + ": the folder is not writable or the disk is full";
+            error = "cannot write " + displayPath(built / kOutputMarker) +
+                    ": the folder is not writable or the disk is full";
             return false;
         }
         ZipWriter writer(dosDateTime(request.sourceDateEpoch < 0 ? 0 : request.sourceDateEpoch));

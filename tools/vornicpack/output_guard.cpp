@@ -83,8 +83,8 @@ bool checkFolder(const OutputTargets& targets, const std::vector<BuildInput>& in
             return false;
         }
         if (within(out, in)) {
-            error = shown + " lies inside " + named + ", so each build would ship the one before it: write it outside " +
-                    displayPath(input.path);
+            error = shown + " lies inside " + named +
+                    ", so each build would ship the one before it: write it outside " + displayPath(input.path);
             return false;
         }
     }
@@ -107,7 +107,8 @@ bool checkZip(const OutputTargets& targets, const std::vector<BuildInput>& input
     const fs::path zip = fullPath(targets.zip);
     const fs::path out = fullPath(targets.folder);
     const std::string shown = "the zip " + displayPath(targets.zip);
-    const std::string instead = "give Zip a name of its own, such as " + displayPath(besideTarget(targets.folder, ".zip"));
+    const std::string instead =
+        "give Zip a name of its own, such as " + displayPath(besideTarget(targets.folder, ".zip"));
     const fs::path project = fullPath(targets.project);
     if (within(project, zip)) {
         error = shown + (sameFull(project, zip) ? " is" : " holds") + " the project file " +
@@ -127,7 +128,8 @@ bool checkZip(const OutputTargets& targets, const std::vector<BuildInput>& input
         const fs::path in = fullPath(input.path);
         const std::string named = input.kind + " " + displayPath(input.path);
         if (within(in, zip)) {
-            error = shown + (sameFull(in, zip) ? " is " : " holds ") + named + ", which the build would replace: " + instead;
+            error = shown + (sameFull(in, zip) ? " is " : " holds ") + named +
+                    ", which the build would replace: " + instead;
             return false;
         }
         if (within(zip, in)) {
@@ -196,7 +198,8 @@ bool clearLeftover(const fs::path& path, std::string& error) {
                                                 : fs::is_regular_file(status) && (fs::file_size(path, code) == 0 ||
                                                                                   startsLikeZip(path));
     if (!ours) {
-        error = displayPath(path) + " holds something vornicpack did not write, under a name it builds with: move it away";
+        error = displayPath(path) +
+                " holds something vornicpack did not write, under a name it builds with: move it away";
         return false;
     }
     fs::remove_all(path, code);

@@ -3,7 +3,8 @@
 // bytes stays untouched, time stamps included: a build tool's up-to-date checks, copies and syncs
 // downstream then see that nothing changed.
 //
-//   if (!swapIntoPlace("out/Demo.vornicpack-new", "out/Demo", "out/Demo.zip.vornicpack-new", "out/Demo.zip", error)) ...
+//   if (!swapIntoPlace("out/Demo.vornicpack-new", "out/Demo", "out/Demo.zip.vornicpack-new", "out/Demo.zip",
+//                      error)) ...
 #pragma once
 
 #include <filesystem>
