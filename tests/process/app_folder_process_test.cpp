@@ -251,16 +251,18 @@ DWORD runScript(const WText& script) {
 }
 
 TEST_F(AssembledFolder, TheServiceScriptsRegisterTheLauncherWhereverTheFolderWasInstalled) {
-    // Installed under a folder whose name cmd.exe would read as its own (&), with a display name that
-    // holds & and % too: the scripts must hand both to sc as they stand. (Wine's cmd.exe drops a % from
-    // the script's own path, %~dp0, which Windows' keeps; so the folder holds none.)
-    const WText service = L"vornic-pack-" + std::to_wstring(GetCurrentProcessId());
+    // Installed under a folder whose name cmd.exe would read as its own (& and !), with names that hold
+    // & % ! ^ and parentheses too: the scripts must hand them to sc as they stand. (Wine's cmd.exe drops
+    // a % from the script's own path, %~dp0, which Windows' keeps; so the folder holds none. Wine's
+    // cmd.exe also reads a batch file in the OEM code page whatever chcp says, so a name beyond ASCII
+    // cannot be shown here.)
+    const WText service = L"vornic-pack-!^(" + std::to_wstring(GetCurrentProcessId()) + L")";
     const ServiceRemover remover{service};
     assemble(std::string("Launchers=") + (k64 ? "x64" : "x86") + "\r\nService Name=" + narrow(service) +
-                 "\r\nService Display Name=Orders & 100% Invoices\r\nService Description=Serves the orders\r\n",
+                 "\r\nService Display Name=Orders & 100% Invoices! ^(x)\r\nService Description=Serves the orders!\r\n",
              "[Application]\r\nApplication Type=service\r\n");
     if (HasFatalFailure()) return;
-    const WText installed = folder_.path() + L"R&D Shop\\";
+    const WText installed = folder_.path() + L"R&D Shop!\\";
     ASSERT_TRUE(makeFolders(installed));
     ASSERT_TRUE(MoveFileW(app().substr(0, app().size() - 1).c_str(), (installed + L"Demo").c_str()));
 
@@ -268,8 +270,8 @@ TEST_F(AssembledFolder, TheServiceScriptsRegisterTheLauncherWhereverTheFolderWas
     ServiceConfig config;
     ASSERT_TRUE(readServiceConfig(service, config));
     EXPECT_EQ(narrow(config.binaryPath), narrow(L"\"" + installed + L"Demo\\Demo.exe\""));
-    EXPECT_EQ(narrow(config.displayName), "Orders & 100% Invoices");
-    EXPECT_EQ(narrow(config.description), "Serves the orders");
+    EXPECT_EQ(narrow(config.displayName), "Orders & 100% Invoices! ^(x)");
+    EXPECT_EQ(narrow(config.description), "Serves the orders!");
     EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START));
 
     // A second install fails with sc's code rather than claiming success.

@@ -585,18 +585,25 @@ TEST_F(AppFolder, AServiceGetsScriptsThatRegisterTheLauncherBesideThem) {
     const auto files = filesOf(root_ / "out/Demo");
     const std::string install(files.at("install-service.cmd").begin(), files.at("install-service.cmd").end());
     const std::string uninstall(files.at("uninstall-service.cmd").begin(), files.at("uninstall-service.cmd").end());
+    // The previous code page is taken first, while every line is ASCII; then UTF-8 for the names, and
+    // back before sc's exit code is returned.
+    const std::string preamble =
+        "@echo off\r\nsetlocal DisableDelayedExpansion\r\nset \"codepage=\"\r\n"
+        "for /f \"tokens=2 delims=:.\" %%c in ('chcp') do set /a \"codepage=%%c\" >nul 2>&1\r\n"
+        "chcp 65001 >nul 2>&1\r\n";
+    const std::string end =
+        ":end\r\nset \"result=%errorlevel%\"\r\nif \"%codepage%\" gtr \"0\" chcp %codepage% >nul 2>&1\r\n"
+        "exit /b %result%\r\n";
     EXPECT_EQ(install,
-              "@echo off\r\nsetlocal DisableDelayedExpansion\r\n"
-              "rem Installs the application as a Windows service. Run it from an elevated prompt.\r\n"
-              "set \"service=Demo\"\r\nset \"display=Orders & 100%% Invoices\"\r\n"
-              "set \"description=Serves the shop's orders\"\r\nset \"launcher=%~dp0Demo.exe\"\r\n"
-              "setlocal EnableDelayedExpansion\r\n"
-              "sc create \"!service!\" binPath= \"\\\"!launcher!\\\"\" DisplayName= \"!display!\" start= delayed-auto\r\n"
-              "if errorlevel 1 exit /b !errorlevel!\r\n"
-              "sc description \"!service!\" \"!description!\"\r\nif errorlevel 1 exit /b !errorlevel!\r\n");
-    EXPECT_TRUE(contains(uninstall, "set \"service=Demo\"\r\nsetlocal EnableDelayedExpansion\r\n"
-                                    "sc stop \"!service!\" >nul 2>&1\r\nsc delete \"!service!\"\r\n"))
-        << uninstall;
+              preamble + "rem Installs the application as a Windows service. Run it from an elevated prompt.\r\n"
+                         "for %%p in (\"%~dp0Demo.exe\") do sc create \"Demo\" binPath= \"\\\"%%~p\\\"\" "
+                         "DisplayName= \"Orders & 100%% Invoices\" start= delayed-auto\r\n"
+                         "if errorlevel 1 goto end\r\nsc description \"Demo\" \"Serves the shop's orders\"\r\n" +
+                  end);
+    EXPECT_EQ(uninstall, preamble +
+                             "rem Stops and removes the application's Windows service. Run it from an elevated prompt.\r\n"
+                             "sc stop \"Demo\" >nul 2>&1\r\nsc delete \"Demo\"\r\n" +
+                             end);
 
     // Without a Service key: the product's name shows, sc's own default start type is not relied on.
     ASSERT_TRUE(build("Jars=app8.jar",
@@ -606,7 +613,7 @@ TEST_F(AppFolder, AServiceGetsScriptsThatRegisterTheLauncherBesideThem) {
         << error;
     const Bytes plain = filesOf(root_ / "out/Demo").at("install-service.cmd");
     const std::string defaults(plain.begin(), plain.end());
-    EXPECT_TRUE(contains(defaults, "set \"display=Shop Server\"")) << defaults;
+    EXPECT_TRUE(contains(defaults, "DisplayName= \"Shop Server\"")) << defaults;
     EXPECT_TRUE(contains(defaults, "start= auto\r\n")) << defaults;
     EXPECT_FALSE(contains(defaults, "sc description")) << defaults;
 }

@@ -119,41 +119,100 @@ bool checkClassPath(const Text& classPath, const std::vector<PlannedFile>& plan,
     return true;
 }
 
+namespace {
+
+// Named as a jar: an extension the build tools give jars and zip archives of classes.
+bool namedAsJar(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const Text extension = path.extension().wstring();
+#else
+    Text extension;
+    decodeUtf8(path.extension().string(), extension);
+#endif
+    return equalsNoCase(extension, L".jar") || equalsNoCase(extension, L".zip");
+}
+
+// The class file `entryName` in `jar`: its base entry, or in a multi-release jar the entry of the
+// lowest Java version that has it (`release`), which the runtimes from that version on take.
+bool readJarClass(const ZipReader& jar, const std::string& entryName, Bytes& classBytes, int& release,
+                  std::string& problem) {
+    release = 0;
+    if (const ZipEntry* entry = jar.find(entryName)) return jar.read(*entry, classBytes, problem);
+    Bytes manifest;
+    const ZipEntry* manifestEntry = jar.find("META-INF/MANIFEST.MF");
+    if (!manifestEntry || !jar.read(*manifestEntry, manifest, problem) || !manifestIsMultiRelease(manifest))
+        return false;
+    const ZipEntry* lowest = nullptr;
+    for (const ZipEntry& entry : jar.entries()) {
+        const int version = versionedEntryRelease(entry.name, entryName);
+        if (version && (!lowest || version < release)) {
+            lowest = &entry;
+            release = version;
+        }
+    }
+    return lowest && jar.read(*lowest, classBytes, problem);
+}
+
+}  // namespace
+
+std::string javaVersionNeeded(const MainClassFound& found) {
+    const int major = found.release ? std::max(found.major, found.release + 44) : found.major;
+    return javaVersionOfClassFile(major);
+}
+
 bool findMainClass(const std::string& className, const std::vector<std::filesystem::path>& inputs,
                    const std::vector<std::string>& targets, MainClassFound& found, std::string& error) {
     found = MainClassFound();
     std::string entryName = className;
     std::replace(entryName.begin(), entryName.end(), '.', '/');
     entryName += ".class";
+    MainClassFound first;
+    // Every input is looked at, not only those before the main class: each file must be a jar the
+    // runtime can read, or be said not to be one.
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         Bytes classBytes;
+        int release = 0;
         if (isJar(inputs[i])) {
             Bytes bytes;
             ZipReader jar;
             std::string problem;
             if (!readWholeFile(inputs[i], bytes, error)) return false;
             if (!jar.open(std::move(bytes), problem)) {
-                error = displayPath(inputs[i]) + ": " + problem + ": ship only jars and folders of classes";
-                return false;
+                if (namedAsJar(inputs[i])) {
+                    error = displayPath(inputs[i]) + ": " + problem + ": ship only jars and folders of classes";
+                    return false;
+                }
+                first.notes.push_back(targets[i] + " is not a jar (" + problem +
+                                      "): it is shipped as it is, but the runtime finds no classes in it");
+                continue;
             }
-            const ZipEntry* entry = jar.find(entryName);
-            if (!entry) continue;
-            if (!jar.read(*entry, classBytes, problem)) {
-                error = displayPath(inputs[i]) + ": " + problem;
-                return false;
+            if (!first.target.empty()) continue;
+            if (!readJarClass(jar, entryName, classBytes, release, problem)) {
+                if (!problem.empty()) {
+                    error = displayPath(inputs[i]) + ": " + problem;
+                    return false;
+                }
+                continue;
             }
         } else {
+            if (!first.target.empty()) continue;
             std::error_code code;
             const std::filesystem::path file = inputs[i] / pathFromText(Text(entryName.begin(), entryName.end()));
             if (!std::filesystem::is_regular_file(file, code)) continue;
             if (!readWholeFile(file, classBytes, error)) return false;
         }
-        found.target = targets[i];
-        found.major = classFileMajor(classBytes);
-        if (found.major == 0) {
-            error = displayPath(inputs[i]) + ": " + entryName + " is not a class file";
+        first.target = targets[i];
+        first.release = release;
+        first.major = classFileMajor(classBytes);
+        if (first.major == 0) {
+            error = displayPath(inputs[i]) + ": " +
+                    (release ? "META-INF/versions/" + std::to_string(release) + "/" : std::string()) + entryName +
+                    " is not a class file";
             return false;
         }
+    }
+    if (!first.target.empty()) {
+        found = std::move(first);
         return true;
     }
     std::string shipped;

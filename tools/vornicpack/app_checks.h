@@ -29,9 +29,16 @@ bool checkClassPath(const Text& classPath, const std::vector<PlannedFile>& plan,
 struct MainClassFound {
     std::string target;  // the jar or folder of the plan that holds it
     int major = 0;       // its class-file major version
+    int release = 0;     // N when only META-INF/versions/N/ of a multi-release jar holds it (the lowest N)
+    std::vector<std::string> notes;  // inputs that are shipped but are no jars
 };
 
-// Looks for `className` ("a.b.C") in the shipped inputs, each planned under `targets[i]`.
+// The Java version the main class needs: its class file's, and N at least for a versioned entry.
+std::string javaVersionNeeded(const MainClassFound& found);
+
+// Looks for `className` ("a.b.C") in the shipped inputs, each planned under `targets[i]`. A jar whose
+// manifest says Multi-Release: true may hold it under META-INF/versions/N/ alone. A file that is no
+// zip archive is refused when it is named as a jar (.jar, .zip), and otherwise noted.
 bool findMainClass(const std::string& className, const std::vector<std::filesystem::path>& inputs,
                    const std::vector<std::string>& targets, MainClassFound& found, std::string& error);
 

@@ -211,11 +211,15 @@ private:
             if (error.rfind("the Main Class", 0) == 0) error = where + error;
             return false;
         }
-        needed = javaVersionOfClassFile(found.major);
+        notes.insert(notes.end(), found.notes.begin(), found.notes.end());
+        needed = javaVersionNeeded(found);
         const Text neededText(needed.begin(), needed.end());
         const Text minimum = settingOf(settings, kRuntimeSection, L"Minimum Version");
-        const std::string classWhere = encodeUtf8(mainClass) + " in " + found.target + " is compiled for Java " +
-                                       needed + " (class file version " + std::to_string(found.major) + ")";
+        const std::string versioned =
+            found.release ? " (META-INF/versions/" + std::to_string(found.release) + "/ only)" : std::string();
+        const std::string classWhere = encodeUtf8(mainClass) + " in " + found.target + versioned +
+                                       " is compiled for Java " + needed + " (class file version " +
+                                       std::to_string(found.major) + ")";
         if (minimum.empty()) {
             putSetting(settings, kRuntimeSection, L"Minimum Version", neededText);
             notes.push_back("Minimum Version " + needed + ": what " + classWhere.substr(0, classWhere.find(" is ")) +

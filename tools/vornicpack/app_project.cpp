@@ -5,6 +5,7 @@
 
 #include "language_texts.h"
 #include "platform.h"
+#include "service_scripts.h"
 #include "text_codec.h"
 #include "wildcard.h"
 
@@ -42,10 +43,13 @@ bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vec
         return true;
     }
     std::vector<std::filesystem::path> found;
-    for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), code))
-        if (wildcardMatches(textOfPath(item.path().filename()), last)) found.push_back(item.path());
+    // A project file given without a folder ("app.vornic") has its inputs in the current one.
+    const std::filesystem::path folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    for (const auto& item : std::filesystem::directory_iterator(folder, code))
+        if (wildcardMatches(textOfPath(item.path().filename()), last))
+            found.push_back(path.parent_path() / item.path().filename());
     if (found.empty()) {
-        error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + displayPath(path.parent_path());
+        error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + displayPath(folder);
         return false;
     }
     // The file system's order differs between systems; the folder and the zip must not.
@@ -60,7 +64,22 @@ const char* widthName(Width width) { return width == Width::X64 ? "x64" : "x86";
 
 const char* stubFileName(const ProjectPackage& package) { return package.console ? "vornicwc.exe" : "vornicw.exe"; }
 
-std::string launcherNameProblem(const Text& name) {
+const char* const kDeviceNames = "CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, COM\u00B9 to COM\u00B3, LPT\u00B9 to LPT\u00B3";
+
+bool isDeviceName(const Text& name) {
+    // The device names stay devices with any extension ("con.app.exe") and before trailing blanks.
+    Text stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
+        if (equalsNoCase(stem, device)) return true;
+    if (stem.size() != 4 || !(equalsNoCase(stem.substr(0, 3), L"COM") || equalsNoCase(stem.substr(0, 3), L"LPT")))
+        return false;
+    // Windows counts the superscript digits among the port numbers too.
+    const wchar_t digit = stem[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+}
+
+std::string fileNameProblem(const Text& name) {
     if (name.empty()) return "is empty";
     for (const wchar_t unit : name) {
         if (unit < 0x20 || unit == 0x7F) {
@@ -74,14 +93,25 @@ std::string launcherNameProblem(const Text& name) {
     // Windows drops them when it creates the file, so the launcher would not have the name its
     // partner's "Pair Product" and its INI file are made for.
     if (name.back() == L'.' || name.back() == L' ') return "ends with a dot or a space, which Windows drops from file names";
-    // The device names stay devices with any extension ("con.app.exe") and before trailing blanks.
-    Text stem = name.substr(0, name.find(L'.'));
-    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    bool reserved = false;
-    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"}) reserved = reserved || equalsNoCase(stem, device);
-    if (stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9')
-        reserved = reserved || equalsNoCase(stem.substr(0, 3), L"COM") || equalsNoCase(stem.substr(0, 3), L"LPT");
-    if (reserved) return "is a device name that Windows reserves (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
+    if (isDeviceName(name)) return std::string("is a device name that Windows reserves (") + kDeviceNames + ")";
+    return std::string();
+}
+
+std::string longFileNameProblem(const Text& name, std::size_t longest) {
+    // Counted as Windows counts (UTF-16 units) and as Linux file systems do (UTF-8 bytes), so that
+    // both packers take the same names.
+    const std::size_t units = utf16Length(name), bytes = encodeUtf8(name).size();
+    if (units <= longest && bytes <= longest) return std::string();
+    return "is " + std::to_string(units) + " characters long" +
+           (bytes > units ? " (" + std::to_string(bytes) + " bytes in UTF-8)" : std::string()) + "; at most " +
+           std::to_string(longest) + " fit";
+}
+
+std::string launcherNameProblem(const Text& name) {
+    if (std::string problem = fileNameProblem(name); !problem.empty()) return problem;
+    if (std::string problem = longFileNameProblem(name, kLongestName); !problem.empty())
+        return problem + ", so that Name-x86.exe and the folder built as Name.vornicpack-new stay within the 255 "
+                         "characters of a file name";
     return std::string();
 }
 
@@ -177,6 +207,12 @@ struct PackageReader {
         else if (Text* service = serviceField(key)) {
             *service = value;
             if (!out.serviceLine) out.serviceLine = pair.line;
+            if (service == &out.serviceName && !value.empty()) {
+                if (const std::string problem = serviceNameProblem(value); !problem.empty()) {
+                    error = at + problem + ": choose the name sc and the services console are to use";
+                    return false;
+                }
+            }
         } else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
                     "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
@@ -197,6 +233,12 @@ struct PackageReader {
 
     bool readLanguages(const Text& value, const std::string& at, std::string& error) {
         out.languages = languageList(encodeUtf8(value));
+        // Left out, the key ships all twelve; written but empty it reads as "none" as well as "all".
+        if (out.languages.empty()) {
+            error = at + "Languages names no language: write Languages=en for English alone, or leave the key out "
+                         "for all twelve";
+            return false;
+        }
         for (const std::string& tag : out.languages)
             if (!findLanguage(tag)) {
                 error = at + "Languages: \"" + tag + "\" is not a language the packer has texts for";
@@ -281,6 +323,10 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
     }
     IniSection package;
     if (!splitProjectSections(text, where, project, package, error)) return false;
+    if (!checkServiceSettings(project.settings, error)) {
+        error = where + error;
+        return false;
+    }
 
     ProjectPackage& out = project.package;
     out.line = package.line;

@@ -54,8 +54,22 @@ Text launcherFileName(const ProjectPackage& package, Width width);
 // The stub the launchers are made from: "vornicwc.exe" for console launchers, else "vornicw.exe".
 const char* stubFileName(const ProjectPackage& package);
 
-// Why Windows cannot create a file named `name` + ".exe" (a reserved device name, a trailing dot or
-// space, a character no file name may hold); empty when it can.
+// A Name leaves room for "-x86.exe" and ".vornicpack-new" within a file name's 255 characters.
+constexpr std::size_t kLongestName = 240;
+
+// The names Windows keeps for devices, in any case, before any extension and trailing blanks.
+extern const char* const kDeviceNames;
+bool isDeviceName(const Text& name);
+
+// Why Windows cannot create a file named `name` (a reserved device name, a trailing dot or space, a
+// character no file name may hold); empty when it can.
+std::string fileNameProblem(const Text& name);
+
+// Why `name` is too long for a file name of at most `longest` characters (UTF-16 units, and UTF-8
+// bytes for the Linux packer's sake); empty when it fits.
+std::string longFileNameProblem(const Text& name, std::size_t longest);
+
+// Why `name` + ".exe" cannot be the launchers' Name: fileNameProblem, or longer than kLongestName.
 std::string launcherNameProblem(const Text& name);
 
 // The private runtime folder the launcher of `width` looks for beside itself.

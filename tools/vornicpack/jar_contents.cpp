@@ -4,7 +4,7 @@
 
 #include "byte_io.h"
 
-std::string manifestMainClass(const Bytes& manifest) {
+std::string manifestAttribute(const Bytes& manifest, const std::string& attribute) {
     // Lines end in CR LF, LF or CR; a line starting with one space continues the one before; the main
     // section ends at the first empty line.
     std::vector<std::string> lines;
@@ -24,7 +24,9 @@ std::string manifestMainClass(const Bytes& manifest) {
         }
         current.clear();
     }
-    const std::string name = "main-class:";
+    std::string name;
+    for (const char c : attribute) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    name += ':';
     for (const std::string& line : lines) {
         if (line.size() < name.size()) continue;
         bool same = true;
@@ -37,6 +39,31 @@ std::string manifestMainClass(const Bytes& manifest) {
         return value;
     }
     return std::string();
+}
+
+std::string manifestMainClass(const Bytes& manifest) { return manifestAttribute(manifest, "Main-Class"); }
+
+bool manifestIsMultiRelease(const Bytes& manifest) {
+    // As the runtime reads it: "true" in any case.
+    std::string value = manifestAttribute(manifest, "Multi-Release");
+    for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value == "true";
+}
+
+int versionedEntryRelease(const std::string& entryName, const std::string& name) {
+    const std::string prefix = "META-INF/versions/";
+    if (entryName.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::size_t slash = entryName.find('/', prefix.size());
+    if (slash == std::string::npos || slash == prefix.size() || slash - prefix.size() > 4 ||
+        entryName.compare(slash + 1, std::string::npos, name) != 0)
+        return 0;
+    int release = 0;
+    for (std::size_t i = prefix.size(); i < slash; ++i) {
+        if (entryName[i] < '0' || entryName[i] > '9') return 0;
+        release = release * 10 + (entryName[i] - '0');
+    }
+    // The runtime looks in versions 9 and later only.
+    return release >= 9 ? release : 0;
 }
 
 int classFileMajor(const Bytes& classFile) {

@@ -8,8 +8,15 @@
 
 #include "settings/settings_cipher.h"
 
-// The "Main-Class" attribute of the main section of a JAR manifest (continuation lines joined).
-std::string manifestMainClass(const Bytes& manifest);
+// An attribute of the main section of a JAR manifest (continuation lines joined), its name in any
+// case; empty when the section has none.
+std::string manifestAttribute(const Bytes& manifest, const std::string& attribute);
+std::string manifestMainClass(const Bytes& manifest);  // "Main-Class"
+bool manifestIsMultiRelease(const Bytes& manifest);    // "Multi-Release: true"
+
+// N when `entryName` is "META-INF/versions/N/" + `name` with N from 9 on (where a multi-release jar
+// keeps the classes of Java N and later), else 0.
+int versionedEntryRelease(const std::string& entryName, const std::string& name);
 
 // The major version of a class file; 0 when the bytes do not begin like a class file.
 int classFileMajor(const Bytes& classFile);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app_folder.h"
+#include "app_project.h"
 #include "language_texts.h"
 #include "packager.h"
 #include "platform.h"
@@ -158,7 +159,13 @@ int readPackOptions(const std::vector<Text>& args, PackOptions& options) {
         else if (option == L"--show") options.show = pathFromText(value);
         else if (option == L"--ini") options.ini = pathFromText(value);
         else if (option == L"--version") in.version = value;
-        else if (option == L"--languages") in.languages = languageList(encodeUtf8(value));
+        else if (option == L"--languages") {
+            in.languages = languageList(encodeUtf8(value));
+            // Left out, the option ships all twelve; an empty list could mean that as well as none.
+            if (in.languages.empty())
+                return usageError("--languages names no language: give en for English alone, or leave the option "
+                                  "out for all twelve");
+        }
         else if (option == L"--download-page") in.downloadPage = value;
         else if (option == L"--company") in.companyName = value;
         else if (option == L"--copyright") in.copyright = value;
@@ -190,6 +197,28 @@ bool readPackInputs(PackOptions& options, std::string& error) {
         return false;
     }
     return true;
+}
+
+// Why the launcher cannot be written as `out` and read its INI file beside it; empty when it can.
+std::string outputNameProblem(const std::filesystem::path& out) {
+    const auto textOf = [](const std::filesystem::path& path) {
+#ifdef _WIN32
+        return path.wstring();
+#else
+        Text text;
+        decodeUtf8(path.string(), text);
+        return text;
+#endif
+    };
+    const Text name = textOf(out.filename()), stem = textOf(out.stem());
+    if (std::string problem = fileNameProblem(stem); !problem.empty()) return problem;
+    // Both files are first written under the name with a suffix of 17 characters (".0123456789ab.tmp").
+    Text longer = name;
+    if (stem.size() + 4 > name.size()) longer = stem + L".ini";
+    if (std::string problem = longFileNameProblem(longer, 255 - 17); !problem.empty())
+        return problem + ", as it is first written under a temporary name 17 characters longer, within the 255 of a "
+                         "file name";
+    return std::string();
 }
 
 int pack(PackOptions& options) {
@@ -231,6 +260,8 @@ int run(const std::vector<Text>& args) {
     if (options.stub.empty() || options.settings.empty() || options.out.empty())
         return usageError("packaging needs --stub, --settings and --out");
     if (options.out.extension().empty()) return usageError("the --out name needs an extension, such as .exe");
+    if (const std::string problem = outputNameProblem(options.out); !problem.empty())
+        return fail("--out " + displayPath(options.out) + ": the file name " + problem);
     return pack(options);
 }
 

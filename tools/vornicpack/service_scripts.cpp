@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <tuple>
 
+#include "app_project.h"
 #include "support/utf8.h"
 
 namespace {
@@ -10,8 +11,8 @@ namespace {
 // The service manager limits names and display names to 256 characters.
 constexpr std::size_t kLongestName = 256;
 
-// What makes `value` unusable, or empty. cmd.exe reads a `set "name=value"` line with only % special
-// inside the quotes; a double quote or a line break cannot be written there at all.
+// What makes `value` unusable, or empty. A double quote or a line break cannot be written inside
+// the quoted arguments the scripts give sc.
 std::string problemIn(const std::string& field, const Text& value, bool required, bool isKeyName) {
     const std::string quoted = "\"" + field + "\"";
     if (required && value.empty()) return quoted + " is empty";
@@ -21,24 +22,43 @@ std::string problemIn(const std::string& field, const Text& value, bool required
         if (unit < 0x20 || unit == 0x7F) return quoted + " holds a control character";
         if (isKeyName && (unit == L'/' || unit == L'\\')) return quoted + " holds a slash, which a service name may not";
     }
+    if (isKeyName && value.find_first_not_of(L' ') == Text::npos) return quoted + " is all blanks";
+    if (isKeyName && (value.front() == L' ' || value.back() == L' '))
+        return quoted + " begins or ends with a blank, which sc and the services console do not show";
+    if (isKeyName && isDeviceName(value)) return quoted + " is a device name that Windows reserves (" + kDeviceNames + ")";
     return {};
 }
 
-// `set "variable=<prefix><value>"`, the value as cmd.exe reads it back: % doubled.
-std::string setLine(const char* variable, const Text& value, const char* prefix = "") {
+// A value inside double quotes on a script line: cmd.exe reads & | < > ^ ( ) and ! there as they
+// stand (delayed expansion stays off), and only % needs doubling.
+std::string percentsDoubled(const Text& value) {
     std::string escaped;
     for (const char c : encodeUtf8(value)) escaped += c == '%' ? std::string("%%") : std::string(1, c);
-    return std::string("set \"") + variable + "=" + prefix + escaped + "\"\r\n";
+    return escaped;
 }
 
-// Values are set while delayed expansion is off and used as !name! once it is on: cmd expands those
-// after it has read & | < > ^ and parentheses, so an application folder such as C:\R&D\ or a display
-// name such as "Orders & Invoices" reaches sc as it stands.
-const char* const kPreamble = "@echo off\r\nsetlocal DisableDelayedExpansion\r\n";
-const char* const kExpand = "setlocal EnableDelayedExpansion\r\n";
-const char* const kStopOnFailure = "if errorlevel 1 exit /b !errorlevel!\r\n";
+std::string quotedArgument(const Text& value) { return "\"" + percentsDoubled(value) + "\""; }
+
+// cmd.exe reads a batch file line by line in the console's code page, the OEM one unless changed:
+// the lines before the switch to UTF-8 are plain ASCII, and the previous code page comes back at
+// the end. "chcp" says "Active code page: 850" (or "Aktive Codepage: 850."): the number is the
+// part after the colon, without a dot.
+const char* const kPreamble =
+    "@echo off\r\n"
+    "setlocal DisableDelayedExpansion\r\n"
+    "set \"codepage=\"\r\n"
+    "for /f \"tokens=2 delims=:.\" %%c in ('chcp') do set /a \"codepage=%%c\" >nul 2>&1\r\n"
+    "chcp 65001 >nul 2>&1\r\n";
+// sc's exit code, after the code page is back.
+const char* const kEnd =
+    ":end\r\n"
+    "set \"result=%errorlevel%\"\r\n"
+    "if \"%codepage%\" gtr \"0\" chcp %codepage% >nul 2>&1\r\n"
+    "exit /b %result%\r\n";
 
 }  // namespace
+
+std::string serviceNameProblem(const Text& name) { return problemIn("Service Name", name, true, true); }
 
 bool makeServiceScripts(const ServiceDefinition& service, ServiceScripts& scripts, std::string& error) {
     Text start = service.start.empty() ? Text(L"auto") : service.start;
@@ -57,17 +77,20 @@ bool makeServiceScripts(const ServiceDefinition& service, ServiceScripts& script
             return false;
         }
 
+    const std::string name = quotedArgument(service.name);
+    // The launcher's path comes from %~dp0, which sc's binPath needs inside quotes of its own; cmd.exe
+    // sees those as the end of its quotes, so the path reaches the line as a for variable, which
+    // cmd.exe substitutes after it has read the line's & | < > ^ and parentheses.
     scripts.install = std::string(kPreamble) +
                       "rem Installs the application as a Windows service. Run it from an elevated prompt.\r\n" +
-                      setLine("service", service.name) + setLine("display", service.displayName) +
-                      setLine("description", service.description) + setLine("launcher", service.launcher, "%~dp0") +
-                      kExpand + "sc create \"!service!\" binPath= \"\\\"!launcher!\\\"\" DisplayName= \"!display!\" start= " +
-                      encodeUtf8(start) + "\r\n" + kStopOnFailure;
+                      "for %%p in (\"%~dp0" + percentsDoubled(service.launcher) + "\") do sc create " + name + " binPath= \"\\\"%%~p\\\"\" DisplayName= " +
+                      quotedArgument(service.displayName) + " start= " + encodeUtf8(start) + "\r\n";
     if (!service.description.empty())
-        scripts.install += std::string("sc description \"!service!\" \"!description!\"\r\n") + kStopOnFailure;
+        scripts.install += "if errorlevel 1 goto end\r\nsc description " + name + " " +
+                           quotedArgument(service.description) + "\r\n";
+    scripts.install += kEnd;
     scripts.uninstall = std::string(kPreamble) +
                         "rem Stops and removes the application's Windows service. Run it from an elevated prompt.\r\n" +
-                        setLine("service", service.name) + kExpand + "sc stop \"!service!\" >nul 2>&1\r\n" +
-                        "sc delete \"!service!\"\r\n";
+                        "sc stop " + name + " >nul 2>&1\r\n" + "sc delete " + name + "\r\n" + kEnd;
     return true;
 }

@@ -22,5 +22,9 @@ struct ServiceScripts {
     std::string install, uninstall;  // UTF-8, CRLF line ends
 };
 
+// Why `name` cannot be a service's name (empty, all blanks, a device name, a quote, a slash, ...);
+// empty when it can.
+std::string serviceNameProblem(const Text& name);
+
 // False, with `error` naming the field, for texts the service manager or cmd.exe cannot take.
 bool makeServiceScripts(const ServiceDefinition& service, ServiceScripts& scripts, std::string& error);

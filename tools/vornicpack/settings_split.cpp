@@ -1,6 +1,7 @@
 #include "settings_split.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "jvm/vm_parameters.h"
 #include "text_codec.h"
@@ -24,7 +25,7 @@ const std::vector<KnownSection>& knownPackagedSections() {
         {L"Application",
          {L"Application Type", L"Failure Check", L"Override WorkingDir", L"Pair Product", L"Pair Return Code",
           L"Embedded Jar", L"Output File", L"Output Append", L"Error File", L"Error Append", L"Cmd",
-          L"Single Instance"}},
+          L"Single Instance", L"Stop Method", L"Stop Timeout"}},
         {L"Class Path", {L"Class Path"}},
     };
     return sections;
@@ -230,12 +231,58 @@ void takeProductInformation(const IniSection& section, const Text& generatedUpgr
 
 }  // namespace
 
+namespace {
+
+bool isJavaIdentifier(const Text& name) {
+    // ASCII only: the launcher hands the name to the runtime in the machine's ANSI code page.
+    if (name.empty() || (name[0] >= L'0' && name[0] <= L'9')) return false;
+    for (const wchar_t c : name)
+        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_' || c == L'$'))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& error) {
+    for (const IniSection& section : sections) {
+        if (section.name != L"Application") continue;
+        for (const IniPair& pair : section.pairs) {
+            // The packaged text is read as written: no quotes are dropped, only the blanks around.
+            const Text& value = pair.value;
+            std::string rule;
+            if (pair.key == L"Application Type" && !value.empty() && value != L"service") {
+                rule = "the launcher knows one type, the exact word service (in lower case); any other value runs "
+                       "it as a plain program: write service, or leave the key out";
+            } else if (pair.key == L"Stop Timeout" && !value.empty()) {
+                // As the launcher reads it: up to five digits, 1 to 86400; anything else would be the default.
+                bool digits = value.size() <= 5;
+                std::uint32_t seconds = 0;
+                for (const wchar_t c : value) {
+                    digits = digits && c >= L'0' && c <= L'9';
+                    if (digits) seconds = seconds * 10 + static_cast<std::uint32_t>(c - L'0');
+                }
+                if (!digits || seconds == 0 || seconds > 86400)
+                    rule = "it is whole seconds from 1 to 86400 (digits only); the launcher would take 20 instead";
+            } else if (pair.key == L"Stop Method" && !value.empty() && !isJavaIdentifier(value)) {
+                rule = "it is the name of a static method of the main class, such as shutdown: letters, digits, _ "
+                       "and $ (ASCII), no dots or parentheses";
+            }
+            if (rule.empty()) continue;
+            error = atLine(pair.line) + "\"" + encodeUtf8(pair.key) + "\" is \"" + encodeUtf8(value) + "\": " + rule;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
                    std::string& error, MemoryArithmetic arithmetic) {
     out = SplitSettings();
     if (!checkDuplicates(sections, error)) return false;
     for (const IniSection& section : sections)
         if (!checkNames(section, error) || !checkMemoryShares(section, arithmetic, error)) return false;
+    if (!checkServiceSettings(sections, error)) return false;
 
     if (!hasMainClass(sections)) {
         error = "the settings give no \"Main Class\" in [Java Runtime Environment]; the launcher cannot start without it";

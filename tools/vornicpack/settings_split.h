@@ -50,6 +50,11 @@ struct SplitSettings {
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
                    std::string& error, MemoryArithmetic arithmetic = MemoryArithmetic::Bits64);
 
+// The service settings of [Application] as the launcher reads them: "Application Type" empty or
+// exactly service, "Stop Timeout" 1 to 86400 seconds, "Stop Method" a plain method name. Errors
+// name the line. (splitSettings checks them too.)
+bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& error);
+
 // Sections the launcher reads from the INI file beside the executable only.
 bool isBesideSection(const Text& name);
 

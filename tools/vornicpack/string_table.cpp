@@ -124,7 +124,10 @@ std::string knownTags() {
     return tags;
 }
 
-bool readStringsSection(const IniSection& section, std::map<unsigned, Text>& texts, std::string& error) {
+// `lines` holds the line each id of the language was first given on: a repeat would silently
+// replace it, where the settings refuse a repeated key.
+bool readStringsSection(const IniSection& section, std::map<unsigned, Text>& texts,
+                        std::map<unsigned, std::size_t>& lines, std::string& error) {
     for (const IniPair& pair : section.pairs) {
         const std::string where = "line " + std::to_string(pair.line) + ": ";
         unsigned id = 0;
@@ -139,6 +142,12 @@ bool readStringsSection(const IniSection& section, std::map<unsigned, Text>& tex
                     std::to_string(messageDefinitions().back().id) + ")";
             return false;
         }
+        if (const auto first = lines.find(id); first != lines.end()) {
+            error = where + "message " + std::to_string(id) + " appears again in [" + encodeUtf8(section.name) +
+                    "] (first on line " + std::to_string(first->second) + "): give each text once";
+            return false;
+        }
+        lines[id] = pair.line;
         Text value;
         for (std::size_t i = 0; i < pair.value.size(); ++i) {
             if (pair.value[i] == L'\\' && i + 1 < pair.value.size() && pair.value[i + 1] == L'n') {
@@ -164,6 +173,7 @@ bool readStringsFile(const Text& fileText, UserTexts& userTexts, std::string& er
     std::vector<IniSection> sections;
     if (!parseSettingsText(fileText, sections, error)) return false;
     UserTexts read;
+    std::map<std::string, std::map<unsigned, std::size_t>> lines;
     for (const IniSection& section : sections) {
         bool isStrings = false;
         const LanguageTexts* language = languageOfSection(section.name, isStrings);
@@ -175,7 +185,7 @@ bool readStringsFile(const Text& fileText, UserTexts& userTexts, std::string& er
                                      "]; the strings file holds [Strings] and [Strings LANGUAGE]");
             return false;
         }
-        if (!readStringsSection(section, read[language->tag], error)) return false;
+        if (!readStringsSection(section, read[language->tag], lines[language->tag], error)) return false;
     }
     if (read.empty()) {
         error = "the strings file has no [Strings] section";
