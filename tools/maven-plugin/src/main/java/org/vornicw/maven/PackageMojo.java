@@ -149,7 +149,7 @@ public class PackageMojo extends AbstractMojo {
         for (Artifact a : shipped) {
             File file = a.getFile();
             boolean clash = uses.get(lower(file.getName())) > 1;
-            String name = clash ? a.getGroupId() + "-" + file.getName() : file.getName();
+            String name = (clash ? a.getGroupId() + "-" + file.getName() : file.getName()).replace(';', '_');
             Artifact other = names.put(lower(name), a);
             if (other != null)
                 throw new MojoFailureException("vornicw: " + a + " and " + other + " would both ship as " + name
