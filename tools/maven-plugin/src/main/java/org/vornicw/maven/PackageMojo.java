@@ -9,9 +9,19 @@ import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
+import java.util.HashMap;
+import java.util.HashSet;
+import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Locale;
+import java.util.Map;
+import java.util.Set;
 import java.util.UUID;
+import java.util.jar.Attributes;
+import java.util.jar.JarFile;
+import java.util.jar.Manifest;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 import org.apache.maven.artifact.Artifact;
 import org.apache.maven.model.Plugin;
@@ -88,21 +98,13 @@ public class PackageMojo extends AbstractMojo {
         return n.replaceAll("[\\\\/:*?\"<>|]", "");
     }
 
-    private String projectText() throws MojoFailureException {
+    private String projectText() throws MojoFailureException, MojoExecutionException {
         StringBuilder s = new StringBuilder("; Written by vornicw-maven-plugin from the POM and its configuration.\n[Package]\n");
         key(s, "Name", appName());
         key(s, "Launchers", launchers);
         if (console) key(s, "Console", "Yes");
-        List<String> shipped = jars;
-        if (shipped == null) {
-            shipped = new ArrayList<>();
-            File own = project.getArtifact().getFile();
-            if (own == null) throw new MojoFailureException("vornicw: the project's jar is not built yet: run the goal in the package phase");
-            shipped.add(own.getPath());
-            for (Artifact a : project.getArtifacts())
-                if (a.getFile() != null && a.getArtifactHandler().isAddedToClasspath()) shipped.add(a.getFile().getPath());
-        }
-        key(s, "Jars", String.join(", ", shipped));
+        // The packer splits Jars on ';'.
+        key(s, "Jars", String.join(";", jars != null ? jars : dependencyJars()));
         key(s, "Jar Folder", jarFolder);
         key(s, "Icon", icon);
         key(s, "Strings", strings);
@@ -117,11 +119,87 @@ public class PackageMojo extends AbstractMojo {
         key(s, "Product Name", productName != null ? productName : appName());
         key(s, "Upgrade Code", upgradeCode != null ? upgradeCode : projectUpgradeCode());
         s.append("\n[Java Runtime Environment]\n");
-        key(s, "Main Class", mainClass != null ? mainClass : manifestMainClass());
+        key(s, "Main Class", settledMainClass());
         key(s, "Minimum Version", minimumVersion);
         key(s, "Maximum Version", maximumVersion);
         key(s, "Virtual Machine Parameters", virtualMachineParameters);
         return s.toString();
+    }
+
+    /**
+     * The project's jar first, then its runtime dependencies in Maven's class path order; pom-only
+     * dependencies have no jar. Jars that would share one name in the jar folder (the same file name
+     * under two groupIds; Windows does not tell case apart) ship as groupId-fileName instead, staged
+     * under target/vornicw/jars, and so does a path the packer's ';' would split.
+     */
+    private List<String> dependencyJars() throws MojoFailureException, MojoExecutionException {
+        File own = project.getArtifact().getFile();
+        if (own == null) throw new MojoFailureException("vornicw: the project's jar is not built yet: run the goal in the package phase");
+        List<Artifact> shipped = new ArrayList<>();
+        shipped.add(project.getArtifact());
+        for (Artifact a : project.getArtifacts())
+            if (a.getFile() != null && a.getArtifactHandler().isAddedToClasspath()) shipped.add(a);
+        Map<String, Integer> uses = new HashMap<>();
+        for (Artifact a : shipped) uses.merge(lower(a.getFile().getName()), 1, Integer::sum);
+
+        File staging = new File(new File(project.getBuild().getDirectory(), "vornicw"), "jars");
+        Map<String, Artifact> names = new HashMap<>();
+        Set<String> staged = new HashSet<>();
+        List<String> paths = new ArrayList<>();
+        for (Artifact a : shipped) {
+            File file = a.getFile();
+            boolean clash = uses.get(lower(file.getName())) > 1;
+            String name = (clash ? a.getGroupId() + "-" + file.getName() : file.getName()).replace(';', '_');
+            Artifact other = names.put(lower(name), a);
+            if (other != null)
+                throw new MojoFailureException("vornicw: " + a + " and " + other + " would both ship as " + name
+                                               + ": exclude one of them, or list the jars to ship in <jars>");
+            if (!clash && !file.getPath().contains(";")) { paths.add(file.getPath()); continue; }
+            if (file.isDirectory())
+                throw new MojoFailureException("vornicw: the class folder " + file + " of " + a
+                                               + " cannot ship under another name: package it as a jar, or list what to ship in <jars>");
+            File copy = new File(staging, name);
+            try {
+                writeIfChanged(copy, Files.readAllBytes(file.toPath()));
+            } catch (IOException e) {
+                throw new MojoExecutionException("vornicw: cannot read " + file + ": " + e.getMessage(), e);
+            }
+            staged.add(name);
+            paths.add(copy.getPath());
+        }
+        // A jar staged by an earlier build that this one does not ship would only confuse whoever looks.
+        File[] previous = staging.listFiles();
+        if (previous != null)
+            for (File f : previous)
+                if (!staged.contains(f.getName())) f.delete();
+        return paths;
+    }
+
+    private static String lower(String text) { return text.toLowerCase(Locale.ROOT); }
+
+    /**
+     * The main class the configuration or the jar plugin names. Without either, the packer would take the
+     * Main-Class of the first jar's manifest; when that is the project's jar and it has none, say so here,
+     * in the POM's terms, rather than let the packer ask for a key of a project file the user never wrote.
+     */
+    private String settledMainClass() throws MojoFailureException {
+        if (mainClass != null && !mainClass.trim().isEmpty()) return mainClass;
+        String configured = manifestMainClass();
+        if (configured != null && !configured.trim().isEmpty()) return configured;
+        File own = project.getArtifact().getFile();
+        if (jars != null || own == null || !own.isFile()) return null;
+        String fromJar = null;
+        try (JarFile jar = new JarFile(own)) {
+            Manifest manifest = jar.getManifest();
+            if (manifest != null) fromJar = manifest.getMainAttributes().getValue(Attributes.Name.MAIN_CLASS);
+        } catch (IOException e) {
+            return null;  // the packer reads it and reports what is wrong with it
+        }
+        if (fromJar == null || fromJar.trim().isEmpty())
+            throw new MojoFailureException("vornicw: no main class: set <mainClass> in the configuration of vornicw-maven-plugin,"
+                                           + " or in maven-jar-plugin's <archive><manifest> (" + own.getName()
+                                           + "'s manifest names no Main-Class)");
+        return null;
     }
 
     /**
@@ -230,6 +308,36 @@ public class PackageMojo extends AbstractMojo {
             Thread.currentThread().interrupt();
             throw new MojoExecutionException("vornicw: interrupted", e);
         }
-        if (status != 0) throw new MojoFailureException(last.isEmpty() ? "vornicw: the packer failed (" + status + ")" : last);
+        if (status != 0) {
+            if (last.isEmpty()) throw new MojoFailureException("vornicw: the packer failed (" + status + ")");
+            throw new MojoFailureException(projectFile == null ? inPomTerms(last) : last);
+        }
+    }
+
+    private static final Map<String, String> PARAMETERS = new LinkedHashMap<>();
+    static {
+        PARAMETERS.put("Main Class", "mainClass");
+        PARAMETERS.put("Minimum Version", "minimumVersion");
+        PARAMETERS.put("Maximum Version", "maximumVersion");
+        PARAMETERS.put("Virtual Machine Parameters", "virtualMachineParameters");
+        PARAMETERS.put("Product Name", "productName");
+        PARAMETERS.put("Upgrade Code", "upgradeCode");
+    }
+    private static final Pattern QUOTED_KEY = Pattern.compile("\"([A-Za-z ]+)\"( in \\[[^\\]]*\\])?");
+
+    /**
+     * The packer's message names the keys of the project file this plugin wrote, which nobody edits:
+     * name the configuration's parameters instead ("Main Class" in [Java Runtime Environment] is
+     * <mainClass>, Jars in [Package] is <jars>).
+     */
+    static String inPomTerms(String message) {
+        Matcher m = QUOTED_KEY.matcher(message.replace("Jars in [Package]", "<jars>"));
+        StringBuffer out = new StringBuffer();
+        while (m.find()) {
+            String parameter = PARAMETERS.get(m.group(1));
+            m.appendReplacement(out, Matcher.quoteReplacement(parameter != null ? "<" + parameter + ">" : m.group()));
+        }
+        m.appendTail(out);
+        return out.toString();
     }
 }
