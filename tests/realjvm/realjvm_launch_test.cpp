@@ -151,11 +151,12 @@ TEST(RealMachine, ConsoleLaunchesReachMainAndEndWithItsExitCode) {
     const Case cases[] = {
         // Quotes group, an empty argument stays one, the "Cmd" words follow; every parameter reaches
         // the machine (a memory share as an absolute size, which it takes), and the class path has
-        // all three jars.
+        // all three jars. The property is ASCII: this machine reads option bytes as UTF-8, where the
+        // runtimes users have read the ANSI code page the launcher writes.
         {"arguments, Cmd and parameters", L"Virtual Machine Parameters=-Dprobe.value=v1 -Xmx10:32:256P -Xss1m\r\n",
          L"Cmd=c1 \"c 2\"\r\n", L"\"héllo wörld\" \"\" x \"日本\"",
          {"count 6\n", argumentLine(L"héllo wörld"), argumentLine(L""), argumentLine(L"x"), argumentLine(L"日本"),
-          argumentLine(L"c1"), argumentLine(L"c 2"), "property v1\n", "class path helper.jar plugin.jar\n",
+          argumentLine(L"c1"), argumentLine(L"c 2"), "property" + unitsOf(L"v1") + "\n", "class path helper.jar plugin.jar\n",
           "main ends: return\n", "thread after main\n"},
          0, ""},
         // main returned, and the machine was taken down only after its other thread.

@@ -11,7 +11,8 @@ public class Probe {
     public static void main(String[] args) throws Exception {
         System.out.println("count " + args.length);
         for (String argument : args) System.out.println("arg" + units(argument));
-        System.out.println("property " + System.getProperty("probe.value"));
+        String property = System.getProperty("probe.value");
+        System.out.println("property" + (property == null ? " null" : units(property)));
         System.out.println("class path " + Helper.name() + " "
                 + Class.forName("realjvm.plugin.Plugin").getMethod("name").invoke(null));
         Thread late = new Thread() {
