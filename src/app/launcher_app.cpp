@@ -160,7 +160,11 @@ int LauncherApp::run() {
         return -1;
     }
     JavaThreadEvents events(instanceChannel, splash);
-    if (startJavaThread(java, settings.javaRunSettings(), events) == 0) return 0;
+    switch (startJavaThread(java, settings.javaRunSettings(), events)) {
+    case JavaEnd::MainReturned: return 0;
+    case JavaEnd::MainThrew: return kMainThrewExitCode;
+    case JavaEnd::Failed: break;
+    }
     callExitHook();
     return -1;
 }

@@ -98,6 +98,43 @@ bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, con
     return true;
 }
 
+void reportUncaughtException(JNIEnv* env, jthrowable thrown) {
+    jclass threadClass = env->FindClass("java/lang/Thread");
+    jmethodID current =
+        threadClass ? env->GetStaticMethodID(threadClass, "currentThread", "()Ljava/lang/Thread;") : nullptr;
+    jobject thread = current ? env->CallStaticObjectMethod(threadClass, current) : nullptr;
+    jmethodID getHandler = thread ? env->GetMethodID(threadClass, "getUncaughtExceptionHandler",
+                                                     "()Ljava/lang/Thread$UncaughtExceptionHandler;")
+                                  : nullptr;
+    jobject handler = getHandler ? env->CallObjectMethod(thread, getHandler) : nullptr;
+    jclass handlerClass = handler ? env->GetObjectClass(handler) : nullptr;
+    jmethodID uncaught = handlerClass ? env->GetMethodID(handlerClass, "uncaughtException",
+                                                         "(Ljava/lang/Thread;Ljava/lang/Throwable;)V")
+                                      : nullptr;
+    if (uncaught) {
+        env->CallVoidMethod(handler, uncaught, thread, thrown);
+        describePending(env);  // what the handler itself threw
+    } else {
+        // A thread the runtime put in no group: printed on System.err as its group would print it
+        // (a runtime's own ExceptionDescribe may narrow the text to bytes).
+        clearPending(env);
+        jclass thrownClass = env->GetObjectClass(thrown);
+        jmethodID print = thrownClass ? env->GetMethodID(thrownClass, "printStackTrace", "()V") : nullptr;
+        if (print) {
+            env->CallVoidMethod(thrown, print);
+            describePending(env);
+        } else {
+            clearPending(env);
+            env->Throw(thrown);
+            env->ExceptionDescribe();
+        }
+        if (thrownClass) env->DeleteLocalRef(thrownClass);
+    }
+    for (jobject ref : {static_cast<jobject>(handlerClass), handler, thread, static_cast<jobject>(threadClass)}) {
+        if (ref) env->DeleteLocalRef(ref);
+    }
+}
+
 bool requestSystemExit(JNIEnv* env) {
     jclass system = env->FindClass("java/lang/System");
     if (!system) return false;

@@ -33,6 +33,12 @@ jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainCl
 bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, const TextList& arguments,
              InvocationHost& host);
 
+// An exception that escaped main, told as the runtime tells one that ends any other thread: to the
+// thread's uncaught-exception handler (the program's own, else its thread group, which prints it on
+// System.err). Without a handler its printStackTrace() prints it, and ExceptionDescribe only when
+// that cannot be called. Call with nothing pending; nothing is left pending.
+void reportUncaughtException(JNIEnv* env, jthrowable thrown);
+
 // Calls java.lang.System.exit(-1). Normally it does not return; false when a look-up failed or the
 // call raised an exception (described).
 bool requestSystemExit(JNIEnv* env);

@@ -11,9 +11,16 @@
 // runtime. An option the runtime may refuse is no failure here (vm_options.cpp).
 bool assembleVmOptions(const VmOptionSettings& settings, JavaSession& session);
 
-// Runs the Java side on its own thread and waits for it; 0 when main returned. `observer` hears
-// from that thread.
-int startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
+// How the Java side ended when it returned to the launcher (System.exit never does); the Java
+// thread's exit code.
+enum class JavaEnd : unsigned long { MainReturned = 0, Failed = 1, MainThrew = 2 };
+
+// A launch whose main ended by an exception ends with 1, as the runtime's own launcher does: a
+// script or a service manager must not take a crash for success.
+constexpr int kMainThrewExitCode = 1;
+
+// Runs the Java side on its own thread and waits for it. `observer` hears from that thread.
+JavaEnd startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // Destroys the virtual machine if one exists.
 void destroyVm(JavaSession& session);

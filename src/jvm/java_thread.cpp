@@ -74,7 +74,7 @@ unsigned long long defaultStackSize(const JvmLibrary& library) {
     return args.javaStackSize > 0 ? static_cast<unsigned long long>(args.javaStackSize) : 0;
 }
 
-int startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+JavaEnd startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
     if (session.javaThreadStackSize == 0) session.javaThreadStackSize = defaultStackSize(session.jvmLibrary);
     // A size the address space cannot hold would be cut silently; the thread creation refuses it instead.
     const SIZE_T stackSize =
@@ -83,16 +83,21 @@ int startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaT
     UniqueHandle thread(CreateThread(nullptr, stackSize, javaThreadEntry, &call, 0, nullptr));
     if (!thread) return javaThreadMain(session, settings, observer);
     WaitForSingleObject(thread.get(), INFINITE);
-    DWORD code = 1;
+    DWORD code = static_cast<DWORD>(JavaEnd::Failed);
     GetExitCodeThread(thread.get(), &code);
-    return static_cast<int>(code);
+    switch (code) {
+    case static_cast<DWORD>(JavaEnd::MainReturned): return JavaEnd::MainReturned;
+    case static_cast<DWORD>(JavaEnd::MainThrew): return JavaEnd::MainThrew;
+    default: return JavaEnd::Failed;
+    }
 }
 
-int javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
-    if (!createVm(session)) return 1;
-    if (!invokeMain(session, settings, observer)) return 1;
-    destroyVm(session);
-    return 0;
+JavaEnd javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+    if (!createVm(session)) return JavaEnd::Failed;
+    const JavaEnd end = invokeMain(session, settings, observer);
+    if (end == JavaEnd::Failed) return end;
+    destroyVm(session);  // waits for the program's other threads, also after main threw
+    return end;
 }
 
 bool createVm(JavaSession& session) {
@@ -126,21 +131,28 @@ bool createVm(JavaSession& session) {
     return true;
 }
 
-bool invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
+JavaEnd invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
     JNIEnv* env = session.env;
     LaunchHost host(session.vm, settings.mainClass, observer);
     if (!runMain(env, session.jvmLibrary.findClassFromBootLoader, settings.mainClass, session.mainArguments, host)) {
         // Detached, so that destroying the machine later does not wait for this thread.
         session.vm->DetachCurrentThread();
         session.env = nullptr;
-        return false;
+        return JavaEnd::Failed;
     }
 
+    JavaEnd end = JavaEnd::MainReturned;
     if (jthrowable thrown = env->ExceptionOccurred()) {
+        end = JavaEnd::MainThrew;
+        VORNIC_TRACE(L"main ended by an exception");
         observer.mainThrew();
+        env->ExceptionClear();
         if (settings.failureCheck) {
-            env->ExceptionClear();
             if (showExceptionDialog(env, thrown)) requestSystemExit(env);
+        } else {
+            // Told here rather than left pending for the detach: not every runtime prints it there,
+            // and the program's own uncaught-exception handler hears of it as on any other thread.
+            reportUncaughtException(env, thrown);
         }
         env->DeleteLocalRef(thrown);
     }
@@ -152,7 +164,7 @@ bool invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThrea
 
     const bool detached = session.vm->DetachCurrentThread() == JNI_OK;
     session.env = nullptr;
-    return detached;
+    return detached ? end : JavaEnd::Failed;
 }
 
 void destroyVm(JavaSession& session) {

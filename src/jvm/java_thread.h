@@ -7,20 +7,23 @@
 
 #include <jni.h>
 
+#include "jvm/java_launch.h"
 #include "jvm/java_run_settings.h"
 #include "jvm/java_session.h"
 #include "jvm/java_thread_observer.h"
 #include "jvm/output_redirection.h"
 
-// The body of the Java thread: 0 when main ran and the machine was destroyed, 1 on failure.
-int javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
+// The body of the Java thread: how main ended, after the machine was destroyed; Failed when it
+// could not run.
+JavaEnd javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // JNI_CreateJavaVM with the assembled options and the two hooks; message 203 on failure. Then the
 // stream redirection, whose failures do not count.
 bool createVm(JavaSession& session);
 
-// The main class, main(String[]) and what follows it; false after a failure was shown or described.
-bool invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
+// The main class, main(String[]) and what follows it: an exception main threw is shown ("Failure
+// Check") or reported on the error stream. Failed after a failure was shown or described.
+JavaEnd invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
 
 // The runtime's default Java stack size (JNI_GetDefaultJavaVMInitArgs), 0 when it names none.
 unsigned long long defaultStackSize(const JvmLibrary& library);

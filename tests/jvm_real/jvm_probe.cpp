@@ -210,6 +210,14 @@ int main(int argc, char** argv) {
         jthrowable thrown = env->ExceptionOccurred();
         env->ExceptionClear();
         say("text-begin\n" + utf8(exceptionText(env, thrown)) + "text-end");
+    } else if (scenario == "uncaught") {
+        // uncaught CLASS: main's exception told as the Java thread tells it without "Failure Check"
+        ran = runMain(env, nullptr, textOf(rest[0]), {}, host);
+        if (jthrowable thrown = env->ExceptionOccurred()) {
+            env->ExceptionClear();
+            reportUncaughtException(env, thrown);
+            say("reported");
+        }
     } else if (scenario == "secondary") {
         // secondary CLASS ARGS...: served as the single-instance channel serves a later start
         const std::string mainClass = rest[0];

@@ -243,6 +243,22 @@ TEST_F(JvmReal, ExceptionTextHoldsTheTraceAndItsCause) {
     EXPECT_TRUE(contains(run.out, "ran\n")) << run.out;  // the cleared exception stays cleared
 }
 
+// Without "Failure Check", main's exception goes where the runtime sends any thread's: the program's
+// own handler, else the runtime's report on System.err; nothing stays pending for the detach.
+TEST_F(JvmReal, UncaughtExceptionReachesTheThreadsHandler) {
+    const ProbeRun plain = probe("uncaught", {"probe/Thrower"});
+    EXPECT_EQ(plain.exitStatus, 0) << plain.err;
+    EXPECT_TRUE(contains(plain.err, "Exception in thread \"main\" java.lang.IllegalStateException: settings unusable"))
+        << plain.err;
+    EXPECT_TRUE(contains(plain.err, "Caused by: java.io.IOException: disk gone")) << plain.err;
+    EXPECT_TRUE(contains(plain.out, "reported\nran\n")) << plain.out;
+
+    const ProbeRun handled = probe("uncaught", {"probe/HandledThrower"});
+    EXPECT_EQ(handled.exitStatus, 0) << handled.err;
+    EXPECT_TRUE(contains(handled.out, "handled on main: crashed\nreported\nran\n")) << handled.out;
+    EXPECT_FALSE(contains(handled.err, "crashed")) << handled.err;
+}
+
 // The text comes back in UTF-8, whatever the runtime's default charset: with the C locale that is
 // ASCII on Java 17, where reading the trace back in it made every other character a "?".
 TEST_F(JvmReal, ExceptionTextKeepsEveryScript) {

@@ -123,7 +123,8 @@ TEST(JavaRun, ExitCodesFollowTheJavaSide) {
         {"main: out done\n", 0},
         {"main: exit 7\n", 7},
         {"main: exit -3\n", static_cast<DWORD>(-3)},
-        {"main: throw java/lang/IllegalStateException broken\n", 0},  // no "Failure Check": goes on
+        // No "Failure Check": described by the launcher before the detach, and a failure.
+        {"main: throw java/lang/IllegalStateException broken\n", 1},
     };
     for (const Case& c : cases) {
         const JavaApp app(L"", c.script);
@@ -131,6 +132,9 @@ TEST(JavaRun, ExitCodesFollowTheJavaSide) {
         ASSERT_TRUE(launch.finished) << c.script;
         EXPECT_EQ(launch.exitCode, c.expected) << c.script;
         EXPECT_TRUE(launch.windows.empty()) << c.script;
+        EXPECT_EQ(contains(app.record(), "exception-describe: java.lang.IllegalStateException: broken\ndetach\n"),
+                  c.expected == 1)
+            << c.script << app.record();
     }
 }
 
@@ -179,7 +183,8 @@ TEST(JavaRun, ExceptionDialogShowsTheTraceAndItsAnswerDecides) {
         const char* how;
         DWORD expected;
     };
-    const Case cases[] = {{"ok", 0}, {"cancel", kMinusOne}, {"close", kMinusOne}};
+    // Continue lets the program go on; main still ended by an exception.
+    const Case cases[] = {{"ok", 1}, {"cancel", kMinusOne}, {"close", kMinusOne}};
     for (const Case& c : cases) {
         const JavaApp app(L"Failure Check=Yes\r\n", "main: throw java/lang/IllegalStateException broken state\n");
         ChildProcess child = app.start(L"");
@@ -196,6 +201,7 @@ TEST(JavaRun, ExceptionDialogShowsTheTraceAndItsAnswerDecides) {
         ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code)) << c.how;
         EXPECT_EQ(code, c.expected) << c.how;
         EXPECT_EQ(contains(app.record(), "exit: -1"), c.expected == kMinusOne) << c.how << app.record();
+        EXPECT_FALSE(contains(app.record(), "exception-describe")) << c.how << app.record();  // shown, not printed
     }
 }
 

@@ -177,6 +177,9 @@ TEST(Service, EndsWithTheApplicationsExitCode) {
     const Case cases[] = {
         // System.exit inside the service: its code is the service-specific one.
         {L"", "main: exit 3\n", false, ERROR_SERVICE_SPECIFIC_ERROR, 3, "exit: 3"},
+        // main ended by an exception: a failure, told in the service's own way, not a success.
+        {L"", "main: throw java/lang/IllegalStateException broken\n", false, ERROR_SERVICE_SPECIFIC_ERROR, 1,
+         "exception-describe: java.lang.IllegalStateException: broken"},
         // Without a stop method the stop is System.exit(0), so that shutdown hooks run.
         {L"", "main: wait-event " + eventName("-never-a") + "\n", true, 0, 0, "exit: 0"},
         // A stop method of another name than the main class has: System.exit(0) all the same.

@@ -188,7 +188,7 @@ TEST(Splash, GoesBeforeTheExceptionDialogWhenMainThrows) {
     pressButton(dialog, IDOK);
     DWORD code = 99;
     ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, 1u);
 }
 
 TEST(Splash, NosplashSuppressesTheLibraryAndTheWindowAndStillReachesMain) {
