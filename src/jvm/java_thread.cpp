@@ -95,7 +95,9 @@ int javaThreadMain(JavaSession& session, const JavaRunSettings& settings, JavaTh
     return 0;
 }
 
-bool createVm(JavaSession& session) {
+namespace {
+
+jint createWithOptions(JavaSession& session, JavaVM*& vm, JNIEnv*& env) {
     std::vector<JavaVMOption> options;
     options.reserve(session.vmOptions.size() + 2);
     for (const std::string& option : session.vmOptions) {
@@ -111,9 +113,21 @@ bool createVm(JavaSession& session) {
     initArgs.options = options.data();
     initArgs.ignoreUnrecognized = JNI_FALSE;
 
+    return session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+}
+
+}  // namespace
+
+bool createVm(JavaSession& session) {
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    const jint result = session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    jint result = createWithOptions(session, vm, env);
+    if (result != JNI_OK && dropClassDataSharing(session)) {
+        VORNIC_TRACE(L"the runtime refused to start with the class data sharing options (error " + decimalText(result) +
+                     L"): created once more without them");
+        result = createWithOptions(session, vm, env);
+        if (result == JNI_OK) rememberSharingRefused();
+    }
     if (result != JNI_OK) {
         showCreationFailure(result);
         return false;

@@ -189,6 +189,8 @@ using namespace standin;
 
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments) {
     const auto* init = static_cast<const JavaVMInitArgs*>(arguments);
+    const std::string refusedOption = environmentValue(L"VORNIC_STANDIN_REFUSE_OPTION");
+    std::string refused;
     record("create-vm", "version=" + hex(init->version) + " options=" + std::to_string(init->nOptions) +
                             " ignore-unrecognized=" + std::to_string(init->ignoreUnrecognized));
     for (jint i = 0; i < init->nOptions; ++i) {
@@ -202,6 +204,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
             record("option-hook", "abort");
         } else {
             record("option", text);
+            if (refused.empty() && refusedOption != "<unset>" && text == refusedOption) refused = text;
             const std::string archiveOption = "-XX:ArchiveClassesAtExit=";
             if (text.rfind(archiveOption, 0) == 0) archiveAtExit = text.substr(archiveOption.size());
         }
@@ -219,6 +222,14 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     if (GetEnvironmentVariableW(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW", nullptr, 0) != 0) {
         const std::string splash = dpiAwarenessOfOwnWindow(L"SplashScreenWindow");
         if (!splash.empty()) record("splash-dpi-awareness", splash);
+    }
+
+    // As a runtime refuses an option it does not know: while parsing, before anything of the machine
+    // exists, so that the process may create one later.
+    if (!refused.empty()) {
+        archiveAtExit.clear();
+        record("create-vm-result", std::to_string(JNI_ERR) + " refused " + refused);
+        return JNI_ERR;
     }
 
     long forced = 0;
