@@ -24,6 +24,23 @@ endif()
 if(NOT headers MATCHES "Subsystem[ \t]+[0-9a-fA-F]+[ \t]+\\(Windows ${SUBSYSTEM}\\)")
   message(SEND_ERROR "${LAUNCHER} is not a Windows ${SUBSYSTEM} program")
 endif()
+# The header flags every program of the system's own linker carries: address-space layout
+# randomisation, no execution from data pages, and terminal-server awareness; a 64-bit program also
+# takes the whole 64-bit address space for that randomisation.
+set(flags DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE)
+if(headers MATCHES "Magic[ \t]+020b")
+  list(APPEND flags HIGH_ENTROPY_VA)
+endif()
+string(REGEX MATCH "DllCharacteristics[ \t]+[0-9a-fA-F]+\n(\t+[A-Z_]+\n)*" characteristics "${headers}")
+if(NOT characteristics)
+  message(SEND_ERROR "${LAUNCHER} shows no DllCharacteristics")
+endif()
+foreach(flag IN LISTS flags)
+  if(NOT characteristics MATCHES "\t${flag}\n")
+    message(SEND_ERROR "${LAUNCHER} lacks the header flag ${flag}: ${characteristics}")
+  endif()
+endforeach()
+
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${headers}")
 if(NOT lines)
   message(FATAL_ERROR "no import found in ${LAUNCHER}")
