@@ -137,8 +137,7 @@ bool machineShuttingDown(JNIEnv* env) {
 }
 
 void postEnding(const Request& request) {
-    VORNIC_TRACE(L"single instance: the application is ending: the command line of thread " +
-                 decimalText(request.requester) + L" is left to its own start");
+    VORNIC_TRACE(L"single instance: ending: thread " + decimalText(request.requester) + L" runs its own command line");
     PostThreadMessageW(request.requester, request.shared->requestMessage, 0, kReplyEnding);
 }
 
@@ -391,14 +390,13 @@ bool InstanceChannel::waitForReply(int& code) {
             code = static_cast<int>(exitCode);
             return true;
         }
-        VORNIC_TRACE(L"single instance: the running instance ended before the command line reached it: this start "
-                     L"runs it");
+        VORNIC_TRACE(L"single instance: the running instance ended without the command line: running it here");
         return false;
     }
-    VORNIC_TRACE(L"single instance: the running instance is ending: this start runs its command line once it has ended");
+    VORNIC_TRACE(L"single instance: the running instance is ending: running here after its end");
     if (WaitForSingleObject(process, kEndingTimeout) == WAIT_OBJECT_0) return false;
     code = -1;
-    cannotHandOver(GetProcessId(process), L"it said it was ending, but did not end");
+    cannotHandOver(GetProcessId(process), L"it did not end");
     return true;
 }
 

@@ -123,8 +123,7 @@ bool createVm(JavaSession& session) {
     JNIEnv* env = nullptr;
     jint result = createWithOptions(session, vm, env);
     if (result != JNI_OK && dropClassDataSharing(session)) {
-        VORNIC_TRACE(L"the runtime refused to start with the class data sharing options (error " + decimalText(result) +
-                     L"): created once more without them");
+        VORNIC_TRACE(L"class data sharing: refused by the runtime (error " + decimalText(result) + L"), retried without");
         result = createWithOptions(session, vm, env);
         if (result == JNI_OK) rememberSharingRefused();
     }

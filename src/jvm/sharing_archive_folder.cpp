@@ -123,7 +123,7 @@ void addClassDataSharing(const Text& productName, const IniStore& store, const T
     inputs.jvmLibrary = stampOf(session.jvmLibraryPath);
     const Text marker = folder + sharingRefusedMarkerName(productName, inputs.runtimeVersion, inputs.jvmLibrary);
     if (fileExists(marker)) {
-        VORNIC_TRACE(L"class data sharing: off (this runtime refused its options before: " + marker + L")");
+        VORNIC_TRACE(L"class data sharing: off (refused before: " + marker + L")");
         return;
     }
     for (const Text& entry : splitText(classPath, L";")) {
@@ -185,6 +185,5 @@ void rememberSharingRefused() {
     refusalMarker.clear();
     UniqueFile file(CreateFileW(withLongPathPrefix(marker).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    VORNIC_TRACE(file ? L"class data sharing: off from now on for this runtime, as " + marker + L" says"
-                      : L"class data sharing: " + marker + L" cannot be written, error " + decimalText(GetLastError()));
+    if (file) VORNIC_TRACE(L"class data sharing: off for this runtime from now on: " + marker);
 }

@@ -12,5 +12,6 @@ Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const Java
 Text promptWithoutDialog(const Text& prompt) {
     Text besideIni;
     settingsFilePath(besideIni);
-    return prompt.substr(0, prompt.find(L"\n\n")) + L"\n\n" + formatMessageId(kMsgNameRuntime, {besideIni});
+    Text text(prompt, 0, prompt.find(L"\n\n"));
+    return text.append(L"\n\n").append(formatMessageId(kMsgNameRuntime, {besideIni}));
 }

@@ -27,7 +27,7 @@ bool loadLauncherSettings(LauncherSettings& settings) {
     // A launcher named as a device (CON.exe) has a device as its INI file, or under Wine no usable
     // path at all: it cannot have its settings, and says so rather than end without a word.
     if (!settingsFilePath(iniPath) || namesDevice(iniPath)) {
-        VORNIC_TRACE(L"the settings file beside " + exePath + L" cannot be read: the name is a device's");
+        VORNIC_TRACE(L"settings: the executable's name is a device's: " + exePath);
         showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgExePathText), DWORD{ERROR_INVALID_NAME}});
         return false;
     }

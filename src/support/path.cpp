@@ -1,6 +1,7 @@
 #include "support/path.h"
 
 #include <algorithm>
+#include <cwchar>
 
 const wchar_t kLongPathPrefix[] = L"\\\\?\\";
 
@@ -28,18 +29,15 @@ bool isUncPath(const Text& path) {
 }
 
 bool namesDevice(const Text& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    Text stem = path.substr(slash == Text::npos ? 0 : slash + 1);
-    stem.resize(std::min(stem.size(), stem.find(L'.')));
-    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    if (stem.size() != 3 && stem.size() != 4) return false;
-    for (wchar_t& c : stem) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    const Text name = stem.substr(0, 3);
-    if (stem.size() == 3) return name == L"CON" || name == L"PRN" || name == L"AUX" || name == L"NUL";
-    const wchar_t number = stem[3];
-    const bool numbered = (number >= L'1' && number <= L'9') || number == L'\x00B9' || number == L'\x00B2' ||
-                          number == L'\x00B3';
-    return numbered && (name == L"COM" || name == L"LPT");
+    std::size_t start = path.find_last_of(L"\\/");
+    start = start == Text::npos ? 0 : start + 1;
+    std::size_t end = std::min(path.size(), path.find(L'.', start));
+    while (end > start && path[end - 1] == L' ') --end;
+    if (end - start != 3 && end - start != 4) return false;
+    wchar_t name[4] = {};
+    for (std::size_t i = 0; i < 3; ++i) name[i] = static_cast<wchar_t>(path[start + i] & ~0x20);  // ASCII upper case
+    if (end - start == 3) return !wcscmp(name, L"CON") || !wcscmp(name, L"PRN") || !wcscmp(name, L"AUX") || !wcscmp(name, L"NUL");
+    const wchar_t number = path[start + 3];
+    const bool numbered = (number >= L'1' && number <= L'9') || number == 0xB9 || number == 0xB2 || number == 0xB3;
+    return numbered && (!wcscmp(name, L"COM") || !wcscmp(name, L"LPT"));
 }

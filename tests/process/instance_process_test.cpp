@@ -323,8 +323,7 @@ TEST(SingleInstance, StartDuringTheInstancesEndRunsItsOwnCommandLine) {
         EXPECT_FALSE(contains(record, "secondary-arguments")) << record;
         EXPECT_EQ(occurrences(record, "call: main"), 2u) << record;
         EXPECT_TRUE(contains(record, "call: main\narg: own\narg: command line\n")) << record;
-        EXPECT_TRUE(contains(app.trace(), "single instance: the running instance is ending: this start runs its "
-                                          "command line once it has ended"))
+        EXPECT_TRUE(contains(app.trace(), "single instance: the running instance is ending: running here after its end"))
             << app.trace();
     }
 }
