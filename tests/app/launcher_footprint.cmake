@@ -11,8 +11,10 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # choice, its texts and dialogs per language, a class data sharing archive and the library jvm.dll
 # misses; one copy of the string code per program, no type information and the shortest instruction
 # forms (CMakeLists.txt) brought it to about 210 KB, the x86 one to 190 KB. The ceiling guards that
-# saving. The console launcher's test gives its own limit.
-set(max_bytes 217088)
+# saving. A second creation of the machine without sharing, a start that runs its own command line
+# after an ending instance, and the message of a launcher named as a device took it to about 216.5 KB
+# (x86: 196 KB). The console launcher's test gives its own limit.
+set(max_bytes 224256)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()
