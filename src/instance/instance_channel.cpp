@@ -152,8 +152,11 @@ DWORD WINAPI workerMain(void* parameter) {
     const Shared& shared = *request->shared;
     if (shared.ready) WaitForSingleObject(shared.ready.get(), INFINITE);
     JavaVM* vm = shared.vm.load();
+    // Without a ready event the request may come before main: it stays undelivered, and its start runs
+    // it once this instance has ended.
+    if (!vm) return 1;
     JNIEnv* env = nullptr;
-    if (shared.ending.load() || !vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+    if (shared.ending.load() || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
         postEnding(*request);
         return 1;
     }
