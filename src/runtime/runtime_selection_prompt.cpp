@@ -13,5 +13,6 @@ Text promptWithoutDialog(const Text& prompt) {
     Text besideIni;
     settingsFilePath(besideIni);
     Text text(prompt, 0, prompt.find(L"\n\n"));
-    return text.append(L"\n\n").append(formatMessageId(kMsgNameRuntime, {besideIni}));
+    const Text naming = formatMessageId(kMsgNameRuntime, {besideIni});
+    return naming.empty() ? text : text.append(L"\n\n").append(naming);
 }

@@ -20,5 +20,5 @@ Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const Java
 
 // The prompt for a launcher that shows no dialog (the console launcher, a service): its first
 // paragraph, which says which runtime is needed (the rest tells how to choose one in the dialog), then
-// message 235, which names "JRE Path" in the INI beside the executable.
+// message 235, which names "JRE Path" in the INI beside the executable (when the copy has that text).
 Text promptWithoutDialog(const Text& prompt);
