@@ -69,6 +69,10 @@ bool LauncherApp::initialize() {
     settings.search.pairProductSet = !settings.pairProduct.empty();
     if (!instanceChannel.open(settings.instance, commandArguments)) return false;
     if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return true;
+    return prepareRuntime();
+}
+
+bool LauncherApp::prepareRuntime() {
     if (settings.overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;
     return askForRuntime();
@@ -145,7 +149,17 @@ void LauncherApp::rememberRuntime(const Text& home) {
 
 int LauncherApp::run() {
     if (runPairProduct) return handOverToPairProduct();
-    if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) return instanceChannel.waitForReply();
+    while (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) {
+        int code = 0;
+        if (instanceChannel.waitForReply(code)) return code;
+        // The running instance has ended without this command line: this start runs the application
+        // itself, or hands over to a start that became the first instance meanwhile.
+        instanceChannel.close();
+        if (!instanceChannel.open(settings.instance, commandArguments)) return -1;
+        if (instanceChannel.isActive() && !instanceChannel.isFirstInstance()) continue;
+        if (!prepareRuntime()) return -1;
+        if (runPairProduct) return handOverToPairProduct();
+    }
     const VmOptionSettings vmSettings = settings.vmOptionSettings();
     prepareJvmEnvironment(vmSettings, java);
     applyRuntimeDpiAwareness(settings.display, java.jvmLibraryPath);
@@ -160,7 +174,9 @@ int LauncherApp::run() {
         return -1;
     }
     JavaThreadEvents events(instanceChannel, splash);
-    switch (startJavaThread(java, settings.javaRunSettings(), events)) {
+    const JavaEnd ended = startJavaThread(java, settings.javaRunSettings(), events);
+    instanceChannel.applicationEnded();
+    switch (ended) {
     case JavaEnd::MainReturned: return 0;
     case JavaEnd::MainThrew: return kMainThrewExitCode;
     case JavaEnd::Failed: break;

@@ -49,6 +49,8 @@ public:
     ExitHook exitHook = nullptr;
 
 private:
+    // Working folder and runtime: what a launch needs once it runs the application itself.
+    bool prepareRuntime();
     bool findRuntime();
     bool startSplash();
     bool askForRuntime();

@@ -3,8 +3,7 @@
 #include "frontend/frontend.h"
 
 #include "frontend/standard_error.h"
-#include "settings/messages.h"
-#include "settings/settings_paths.h"
+#include "runtime/runtime_selection_prompt.h"
 
 namespace own_frontend {
 
@@ -14,10 +13,7 @@ int presentMessage(HWND, const Text& text, const Text* caption) {
 }
 
 INT_PTR askForRuntimeFolder(const Text& prompt, JvmType, RuntimeChoice&) {
-    // The prompt says which runtime is needed; the second text how to name one without a dialog.
-    Text besideIni;
-    settingsFilePath(besideIni);
-    writeStandardError(prompt + L"\n" + formatMessageId(kMsgNameRuntime, {besideIni}) + L"\n");
+    writeStandardError(promptWithoutDialog(prompt) + L"\n");
     return IDCANCEL;
 }
 

@@ -40,7 +40,7 @@ Text startMutexName(const Text& key);     // orders the starts that decide who i
 Text requestName(const Text& key, std::uint32_t threadId);
 
 // A request's mapping, little-endian:
-//   offset 0   uint32  taken: made 1 by the one reader that delivers it
+//   offset 0   uint32  taken: kRequestUnread, then kRequestClaimed and kRequestDelivered (below)
 //   offset 4   uint32  count of arguments
 //   offset 8   uint32  count of UTF-16 units that follow
 //   offset 12  each argument's units followed by one NUL unit
@@ -48,6 +48,14 @@ Text requestName(const Text& key, std::uint32_t threadId);
 // one empty string, which the receiving method has always been given for a bare start.
 constexpr std::size_t kRequestHeaderSize = 12;
 constexpr std::size_t kRequestTakenOffset = 0;
+// What the running instance made of a request, in its "taken" word. Only a delivered request is its to
+// answer; one that never got that far (the instance ended first, or was ending) is run by the later
+// start itself.
+constexpr std::uint32_t kRequestUnread = 0;
+constexpr std::uint32_t kRequestClaimed = 1;    // read by the one listener that will deliver it
+constexpr std::uint32_t kRequestDelivered = 2;  // handed to the Java side
+// The lParam of a reply that says the application is ending and will not take the command line.
+constexpr std::uintptr_t kReplyEnding = 1;
 // Twice the longest command line the system accepts (32,767 units): anything it can start fits.
 constexpr std::size_t kMaxRequestUnits = 65536;
 

@@ -22,6 +22,7 @@ struct InstanceChannel::Shared {
     UniqueHandle ready;     // may be empty: then requests do not wait
     UniqueHandle closing;   // set by close, the one way the listener ends
     std::atomic<JavaVM*> vm{nullptr};
+    std::atomic<bool> ending{false};  // the machine has ended: nothing is delivered any more
 };
 
 namespace {
@@ -31,6 +32,9 @@ using Shared = InstanceChannel::Shared;
 // How long a start waits for the one before it to decide; past that it goes on unordered rather
 // than hang behind a start that hangs.
 constexpr DWORD kStartOrderTimeout = 30000;
+// How long a later start waits for an instance that said it is ending to end (its shutdown hooks, an
+// archive written at exit); past that it says it cannot hand over rather than wait without end.
+constexpr DWORD kEndingTimeout = 30000;
 
 // Holds a named mutex from a successful wait until destruction. An abandoned mutex (its holder
 // died) is held all the same.
@@ -61,6 +65,8 @@ struct Request {
     std::shared_ptr<Shared> shared;
     DWORD requester;
     TextList arguments;
+    UniqueHandle mapping;  // held, so that the request's state can still be written
+    UniqueView view;
 };
 
 // Runs `main` on a thread of its own, which takes `parameter` over and frees it; when no thread
@@ -79,20 +85,60 @@ void ownMessageQueue() {
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
 }
 
-// The arguments of `requester`'s request, exactly once: a request whose writer has ended is gone, and
-// one already taken (a message repeated for a reused thread identifier) is not taken again.
-bool takeRequest(const Text& key, DWORD requester, TextList& arguments) {
-    UniqueHandle mapping(
-        OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, requestName(key, requester).c_str()));
-    if (!mapping) return false;
-    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
-    if (!view) return false;
+volatile LONG* requestState(void* view) {
+    return reinterpret_cast<volatile LONG*>(static_cast<std::uint8_t*>(view) + kRequestTakenOffset);
+}
+
+// The arguments of `request.requester`'s request, exactly once: a request whose writer has ended is
+// gone, and one already taken (a message repeated for a reused thread identifier) is not taken again.
+bool takeRequest(const Text& key, Request& request) {
+    request.mapping.reset(
+        OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, requestName(key, request.requester).c_str()));
+    if (!request.mapping) return false;
+    request.view.reset(MapViewOfFile(request.mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    if (!request.view) return false;
     MEMORY_BASIC_INFORMATION region{};
-    if (!VirtualQuery(view.get(), &region, sizeof region)) return false;
-    auto* bytes = static_cast<std::uint8_t*>(view.get());
-    auto* taken = reinterpret_cast<volatile LONG*>(bytes + kRequestTakenOffset);
-    if (InterlockedExchange(taken, 1) != 0) return false;
-    return decodeRequest(bytes, region.RegionSize, arguments);
+    if (!VirtualQuery(request.view.get(), &region, sizeof region)) return false;
+    if (InterlockedCompareExchange(requestState(request.view.get()), kRequestClaimed, kRequestUnread) != kRequestUnread) {
+        return false;
+    }
+    return decodeRequest(static_cast<std::uint8_t*>(request.view.get()), region.RegionSize, request.arguments);
+}
+
+// Whether the machine has begun to shut down: its last non-daemon thread has ended, or System.exit
+// was called. A command line delivered now would reach an application that is going away (and a void
+// secondaryMain is answered before it runs), so it is left to its own start. Only then does the
+// runtime refuse a new shutdown hook, with IllegalStateException.
+bool machineShuttingDown(JNIEnv* env) {
+    jclass runtimeClass = env->FindClass("java/lang/Runtime");
+    jclass threadClass = runtimeClass ? env->FindClass("java/lang/Thread") : nullptr;
+    jclass refusal = threadClass ? env->FindClass("java/lang/IllegalStateException") : nullptr;
+    jmethodID getRuntime =
+        refusal ? env->GetStaticMethodID(runtimeClass, "getRuntime", "()Ljava/lang/Runtime;") : nullptr;
+    jmethodID add = getRuntime ? env->GetMethodID(runtimeClass, "addShutdownHook", "(Ljava/lang/Thread;)V") : nullptr;
+    jmethodID remove =
+        add ? env->GetMethodID(runtimeClass, "removeShutdownHook", "(Ljava/lang/Thread;)Z") : nullptr;
+    jmethodID newThread = remove ? env->GetMethodID(threadClass, "<init>", "()V") : nullptr;
+    jobject runtime = newThread ? env->CallStaticObjectMethod(runtimeClass, getRuntime) : nullptr;
+    jobject hook = runtime ? env->NewObject(threadClass, newThread) : nullptr;
+    bool refused = false;
+    if (hook) {
+        env->CallVoidMethod(runtime, add, hook);
+        jthrowable thrown = env->ExceptionOccurred();
+        env->ExceptionClear();
+        refused = thrown && env->IsInstanceOf(thrown, refusal);
+        if (thrown) env->DeleteLocalRef(thrown);
+        if (!thrown) env->CallBooleanMethod(runtime, remove, hook);
+        env->DeleteLocalRef(hook);
+    }
+    // A runtime without these classes cannot tell: the request is served as always.
+    env->ExceptionClear();
+    return refused;
+}
+
+void postEnding(const Request& request) {
+    VORNIC_TRACE(L"single instance: ending: thread " + decimalText(request.requester) + L" runs its own command line");
+    PostThreadMessageW(request.requester, request.shared->requestMessage, 0, kReplyEnding);
 }
 
 void postReply(void* context, jint code) {
@@ -106,9 +152,22 @@ DWORD WINAPI workerMain(void* parameter) {
     const Shared& shared = *request->shared;
     if (shared.ready) WaitForSingleObject(shared.ready.get(), INFINITE);
     JavaVM* vm = shared.vm.load();
+    // Without a ready event the request may come before main: it stays undelivered, and its start runs
+    // it once this instance has ended.
     if (!vm) return 1;
     JNIEnv* env = nullptr;
-    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return 1;
+    if (shared.ending.load() || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+        postEnding(*request);
+        return 1;
+    }
+    if (machineShuttingDown(env)) {
+        postEnding(*request);
+        if (!shared.keepAttached) vm->DetachCurrentThread();
+        return 1;
+    }
+    InterlockedExchange(requestState(request->view.get()), kRequestDelivered);
+    request->view.reset();
+    request->mapping.reset();
     const bool served =
         serveSecondaryRequest(env, shared.mainClass.c_str(), request->arguments, postReply, request.get());
     // IBM runtimes keep the Java thread attached too.
@@ -117,10 +176,12 @@ DWORD WINAPI workerMain(void* parameter) {
 }
 
 void serveRequest(const std::shared_ptr<Shared>& shared, DWORD requester) {
-    // Read at once, so the requester's mapping is free whatever the Java side still waits for.
-    TextList arguments;
-    if (!takeRequest(shared->key, requester, arguments)) return;
-    startThread(workerMain, std::make_unique<Request>(Request{shared, requester, std::move(arguments)}));
+    // Read at once, so that the arguments are this process's whatever the Java side still waits for.
+    auto request = std::make_unique<Request>();
+    request->shared = shared;
+    request->requester = requester;
+    if (!takeRequest(shared->key, *request)) return;
+    startThread(workerMain, std::move(request));
 }
 
 DWORD WINAPI listenerMain(void* parameter) {
@@ -174,7 +235,8 @@ bool InstanceChannel::open(const InstanceSettings& settings, const TextList& arg
     Text exePath;
     if (!getModulePath(nullptr, exePath)) return true;
     const Text key = instanceKey(exePath);
-    if (!names_.open()) {
+    // Opened once: a start that runs the application after an ending instance opens the channel again.
+    if (!namesOpen_ && !(namesOpen_ = names_.open())) {
         VORNIC_TRACE(L"single instance: the channel cannot be opened for this user alone: running on its own");
         return true;
     }
@@ -285,41 +347,64 @@ bool InstanceChannel::cannotHandOver(DWORD owner, const Text& why) const {
     return false;
 }
 
-bool InstanceChannel::takeReply(int& code) const {
+bool InstanceChannel::takeReply(int& code, bool& ending) const {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message != replyMessage_) continue;
         code = static_cast<int>(static_cast<std::uint32_t>(message.wParam));
+        ending = message.lParam == static_cast<LPARAM>(kReplyEnding);
         return true;
     }
     return false;
 }
 
-int InstanceChannel::waitForReply() {
+bool InstanceChannel::requestDelivered() const {
+    UniqueView view(MapViewOfFile(request_.get(), FILE_MAP_READ, 0, 0, 0));
+    return view && *requestState(view.get()) == static_cast<LONG>(kRequestDelivered);
+}
+
+bool InstanceChannel::waitForReply(int& code) {
     HANDLE process = firstProcess_.get();
-    int code = 0;
+    code = 0;
+    bool ending = false;
     for (;;) {
-        if (takeReply(code)) {
+        if (takeReply(code, ending) && !ending) {
             VORNIC_TRACE(L"single instance: the running instance answered " + decimalText(code));
-            return code;
+            return true;
         }
+        if (ending) break;
         // One wait for both: a message in the queue, or the first instance's end.
         const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
         if (woke == WAIT_OBJECT_0 + 1) continue;
         // It ended (or cannot be waited for): a reply it posted before still wins.
-        if (takeReply(code)) {
+        if (takeReply(code, ending) && !ending) {
             VORNIC_TRACE(L"single instance: the running instance answered " + decimalText(code) + L" and ended");
-            return code;
+            return true;
         }
         DWORD exitCode = 0;
         if (woke != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) {
             VORNIC_TRACE(L"single instance: the running instance's end cannot be read");
-            return -1;
+            code = -1;
+            return true;
         }
-        VORNIC_TRACE(L"single instance: the running instance ended unanswered, with " +
-                     decimalText(static_cast<int>(exitCode)));
-        return static_cast<int>(exitCode);
+        if (!ending && requestDelivered()) {
+            VORNIC_TRACE(L"single instance: the running instance ended unanswered, with " +
+                         decimalText(static_cast<int>(exitCode)));
+            code = static_cast<int>(exitCode);
+            return true;
+        }
+        VORNIC_TRACE(L"single instance: the running instance ended without the command line: running it here");
+        return false;
     }
+    VORNIC_TRACE(L"single instance: the running instance is ending: running here after its end");
+    if (WaitForSingleObject(process, kEndingTimeout) == WAIT_OBJECT_0) return false;
+    code = -1;
+    cannotHandOver(GetProcessId(process), L"it did not end");
+    return true;
+}
+
+void InstanceChannel::applicationEnded() {
+    if (shared_) shared_->ending.store(true);
 }
 
 void InstanceChannel::signalReady(JavaVM* vm) {

@@ -2,7 +2,8 @@
 // which passes it to the main class's static "secondaryMain" and answers with an exit code.
 //
 //   if (!channel.open(settings.instance, arguments)) return false;   // initialize, after the settings
-//   if (channel.isActive() && !channel.isFirstInstance()) return channel.waitForReply();   // run
+//   if (channel.isActive() && !channel.isFirstInstance() && channel.waitForReply(code)) return code;   // run
+//   // else: the running instance ended without the command line; close, open again, run as the first
 //   channel.signalReady(vm);                                         // Java thread, just before main
 #pragma once
 
@@ -36,9 +37,15 @@ public:
     bool isActive() const { return active_; }
     bool isFirstInstance() const { return firstInstance_; }
 
-    // Later start: the first instance's reply, or its exit code when it ends without replying
-    // (-1 when that code cannot be read).
-    int waitForReply();
+    // Later start: true with `code` the first instance's reply, or its exit code when it ends
+    // without replying (-1 when that code cannot be read, or when it said it is ending and did not
+    // end within a bound, which is said in message 234). False when the command line never reached
+    // the application (the instance was ending, or ended before it took the command line): once that
+    // instance has ended, this start is to run the application itself with its own command line.
+    bool waitForReply(int& code);
+
+    // First instance: the machine has ended; later starts are told to run their command lines themselves.
+    void applicationEnded();
 
     // First instance: main is about to run in `vm`; requests waiting for it go ahead.
     void signalReady(JavaVM* vm);
@@ -51,12 +58,16 @@ private:
     bool handOver(const InstanceSettings& settings, const TextList& arguments, const Text& key);
     // Says so in the trace and to the user; false, so that the start ends with -1.
     bool cannotHandOver(DWORD owner, const Text& why) const;
-    // Takes the queue's messages up to the reply, if there is one.
-    bool takeReply(int& code) const;
+    // Takes the queue's messages up to the reply, if there is one; `ending` when it says the
+    // application is ending.
+    bool takeReply(int& code, bool& ending) const;
+    // Whether the first instance handed this start's request to the Java side.
+    bool requestDelivered() const;
 
     bool active_ = false;
     bool firstInstance_ = true;
     InstanceNamespace names_;
+    bool namesOpen_ = false;
     UniqueHandle mapping_;
     UniqueView view_;
     UniqueHandle listener_;

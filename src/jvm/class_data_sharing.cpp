@@ -62,6 +62,28 @@ Text fileNamePart(const Text& name) {
 
 }  // namespace
 
+bool isLauncherArchiveName(const Text& fileName, const Text& productPrefix) {
+    const std::size_t hashEnd = productPrefix.size() + 16;
+    if (fileName.size() < hashEnd + 4 || !equalsNoCase(fileName.substr(0, productPrefix.size()), productPrefix)) {
+        return false;
+    }
+    std::size_t at = productPrefix.size();
+    while (at < hashEnd && Text(L"0123456789abcdefABCDEF").find(fileName[at]) != Text::npos) ++at;
+    if (at != hashEnd || fileName[at] != L'.') return false;
+    std::size_t digits = ++at;
+    while (digits < fileName.size() && fileName[digits] >= L'0' && fileName[digits] <= L'9') ++digits;
+    const Text end = fileName.substr(digits);
+    if (digits == at) return equalsNoCase(end, L"jsa");
+    return equalsNoCase(end, L".jsa") || equalsNoCase(end, L".tmp");
+}
+
+Text sharingRefusedMarkerName(const Text& productName, const JavaVersion& runtimeVersion, const FileStamp& jvmLibrary) {
+    Fnv1a hash;
+    for (std::int32_t part : runtimeVersion.parts) hash.add(static_cast<std::uint64_t>(part));
+    addStamp(hash, jvmLibrary);
+    return sharingProductPrefix(productName) + L"off-" + hexDigits(hash.value());
+}
+
 Text sharingProductPrefix(const Text& productName) { return fileNamePart(productName) + L"-cds-"; }
 
 Text sharingArchiveStem(const SharingInputs& inputs) {

@@ -34,6 +34,17 @@ Text sharingArchiveStem(const SharingInputs& inputs);
 // What every archive of the product begins with, for the removal of old ones.
 Text sharingProductPrefix(const Text& productName);
 
+// True for the names the launcher gives the product's archives, whatever their hash: the complete
+// archive (`<stem>.<size>.jsa`), the one being written at exit (`<stem>.<tag>.tmp`, the tag digits) and
+// the one Java 19 and later keep (`<stem>.jsa`). Only these are ever removed: anything else that begins
+// with the prefix (a user's notes, another program's file) is not the launcher's.
+bool isLauncherArchiveName(const Text& fileName, const Text& productPrefix);
+
+// The name of the marker that says a runtime refused the sharing options: the product's prefix, "off-"
+// and a hash of the runtime's version and jvm.dll stamp, so that an update of the runtime tries again.
+// It matches no archive name, so the removal of old archives leaves it.
+Text sharingRefusedMarkerName(const Text& productName, const JavaVersion& runtimeVersion, const FileStamp& jvmLibrary);
+
 // Java 13 to 18 write the archive themselves only at exit, straight into the named file: a crash or a
 // full disk leaves a short file, and a short archive can bring Java 17 down (SIGBUS) rather than be
 // ignored. So the runtime writes under a temporary name, the launcher renames the file once the machine

@@ -100,7 +100,9 @@ JavaEnd javaThreadMain(JavaSession& session, const JavaRunSettings& settings, Ja
     return end;
 }
 
-bool createVm(JavaSession& session) {
+namespace {
+
+jint createWithOptions(JavaSession& session, JavaVM*& vm, JNIEnv*& env) {
     std::vector<JavaVMOption> options;
     options.reserve(session.vmOptions.size() + 2);
     for (const std::string& option : session.vmOptions) {
@@ -116,9 +118,20 @@ bool createVm(JavaSession& session) {
     initArgs.options = options.data();
     initArgs.ignoreUnrecognized = JNI_FALSE;
 
+    return session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+}
+
+}  // namespace
+
+bool createVm(JavaSession& session) {
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    const jint result = session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    jint result = createWithOptions(session, vm, env);
+    if (result != JNI_OK && dropClassDataSharing(session)) {
+        VORNIC_TRACE(L"class data sharing: refused by the runtime (error " + decimalText(result) + L"), retried without");
+        result = createWithOptions(session, vm, env);
+        if (result == JNI_OK) rememberSharingRefused();
+    }
     if (result != JNI_OK) {
         showCreationFailure(result);
         return false;

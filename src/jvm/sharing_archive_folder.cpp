@@ -19,6 +19,12 @@ namespace {
 // runtime's exit hook that finishes it receives nothing but the exit code.
 Text writingArchive;
 Text finalStemPath;
+// Where the options given to the runtime stand, for a second creation without them, and the marker
+// that would
+// record their refusal. They follow one another in the list.
+std::size_t sharingFirst = 0;
+std::size_t sharingCount = 0;
+Text refusalMarker;
 
 std::uint64_t fileTimeValue(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -57,8 +63,8 @@ bool fileStartsAsDynamicArchive(const Text& path) {
     return file && ReadFile(file.get(), bytes, sizeof(bytes), &read, nullptr) && startsAsDynamicArchive(bytes, read);
 }
 
-// Finds the complete archive of `stem` and removes every other file of the product's archives: those
-// of an earlier application or runtime, leftovers of a write that never finished, a cut-short copy.
+// Finds the complete archive of `stem` and removes every other archive the launcher named for the
+// product (other files stay, whatever their name begins with): those of an earlier application or runtime, leftovers of a write that never finished, a cut-short copy.
 // `keep` is the name the runtime manages itself (Java 19 and later). A file still open elsewhere
 // cannot be deleted, so a concurrent launch's archive survives.
 Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& stem, const Text& keep) {
@@ -69,6 +75,7 @@ Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& st
         const WIN32_FIND_DATAW& entry = search.entry();
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const Text name = entry.cFileName;
+        if (!isLauncherArchiveName(name, productPrefix)) continue;
         const std::uint64_t size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
         const bool archive = fileStartsAsDynamicArchive(folder + name);
         if (complete.empty() && archive && isCompleteArchive(name, stem, size)) {
@@ -114,6 +121,11 @@ void addClassDataSharing(const Text& productName, const IniStore& store, const T
     }
 
     inputs.jvmLibrary = stampOf(session.jvmLibraryPath);
+    const Text marker = folder + sharingRefusedMarkerName(productName, inputs.runtimeVersion, inputs.jvmLibrary);
+    if (fileExists(marker)) {
+        VORNIC_TRACE(L"class data sharing: off (refused before: " + marker + L")");
+        return;
+    }
     for (const Text& entry : splitText(classPath, L";")) {
         if (!entry.empty()) inputs.classPath.push_back(stampOf(entry));
     }
@@ -122,6 +134,9 @@ void addClassDataSharing(const Text& productName, const IniStore& store, const T
     const Text complete = sweepArchives(folder, sharingProductPrefix(productName), stem, keep);
     const SharingPlan plan =
         planClassDataSharing(inputs.runtimeVersion, folder, stem, complete, decimalText(GetCurrentProcessId()));
+    sharingFirst = session.vmOptions.size();
+    sharingCount = plan.options.size();
+    refusalMarker = marker;
     for (const Text& option : plan.options) session.vmOptions.push_back(toAnsiText(option));
     if (plan.mode == SharingMode::writeAtExit) {
         writingArchive = plan.writing;
@@ -152,4 +167,23 @@ void finishClassDataSharing() {
         VORNIC_TRACE(L"class data sharing: " + written + L" could not be renamed, error " + decimalText(GetLastError()));
         DeleteFileW(withLongPathPrefix(written).c_str());
     }
+}
+
+bool dropClassDataSharing(JavaSession& session) {
+    if (sharingCount == 0) return false;
+    const auto first = session.vmOptions.begin() + static_cast<std::ptrdiff_t>(sharingFirst);
+    session.vmOptions.erase(first, first + static_cast<std::ptrdiff_t>(sharingCount));
+    sharingCount = 0;
+    // The refused machine wrote nothing, and the next one writes no archive.
+    writingArchive.clear();
+    return true;
+}
+
+void rememberSharingRefused() {
+    if (refusalMarker.empty()) return;
+    const Text marker = std::move(refusalMarker);
+    refusalMarker.clear();
+    UniqueFile file(CreateFileW(withLongPathPrefix(marker).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) VORNIC_TRACE(L"class data sharing: off for this runtime from now on: " + marker);
 }

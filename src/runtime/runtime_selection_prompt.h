@@ -17,3 +17,8 @@ struct RuntimeChoice {
 // The explanation: message 206 for a server-only application, 207 otherwise, quoting the acceptable
 // versions.
 Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const JavaVersion& maximum);
+
+// The prompt for a launcher that shows no dialog (the console launcher, a service): its first
+// paragraph, which says which runtime is needed (the rest tells how to choose one in the dialog), then
+// message 235, which names "JRE Path" in the INI beside the executable (when the copy has that text).
+Text promptWithoutDialog(const Text& prompt);

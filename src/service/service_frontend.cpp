@@ -1,6 +1,7 @@
 #include "service/service_frontend.h"
 
 #include "jvm/system_redirection_platform.h"
+#include "runtime/runtime_selection_prompt.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
@@ -79,7 +80,7 @@ int ServiceFrontend::presentMessage(const Text& text, const Text* caption) {
 }
 
 INT_PTR ServiceFrontend::askForRuntimeFolder(const Text& prompt) {
-    log(prompt);
+    log(promptWithoutDialog(prompt));
     return IDCANCEL;
 }
 

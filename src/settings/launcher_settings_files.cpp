@@ -5,6 +5,7 @@
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
+#include "support/path.h"
 #include "support/trace.h"
 
 namespace {
@@ -20,8 +21,16 @@ bool loadLayeredSettings(LauncherSettings& settings, const IniStore& layered, co
 }
 
 bool loadLauncherSettings(LauncherSettings& settings) {
+    Text exePath;
+    if (!getExePath(exePath)) return false;  // which has said so
     Text iniPath;
-    if (!settingsFilePath(iniPath)) return false;
+    // A launcher named as a device (CON.exe) has a device as its INI file, or under Wine no usable
+    // path at all: it cannot have its settings, and says so rather than end without a word.
+    if (!settingsFilePath(iniPath) || namesDevice(iniPath)) {
+        VORNIC_TRACE(L"settings: the executable's name is a device's: " + exePath);
+        showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgExePathText), DWORD{ERROR_INVALID_NAME}});
+        return false;
+    }
     const IniFileStore exeFile(iniPath);
     settings.productCode = iniValue(exeFile, kProduct, L"Product Code");
     settings.upgradeCode = iniValue(exeFile, kProduct, L"Upgrade Code");

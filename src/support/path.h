@@ -16,3 +16,8 @@ bool isAbsolutePath(const Text& path);
 
 // More than two units, two leading backslashes, and a third unit other than "?".
 bool isUncPath(const Text& path);
+
+// True when the last component of `path` names a device rather than a file: CON, PRN, AUX, NUL,
+// COM1 to COM9 and LPT1 to LPT9 (also with superscript 1 to 3), in any case, with or without an
+// extension and blanks before it. "CON.ini" beside a launcher named "CON.exe" is the console.
+bool namesDevice(const Text& path);

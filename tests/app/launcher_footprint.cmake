@@ -11,8 +11,10 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # choice, its texts and dialogs per language, a class data sharing archive and the library jvm.dll
 # misses; one copy of the string code per program, no type information and the shortest instruction
 # forms (CMakeLists.txt) brought it to about 210 KB, the x86 one to 190 KB. The ceiling guards that
-# saving. The console launcher's test gives its own limit.
-set(max_bytes 217088)
+# saving. A second creation of the machine without sharing, a start that runs its own command line
+# after an ending instance, and the message of a launcher named as a device took it to about 216.5 KB
+# (x86: 196 KB). The console launcher's test gives its own limit.
+set(max_bytes 224256)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()
@@ -24,6 +26,23 @@ endif()
 if(NOT headers MATCHES "Subsystem[ \t]+[0-9a-fA-F]+[ \t]+\\(Windows ${SUBSYSTEM}\\)")
   message(SEND_ERROR "${LAUNCHER} is not a Windows ${SUBSYSTEM} program")
 endif()
+# The header flags every program of the system's own linker carries: address-space layout
+# randomisation, no execution from data pages, and terminal-server awareness; a 64-bit program also
+# takes the whole 64-bit address space for that randomisation.
+set(flags DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE)
+if(headers MATCHES "Magic[ \t]+020b")
+  list(APPEND flags HIGH_ENTROPY_VA)
+endif()
+string(REGEX MATCH "DllCharacteristics[ \t]+[0-9a-fA-F]+\n(\t+[A-Z_]+\n)*" characteristics "${headers}")
+if(NOT characteristics)
+  message(SEND_ERROR "${LAUNCHER} shows no DllCharacteristics")
+endif()
+foreach(flag IN LISTS flags)
+  if(NOT characteristics MATCHES "\t${flag}\n")
+    message(SEND_ERROR "${LAUNCHER} lacks the header flag ${flag}: ${characteristics}")
+  endif()
+endforeach()
+
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${headers}")
 if(NOT lines)
   message(FATAL_ERROR "no import found in ${LAUNCHER}")

@@ -94,4 +94,42 @@ TEST(ClassDataSharing, OptionsFollowTheRuntimeVersion) {
     EXPECT_FALSE(startsAsDynamicArchive(staticHeader, 4));
 }
 
+// Old archives are found by the product's prefix, but only the names the launcher itself gives are
+// ever removed; a refusal marker keeps its place too.
+TEST(ClassDataSharing, OnlyTheLaunchersOwnNamesCountAsArchives) {
+    const Text prefix = sharingProductPrefix(L"Hello");
+    const Text stem = L"Hello-cds-0123456789abcdef";
+    const Text marker = sharingRefusedMarkerName(L"Hello", version(L"17.0.2"), {L"C:\\j\\jvm.dll", 1, 2});
+    struct Case {
+        Text name;
+        bool launchers;
+    };
+    const Case cases[] = {
+        {completeArchiveName(stem, 4096), true},
+        {stem + L".4096.JSA", true},
+        {stem + L".42.tmp", true},
+        {stem + L".jsa", true},
+        {L"hello-cds-FEDCBA9876543210.jsa", true},
+        {L"Hello-cds-notes.txt", false},
+        {L"Hello-cds-", false},
+        {stem, false},
+        {stem + L".txt", false},
+        {stem + L".jsa.bak", false},
+        {stem + L"..jsa", false},
+        {stem + L".4x96.jsa", false},
+        {stem + L".-1.tmp", false},
+        {L"Hello-cds-0123456789abcdeg.jsa", false},
+        {L"Hello-cds-0123456789abcde.jsa", false},
+        {L"Other-cds-0123456789abcdef.jsa", false},
+        {marker, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(isLauncherArchiveName(c.name, prefix), c.launchers) << c.name;
+
+    // The marker follows the runtime, not the application.
+    EXPECT_EQ(marker.rfind(L"Hello-cds-off-", 0), 0u) << marker;
+    EXPECT_EQ(marker, sharingRefusedMarkerName(L"Hello", version(L"17.0.2"), {L"c:\\J\\JVM.DLL", 1, 2}));
+    EXPECT_NE(marker, sharingRefusedMarkerName(L"Hello", version(L"17.0.3"), {L"C:\\j\\jvm.dll", 1, 2}));
+    EXPECT_NE(marker, sharingRefusedMarkerName(L"Hello", version(L"17.0.2"), {L"C:\\j\\jvm.dll", 1, 3}));
+}
+
 }  // namespace

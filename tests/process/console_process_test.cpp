@@ -17,8 +17,9 @@ const Text kUpgradeCode = L"{3F1A6C2D-8B54-4E97-A0D3-7C5E9B1F2A68}";
 const WText kStandin = WIDE_STANDIN_RUNTIME;
 
 // Texts beyond Latin-1, so that a message written in the console's code page instead of UTF-8 shows.
+// 207 has the shipped texts' two paragraphs: what is needed, and how to choose it in the dialog.
 const std::map<unsigned, Text> kStrings = {
-    {207, L"[207] нужна Java %s"}, {210, L"[210] нет класса 主类缺失"}, {235, L"[235] JRE Path в %s"}};
+    {207, L"[207] нужна Java %s\n\n[207] выберите папку"}, {210, L"[210] нет класса 主类缺失"}, {235, L"[235] JRE Path в %s"}};
 
 // A packaged console copy `name` in `folder`; `withRuntime`: the stand-in in its private runtime folder.
 void packageConsoleCopy(const WText& folder, const WText& name, const Text& runtimeLines, const Text& applicationLines,
@@ -170,7 +171,7 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
          "trouble\r\n"},
         {"files, main returns", L"Main Class=tool.Main\r\n", script, Runtime::Private, true, 0, output, "trouble\r\n"},
         {"no main class", L"", script, Runtime::Private, false, kMinusOne, "", utf8(L"[210] нет класса 主类缺失\r\n")},
-        // The dialog's prompt, then how to name a runtime: the INI beside the executable.
+        // What the dialog's prompt says is needed, then how to name a runtime: the INI beside the executable.
         {"no runtime", L"Main Class=tool.Main\r\n", script, Runtime::None, false, kMinusOne, "",
          utf8(L"[207] нужна Java ")},
         // The pair gets the launcher's own standard handles, and its exit code is the launcher's.
@@ -221,6 +222,8 @@ TEST(ConsoleLauncher, StandardStreamsExitCodesAndFailuresAreTheProcesssOwn) {
         if (c.runtime == Runtime::None) {
             // After the prompt (with the requirement), the line that names the INI beside the executable.
             EXPECT_TRUE(contains(errBytes, utf8(L"\r\n[235] JRE Path в " + app.folder() + L"tool.ini\r\n"))) << errBytes;
+            // Nothing of the dialog's part, which no console can answer.
+            EXPECT_FALSE(contains(errBytes, utf8(L"выберите"))) << errBytes;
         }
     }
 }

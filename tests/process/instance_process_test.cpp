@@ -83,9 +83,10 @@ public:
     // Every start of this copy traces into one file.
     std::string trace() const { return readText(folder_.path() + L"trace.txt"); }
 
-    ChildProcess start(const WText& arguments) const {
-        const std::vector<WText> environment =
+    ChildProcess start(const WText& arguments, const std::vector<WText>& more = {}) const {
+        std::vector<WText> environment =
             standinEnvironment(folder_.path(), {L"VORNIC_TRACE=" + folder_.path() + L"trace.txt"});
+        environment.insert(environment.end(), more.begin(), more.end());
         return ChildProcess::start(exe_, L"\"" + exe_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
                                    folder_.path(), environment);
     }
@@ -113,6 +114,10 @@ public:
 
     // Lets every main of this copy return.
     void release() const { SetEvent(release_.get()); }
+
+    // What starts from now on do, in place of the script given at construction; a running start keeps
+    // the script it read.
+    void rescript(const std::string& script) const { EXPECT_TRUE(writeFileBytes(folder_.path() + L"script.txt", script)); }
 
 private:
     static inline int count_ = 0;
@@ -284,6 +289,43 @@ TEST(SingleInstance, FirstInstanceEndingUnansweredEndsTheWaitAtOnce) {
         << app.trace();
     // Polling every 100 ms would take 50 ms on average; the wait wakes on the end itself.
     EXPECT_LT(milliseconds, 40.0 * VORNIC_TIME_FACTOR) << "the waiting start ended " << milliseconds << " ms after";
+}
+
+// A later start that reaches the instance while its application is ending (main has returned and
+// its last non-daemon thread has ended, or System.exit was called, and the machine takes its time to
+// end, as with an archive written at exit) is told so. It waits for that end, then runs the
+// application itself: its main gets its own command line, and its exit code is its own.
+TEST(SingleInstance, StartDuringTheInstancesEndRunsItsOwnCommandLine) {
+    struct Case {
+        const char* how;
+        std::string firstEnd;  // what the first instance's main does once released
+        DWORD firstCode;
+    };
+    const Case cases[] = {{"main returns", "", 0}, {"System.exit", "main: exit 5\n", 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        const InstanceApp app(L"Single Instance=yes\r\n", c.firstEnd + "secondaryMain: returns void\n");
+        const WText delay = std::to_wstring(3000 * VORNIC_TIME_FACTOR);
+        ChildProcess first = app.start(L"-nosplash", {L"VORNIC_STANDIN_END_DELAY=" + delay});
+        ASSERT_TRUE(app.waitForRecord("call: main", 1)) << app.record();
+        app.rescript("main: args\nmain: exit 6\nsecondaryMain: returns void\n");
+        app.release();
+        ASSERT_TRUE(app.waitForRecord("ending: ", 1)) << app.record();
+        ChildProcess later = app.start(L"own \"command line\"");
+        DWORD code = 1;
+        ASSERT_TRUE(later.waitForExit(kLaunchTimeout, code)) << app.record();
+        EXPECT_EQ(code, 6u);
+        DWORD firstCode = 1;
+        ASSERT_TRUE(first.waitForExit(0, firstCode)) << "the later start ran before the first had ended";
+        EXPECT_EQ(firstCode, c.firstCode);
+        const std::string record = app.record();
+        EXPECT_TRUE(contains(record, "shutdown-hook-refused")) << record;
+        EXPECT_FALSE(contains(record, "secondary-arguments")) << record;
+        EXPECT_EQ(occurrences(record, "call: main"), 2u) << record;
+        EXPECT_TRUE(contains(record, "call: main\narg: own\narg: command line\n")) << record;
+        EXPECT_TRUE(contains(app.trace(), "single instance: the running instance is ending: running here after its end"))
+            << app.trace();
+    }
 }
 
 // With IBM runtimes accepted the request's thread stays attached, as the Java thread does.

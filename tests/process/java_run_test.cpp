@@ -314,9 +314,12 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         const WText archives = local + L"\\Cds App\\";
         // An archive of an earlier build; the runtime's own magic number so that only its name makes it old.
         const WText old = archives + L"Cds App-cds-0000000000000000.4096.jsa";
+        // A file of the user's whose name begins as the archives' do: never the launcher's to remove.
+        const WText notes = archives + L"Cds App-cds-notes.txt";
         if (c.folderWritable) {
             ASSERT_TRUE(makeFolders(archives));
             ASSERT_TRUE(writeFileBytes(old, std::string("\xa8\xab\x0b\xf0", 4)));
+            ASSERT_TRUE(writeFileBytes(notes, std::string("\xa8\xab\x0b\xf0 notes", 10)));
         } else {
             ASSERT_TRUE(writeFileBytes(local, "a file where the folders would be"));
         }
@@ -336,6 +339,7 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         }
         if (c.folderWritable) {
             EXPECT_EQ(GetFileAttributesW(old.c_str()) == INVALID_FILE_ATTRIBUTES, !c.options.empty());
+            EXPECT_EQ(readText(notes), std::string("\xa8\xab\x0b\xf0 notes", 10));
         }
         if (!contains(record, "-XX:ArchiveClassesAtExit=")) continue;
         // The stand-in wrote the archive at exit; the launcher gave it its final name, and the next
@@ -348,6 +352,56 @@ TEST(JavaRun, ClassDataSharingOptionsFollowTheSettingTheRuntimeAndTheFolder) {
         EXPECT_FALSE(contains(next, "ArchiveClassesAtExit")) << next;
         EXPECT_TRUE(contains(readText(trace), "class data sharing: uses " + folder)) << readText(trace);
     }
+}
+
+// A runtime whose release file names a newer Java than it is refuses the options of that Java. The
+// launch creates the machine once more without sharing and reaches main; the runtime is remembered,
+// and the next start does not try sharing with it at all.
+TEST(JavaRun, RuntimeThatRefusesTheSharingOptionsStartsWithoutThemAndIsRemembered) {
+    const JavaApp app(L"", "main: args\n", true, L"Class Data Sharing=Yes\r\n");
+    ASSERT_TRUE(writeUtf16File(app.folder() + L"app.ini", L"[Product Information]\r\nProduct Name=Cds App\r\n"
+                                                          L"Upgrade Code=" + kUpgradeCode + L"\r\n"));
+    const WText runtime = app.folder() + (sizeof(void*) == 8 ? L"jre64\\" : L"jre\\");
+    ASSERT_TRUE(writeFileBytes(runtime + L"release", "JAVA_VERSION=\"21.0.1\"\n"));
+    ASSERT_TRUE(writeFileBytes(runtime + L"bin\\server\\classes.jsa", "the runtime's own classes"));
+    const WText local = app.folder() + L"local";
+    const WText trace = app.folder() + L"trace.txt";
+    const std::vector<WText> environment = {L"LOCALAPPDATA=" + local, L"VORNIC_TRACE=" + trace,
+                                            L"VORNIC_STANDIN_REFUSE_OPTION=-XX:+AutoCreateSharedArchive"};
+
+    const Launch first = app.run(L"first", environment);
+    ASSERT_TRUE(first.finished);
+    EXPECT_EQ(first.exitCode, 0u);
+    EXPECT_TRUE(first.windows.empty());
+    const std::string record = app.record();
+    const std::size_t refused = record.find("create-vm-result: -1 refused -XX:+AutoCreateSharedArchive");
+    ASSERT_NE(refused, std::string::npos) << record;
+    const std::string second = record.substr(record.find('\n', refused));
+    EXPECT_TRUE(contains(second, "create-vm-result: 0\n")) << record;
+    EXPECT_FALSE(contains(second, "cds")) << record;
+    EXPECT_FALSE(contains(second, "SharedArchive")) << record;
+    EXPECT_TRUE(contains(second, "option: -Djava.class.path=")) << record;
+    EXPECT_TRUE(contains(second, "call: main\narg: first\n")) << record;
+    const std::string traced = readText(trace);
+    EXPECT_TRUE(contains(traced, "class data sharing: refused by the runtime (error -1), retried without"))
+        << traced;
+    EXPECT_TRUE(contains(traced, "class data sharing: off for this runtime from now on: ")) << traced;
+
+    ASSERT_TRUE(DeleteFileW((app.folder() + L"record.txt").c_str()));
+    const Launch next = app.run(L"next", environment);
+    ASSERT_TRUE(next.finished);
+    EXPECT_EQ(next.exitCode, 0u);
+    const std::string nextRecord = app.record();
+    EXPECT_EQ(nextRecord.find("create-vm:"), nextRecord.rfind("create-vm:")) << nextRecord;
+    EXPECT_FALSE(contains(nextRecord, "cds")) << nextRecord;
+    EXPECT_TRUE(contains(nextRecord, "call: main\narg: next\n")) << nextRecord;
+    EXPECT_TRUE(contains(readText(trace), "class data sharing: off (refused before: ")) << readText(trace);
+
+    // Another runtime (here: the same one updated) is tried again.
+    ASSERT_TRUE(writeFileBytes(runtime + L"release", "JAVA_VERSION=\"21.0.2\"\n"));
+    ASSERT_TRUE(DeleteFileW((app.folder() + L"record.txt").c_str()));
+    ASSERT_TRUE(app.run(L"updated", {L"LOCALAPPDATA=" + local, L"VORNIC_TRACE=" + trace}).finished);
+    EXPECT_TRUE(contains(app.record(), "option: -XX:+AutoCreateSharedArchive\n")) << app.record();
 }
 
 }  // namespace

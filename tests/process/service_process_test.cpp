@@ -99,7 +99,10 @@ public:
                            L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Class Path]\r\nClass Path=app.jar\r\n"
                            L"[Application]\r\nApplication Type=service\r\n" +
                                applicationSection);
-        resources.strings = {{206, L"[206] server runtime %s"}, {207, L"[207] runtime %s"}};
+        // 206 and 207 as shipped: what is needed, then how to choose it in the dialog, which a service has not.
+        resources.strings = {{206, L"[206] server runtime %s\n\n[206] choose the folder"},
+                             {207, L"[207] runtime %s\n\n[207] choose the folder"},
+                             {235, L"[235] JRE Path in %s"}};
         EXPECT_TRUE(resources.writeInto(exe_));
         EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" +
                                                                     kUpgradeCode + L"\r\nProduct Name=Vornic Test\r\n"));
@@ -226,7 +229,7 @@ TEST(Service, StopMethodThatNeverReturnsEndsAtTheStopTimeout) {
 }
 
 // Needs a registry without Java runtimes, as the dialog's process tests do.
-TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsThePrompt) {
+TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsWhereToNameOne) {
     const TempFolder logs;
     const WText errors = logs.path() + L"logs\\errors.txt";
     const ServiceApp app(L"Error File=" + errors + L"\r\n", "", false);
@@ -239,6 +242,9 @@ TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsThePrompt) {
     EXPECT_EQ(status.dwServiceSpecificExitCode, kMinusOne);
     const std::string logged = readText(errors);
     EXPECT_TRUE(contains(logged, "[207] runtime ")) << logged;
+    // Instead of the dialog's part: where to name a runtime, the INI beside the service's executable.
+    EXPECT_TRUE(contains(logged, "\n\n[235] JRE Path in " + utf8Of(app.folder()) + "app.ini")) << logged;
+    EXPECT_FALSE(contains(logged, "choose the folder")) << logged;
     // STOPPED comes just before the process ends.
     EXPECT_TRUE(waitUntil([&] { return noProcessRuns(app.exe()); }, scaledMilliseconds(kStateTimeout), 50));
 }

@@ -80,3 +80,31 @@ TEST(SettingsProcess, TheMainClassIsFoundOnlyWithTheRightUpgradeCode) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy named as a Windows device (CON, NUL, COM1, LPT1 ...) cannot read the INI beside it, which
+// names the same device (under Wine even its own path reads as the bare device name): it says so
+// instead of ending silently.
+TEST(SettingsProcess, CopyNamedAsADeviceSaysItCannotReadItsSettings) {
+    const TempFolder folder;
+    for (const wchar_t* name : {L"CON", L"nul", L"COM1", L"Lpt1.app"}) {
+        SCOPED_TRACE(utf8Of(name));
+        // The long-path form names a file where the short one names the device.
+        const WText exe = L"\\\\?\\" + folder.path() + name + L".exe";
+        ASSERT_TRUE(CopyFileW(besideThisProgram(L"vornicw.exe").c_str(), exe.c_str(), FALSE));
+        PackagedResources resources;
+        resources.settings(kUpgradeCode, L"second", L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n");
+        resources.strings = {{202, L"[202] %s | %d"}, {208, L"[208] no path"}, {210, kMissingMainClass}};
+        ASSERT_TRUE(resources.writeInto(exe));
+        const Launch result = runAnswering(exe, L"\"" + exe + L"\" -nosplash", IDOK, kLaunchTimeout, folder.path(),
+                                           {L"APPDATA=" + folder.path() + L"appdata"});
+        EXPECT_TRUE(DeleteFileW(exe.c_str()));
+        ASSERT_TRUE(result.finished) << "the launcher hung";
+        EXPECT_EQ(result.exitCode, static_cast<DWORD>(-1));
+        ASSERT_EQ(result.windows.size(), 1u);
+        EXPECT_EQ(result.windows[0].text, L"[202] [208] no path | 123");
+    }
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -22,6 +23,7 @@ using AbortHook = void(JNICALL*)(void);
 ExitHook exitHook = nullptr;
 AbortHook abortHook = nullptr;
 bool created = false;
+std::atomic<bool> shutdownBegun{false};
 
 std::mutex threadsMutex;
 std::vector<HANDLE> nonDaemonThreads;
@@ -51,6 +53,16 @@ bool environmentNumber(const wchar_t* name, long& value) {
     if (length == 0 || length >= 64) return false;
     value = std::wcstol(buffer, nullptr, 10);
     return true;
+}
+
+// The machine shuts down: shutdown hooks and the archive written at exit take their time.
+void beginShutdown() {
+    shutdownBegun.store(true);
+    long delay = 0;
+    if (environmentNumber(L"VORNIC_STANDIN_END_DELAY", delay) && delay > 0) {
+        record("ending", std::to_string(delay));
+        Sleep(static_cast<DWORD>(delay));
+    }
 }
 
 // Waits (10 s at most) until this process shows a window of the class the variable names, if any:
@@ -122,6 +134,7 @@ jint JNICALL destroyJavaVm(JavaVM*) {
         WaitForSingleObject(next, INFINITE);
         CloseHandle(next);
     }
+    beginShutdown();
     writeArchiveAtExit();
     record("destroy-vm-done");
     return JNI_OK;
@@ -162,8 +175,11 @@ JavaVM* theVm() {
     return &vmValue;
 }
 
+bool shuttingDown() { return shutdownBegun.load(); }
+
 void systemExit(jint code) {
     record("exit", std::to_string(code));
+    beginShutdown();
     writeArchiveAtExit();
     if (exitHook) exitHook(code);
     ExitProcess(static_cast<UINT>(code));
@@ -189,6 +205,8 @@ using namespace standin;
 
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments) {
     const auto* init = static_cast<const JavaVMInitArgs*>(arguments);
+    const std::string refusedOption = environmentValue(L"VORNIC_STANDIN_REFUSE_OPTION");
+    std::string refused;
     record("create-vm", "version=" + hex(init->version) + " options=" + std::to_string(init->nOptions) +
                             " ignore-unrecognized=" + std::to_string(init->ignoreUnrecognized));
     for (jint i = 0; i < init->nOptions; ++i) {
@@ -202,6 +220,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
             record("option-hook", "abort");
         } else {
             record("option", text);
+            if (refused.empty() && refusedOption != "<unset>" && text == refusedOption) refused = text;
             const std::string archiveOption = "-XX:ArchiveClassesAtExit=";
             if (text.rfind(archiveOption, 0) == 0) archiveAtExit = text.substr(archiveOption.size());
         }
@@ -219,6 +238,14 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     if (GetEnvironmentVariableW(L"VORNIC_STANDIN_CREATE_AFTER_WINDOW", nullptr, 0) != 0) {
         const std::string splash = dpiAwarenessOfOwnWindow(L"SplashScreenWindow");
         if (!splash.empty()) record("splash-dpi-awareness", splash);
+    }
+
+    // As a runtime refuses an option it does not know: while parsing, before anything of the machine
+    // exists, so that the process may create one later.
+    if (!refused.empty()) {
+        archiveAtExit.clear();
+        record("create-vm-result", std::to_string(JNI_ERR) + " refused " + refused);
+        return JNI_ERR;
     }
 
     long forced = 0;

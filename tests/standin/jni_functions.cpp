@@ -157,6 +157,8 @@ template <>
 jobject resultOf<jobject>(const jvalue& value) { return value.l; }
 template <>
 jint resultOf<jint>(const jvalue& value) { return value.i; }
+template <>
+jboolean resultOf<jboolean>(const jvalue& value) { return value.z; }
 
 template <typename Result, bool IsStatic>
 struct CallFamily {
@@ -397,6 +399,7 @@ JNINativeInterface_ buildTable() {
     using ObjectCall = CallFamily<jobject, false>;
     using VoidCall = CallFamily<void, false>;
     using IntCall = CallFamily<jint, false>;
+    using BooleanCall = CallFamily<jboolean, false>;
     using StaticObjectCall = CallFamily<jobject, true>;
     using StaticVoidCall = CallFamily<void, true>;
     using StaticIntCall = CallFamily<jint, true>;
@@ -406,6 +409,9 @@ JNINativeInterface_ buildTable() {
     table.CallVoidMethod = VoidCall::variadic;
     table.CallVoidMethodV = VoidCall::withList;
     table.CallVoidMethodA = VoidCall::withArray;
+    table.CallBooleanMethod = BooleanCall::variadic;
+    table.CallBooleanMethodV = BooleanCall::withList;
+    table.CallBooleanMethodA = BooleanCall::withArray;
     table.CallIntMethod = IntCall::variadic;
     table.CallIntMethodV = IntCall::withList;
     table.CallIntMethodA = IntCall::withArray;

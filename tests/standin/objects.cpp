@@ -162,6 +162,28 @@ jvalue checkAndLoadMainBody(Call& call) {
     return objectValue(info->classObject);
 }
 
+jvalue getRuntimeBody(Call&) {
+    static Object* const runtime = newObjectOf(findClassInfo("java/lang/Runtime"), Kind::Plain);
+    return objectValue(runtime);
+}
+
+// A hook is never run: the application's own hooks are not the stand-in's to model.
+jvalue addShutdownHookBody(Call&) {
+    if (shuttingDown()) {
+        record("shutdown-hook-refused");
+        throwNew("java/lang/IllegalStateException", "Shutdown in progress");
+    }
+    return none();
+}
+
+jvalue removeShutdownHookBody(Call&) {
+    jvalue removed{};
+    removed.z = shuttingDown() ? JNI_FALSE : JNI_TRUE;
+    return removed;
+}
+
+jvalue threadInit(Call&) { return none(); }
+
 jvalue mainBody(Call& call);
 jvalue secondaryMainBody(Call& call);
 jvalue stopBody(Call& call);
@@ -212,6 +234,11 @@ void buildBootClasses() {
              {{"exit", "(I)V", true, systemExitBody},
               {"setOut", "(Ljava/io/PrintStream;)V", true, setOutBody},
               {"setErr", "(Ljava/io/PrintStream;)V", true, setErrBody}});
+    addClass("java/lang/Runtime", object,
+             {{"getRuntime", "()Ljava/lang/Runtime;", true, getRuntimeBody},
+              {"addShutdownHook", "(Ljava/lang/Thread;)V", false, addShutdownHookBody},
+              {"removeShutdownHook", "(Ljava/lang/Thread;)Z", false, removeShutdownHookBody}});
+    addClass("java/lang/Thread", object, {{"<init>", "()V", false, threadInit}});
     ClassInfo* outputStream = addClass("java/io/OutputStream", object, {});
     addClass("java/io/FileOutputStream", outputStream, {{"<init>", "(Ljava/lang/String;Z)V", false, fileStreamInit}});
     addClass("java/io/ByteArrayOutputStream", outputStream,

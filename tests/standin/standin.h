@@ -6,6 +6,12 @@
 //   VORNIC_STANDIN_RECORD         file the record is appended to; default "standin-record.txt" beside jvm.dll
 //   VORNIC_STANDIN_SCRIPT         script file; default "standin-script.txt" beside jvm.dll; none: main returns
 //   VORNIC_STANDIN_CREATE_RESULT  a decimal code JNI_CreateJavaVM returns instead of creating the VM
+//   VORNIC_STANDIN_REFUSE_OPTION  an option string JNI_CreateJavaVM refuses (-1), as Java 17 refuses
+//                                 -XX:+AutoCreateSharedArchive; a later call without it creates the VM
+//   VORNIC_STANDIN_END_DELAY      milliseconds the machine takes to end once the application has: in
+//                                 DestroyJavaVM after the last non-daemon thread, in System.exit before
+//                                 the exit hook ("ending: <ms>"); Runtime.addShutdownHook refuses
+//                                 from then on ("shutdown-hook-refused")
 //   VORNIC_STANDIN_STACK_SIZE     javaStackSize JNI_GetDefaultJavaVMInitArgs reports (default 1048576)
 //   VORNIC_STANDIN_CREATE_AFTER_WINDOW  a window class: JNI_CreateJavaVM answers only once this process
 //                                 shows such a window (10 s at most), as a runtime slow enough for it

@@ -15,6 +15,10 @@ JavaVM* theVm();
 // The abort hook, then abort().
 [[noreturn]] void systemAbort();
 
+// True from the moment the machine shuts down (the last non-daemon thread has ended in DestroyJavaVM,
+// or System.exit was called): Runtime.addShutdownHook refuses from then on, as a runtime's does.
+bool shuttingDown();
+
 // A non-daemon Java thread: DestroyJavaVM waits until `work` has returned.
 void startNonDaemonThread(std::function<void()> work);
 

@@ -22,6 +22,17 @@ TEST(LongPathPrefix, OnlyLongFullPathsGetItInTheirForm) {
     for (const auto& c : cases) EXPECT_EQ(withLongPathPrefix(c.path), c.expected) << c.path.size();
 }
 
+TEST(PathKinds, DeviceNamesWhateverTheirFolderCaseAndExtension) {
+    for (const wchar_t* device : {L"CON", L"C:\\app\\con.ini", L"nul", L"Aux.exe", L"prn.a.b", L"C:\\x\\COM1.exe",
+                                  L"lpt9", L"COM\x00B9.ini", L"lpt\x00B3", L"NUL .ini", L"dir/CON.ini"}) {
+        EXPECT_TRUE(namesDevice(device)) << device;
+    }
+    for (const wchar_t* file : {L"", L"C:\\app\\demo.ini", L"CONSOLE.ini", L"COM0", L"LPT10.ini", L"COM\x00B4",
+                                L"C:\\CON\\app.ini", L"xCON.ini", L" CON.ini", L"CO.ini", L"COMA"}) {
+        EXPECT_FALSE(namesDevice(file)) << file;
+    }
+}
+
 TEST(PathKinds, AbsoluteAndUnc) {
     EXPECT_TRUE(isAbsolutePath(L"C:"));
     EXPECT_TRUE(isAbsolutePath(L"C:\\x"));
