@@ -97,7 +97,8 @@ TEST_F(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
              L"[Application]\r\nPair Product=" + base.path() + L"pair.exe\r\n"),
          "main: out hello\n", 0, nullptr},
         {"exception dialog", PackagedCopy::plainSettings(L"", L"[Application]\r\nFailure Check=Yes\r\n"),
-         "main: throw java/lang/IllegalStateException planted\n", 0, nullptr},
+         // The dialog is answered by going on; main's exception still ends the launch with 1.
+         "main: throw java/lang/IllegalStateException planted\n", 1, nullptr},
         {"message box", L"[Class Path]\r\nClass Path=app.jar\r\n", "", 0xFFFFFFFF, L"[210]"},
     };
     int number = 0;

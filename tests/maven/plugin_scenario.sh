@@ -79,8 +79,10 @@ done
 # The jar folder holds the shipped jars and nothing else: no pom, no test dependency.
 [ "$(cd "$work/first/target/Hello/lib" && ls | sort)" = "$(tr -s ' \n' '\n' <<<"$shipped" | sed '/^$/d' | sort)" ] \
   || fail "lib/ holds $(ls "$work/first/target/Hello/lib"), not $shipped"
-unzip -l "$work/first/target/Hello.zip" | grep -q " Hello/lib/commons-collections-3.x.jar$" \
-  || fail "the zip lacks the transitive dependency: $(unzip -l "$work/first/target/Hello.zip")"
+# Listed first: with pipefail, a grep -q that stops reading early fails the pipe with unzip's SIGPIPE.
+listing=$(unzip -l "$work/first/target/Hello.zip")
+grep -q " Hello/lib/commons-collections-3.x.jar$" <<<"$listing" \
+  || fail "the zip lacks the transitive dependency: $listing"
 [ "$(cd "$work/second/target" && find Hello Hello.zip -type f | sort)" = "$files" ] \
   || fail "the two builds wrote different files"
 status=0
