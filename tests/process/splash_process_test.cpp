@@ -176,21 +176,6 @@ TEST(Splash, OwnWindowShowsThePictureCentredWithTheShadowOnlyForTrue) {
     }
 }
 
-TEST(Splash, GoesBeforeTheExceptionDialogWhenMainThrows) {
-    const SplashApp app({L"Splash Screen=splash.png\r\n", "main: sleep 800\nmain: throw java/lang/IllegalStateException broken\n"});
-    ChildProcess child = app.start();
-    const HWND splash = waitForSplash(child.id());
-    ASSERT_TRUE(splash);
-    const HWND dialog = waitForWindow(child.id(), [](HWND window) { return GetDlgItem(window, 208) != nullptr; },
-                                      10000 * VORNIC_TIME_FACTOR);
-    ASSERT_TRUE(dialog);
-    EXPECT_FALSE(IsWindow(splash));
-    pressButton(dialog, IDOK);
-    DWORD code = 99;
-    ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
-    EXPECT_EQ(code, 1u);
-}
-
 TEST(Splash, NosplashSuppressesTheLibraryAndTheWindowAndStillReachesMain) {
     // The runtime's library is preferred but lacks an entry point: it is loaded, never started nor
     // closed, and the own window takes over. "-nosplash" and "/nosplash" (exactly so) stop both.

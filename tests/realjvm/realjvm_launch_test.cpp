@@ -1,13 +1,17 @@
 // Whole launches of packaged launchers against a real virtual machine: Avian, built as a Windows
 // jvm.dll of this width, running Java programs compiled against its class library (java/). Where
 // the stand-in runtime only records what it was handed, here real bytecode runs: arguments,
-// properties and class path as main sees them, the exit codes the machine gives, an exception's
-// real stack trace, and secondaryMain on a thread the launcher attaches.
+// properties and class path as main sees them (an embedded jar too), the exit codes the machine
+// gives, an exception's real stack trace, secondaryMain on a thread the launcher attaches, the stack
+// of the thread that runs main, the splash while the machine loads, and a service's stop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 #include "harness.h"
+#include "installed_service.h"
 #include "package_resources.h"
 
 namespace {
@@ -20,6 +24,42 @@ const WText kJars = WIDE_REALJVM_JARS;
 
 enum class Kind { Console, Windowed };
 
+std::uint32_t readU32(const std::string& bytes, size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+unsigned readU16(const std::string& bytes, size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+}
+void addToU32(std::string& bytes, size_t at, std::uint32_t added) {
+    const std::uint32_t value = readU32(bytes, at) + added;
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Appends the jar `jar` to the executable `exe` with its offsets moved by the executable's length,
+// as "zip -A" leaves a self-extracting archive: a reader that takes them from the file's start (this
+// machine) finds its entries, and so does one that works out the prefix (the runtimes users have).
+bool appendJar(const WText& exe, const WText& jar) {
+    std::string image;
+    std::string archive;
+    if (!readFileBytes(exe, image) || !readFileBytes(jar, archive) || archive.size() < 22) return false;
+    const auto prefix = static_cast<std::uint32_t>(image.size());
+    size_t end = archive.size() - 22;
+    while (readU32(archive, end) != 0x06054b50) {
+        if (end == 0) return false;
+        --end;
+    }
+    size_t entry = readU32(archive, end + 16);
+    for (unsigned count = readU16(archive, end + 10); count > 0; --count) {
+        if (entry + 46 > archive.size() || readU32(archive, entry) != 0x02014b50) return false;
+        addToU32(archive, entry + 42, prefix);
+        entry += 46 + readU16(archive, entry + 28) + readU16(archive, entry + 30) + readU16(archive, entry + 32);
+    }
+    addToU32(archive, end + 16, prefix);
+    return writeFileBytes(exe, image + archive);
+}
+
 std::string withoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
@@ -27,10 +67,14 @@ std::string withoutCarriageReturns(std::string text) {
 
 // A packaged copy "app.exe" of the console or the windowed stub in a folder of its own, with the
 // real machine's folder as "JRE Path" and the jars beside it: app.jar, lib\helper.jar and
-// plugins\plugin.jar.
+// plugins\plugin.jar. With "Embedded Jar=Yes" app.jar is appended to the executable instead, and
+// left off the class path. `displayLines` go to [Display] of the INI beside it, with the splash test
+// picture splash.png beside it too.
 class RealApp {
 public:
-    RealApp(Kind kind, const Text& mainClass, const Text& runtimeLines, const Text& applicationLines) {
+    RealApp(Kind kind, const Text& mainClass, const Text& runtimeLines, const Text& applicationLines,
+            const Text& displayLines = L"") {
+        const bool embedded = applicationLines.find(L"Embedded Jar=Yes") != Text::npos;
         exe_ = folder_.path() + L"app.exe";
         const wchar_t* stub = kind == Kind::Console ? L"vornicwc.exe" : L"vornicw.exe";
         EXPECT_TRUE(CopyFileW(besideThisProgram(stub).c_str(), exe_.c_str(), FALSE));
@@ -38,22 +82,31 @@ public:
         resources.settings(kUpgradeCode, L"second",
                            L"[Java Runtime Environment]\r\nMain Class=" + mainClass + L"\r\nJRE Path=" + kRuntime +
                                L"\r\n" + runtimeLines +
-                               L"[Class Path]\r\nClass Path=app.jar;lib\\helper.jar;plugins\\*.jar\r\n"
-                               L"[Application]\r\n" +
-                               applicationLines);
+                               L"[Class Path]\r\nClass Path=" + (embedded ? L"" : L"app.jar;") +
+                               L"lib\\helper.jar;plugins\\*.jar\r\n[Application]\r\n" + applicationLines);
         EXPECT_TRUE(resources.writeInto(exe_));
         EXPECT_TRUE(copyExceptionTemplate(exe_));
-        EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini",
-                                   L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode + L"\r\n"));
+        // Last, so that nothing written into the image afterwards stands between the jar and the file's end.
+        if (embedded) {
+            EXPECT_TRUE(appendJar(exe_, kJars + L"app.jar"));
+        } else {
+            EXPECT_TRUE(CopyFileW((kJars + L"app.jar").c_str(), (folder_.path() + L"app.jar").c_str(), FALSE));
+        }
+        EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" + kUpgradeCode +
+                                                                    L"\r\n[Display]\r\n" + displayLines));
+        if (!displayLines.empty()) {
+            EXPECT_TRUE(CopyFileW(besideThisProgram(L"splash.png").c_str(), (folder_.path() + L"splash.png").c_str(),
+                                  FALSE));
+        }
         EXPECT_TRUE(makeFolders(folder_.path() + L"lib"));
         EXPECT_TRUE(makeFolders(folder_.path() + L"plugins"));
-        EXPECT_TRUE(CopyFileW((kJars + L"app.jar").c_str(), (folder_.path() + L"app.jar").c_str(), FALSE));
         EXPECT_TRUE(CopyFileW((kJars + L"helper.jar").c_str(), (folder_.path() + L"lib\\helper.jar").c_str(), FALSE));
         EXPECT_TRUE(
             CopyFileW((kJars + L"plugin.jar").c_str(), (folder_.path() + L"plugins\\plugin.jar").c_str(), FALSE));
     }
 
     const WText& folder() const { return folder_.path(); }
+    const WText& exe() const { return exe_; }
 
     // Started in its folder with standard output and error to out-N.txt and err-N.txt there.
     ChildProcess start(const WText& arguments, int run = 0) const {
@@ -146,7 +199,7 @@ TEST(RealMachine, ConsoleLaunchesReachMainAndEndWithItsExitCode) {
         DWORD exitCode;
         std::string err;  // what standard error holds ("" for nothing)
     };
-    const std::string head = "count 0\nproperty null\nclass path helper.jar plugin.jar\n";
+    const std::string head = "count 0\nproperty null\nclass path helper.jar plugin.jar\nclass path leads with app.jar\n";
     const std::vector<std::string> returned = {"main ends: return\n", "thread after main\n"};
     const Case cases[] = {
         // Quotes group, an empty argument stays one, the "Cmd" words follow; every parameter reaches
@@ -156,7 +209,7 @@ TEST(RealMachine, ConsoleLaunchesReachMainAndEndWithItsExitCode) {
         {"arguments, Cmd and parameters", L"Virtual Machine Parameters=-Dprobe.value=v1 -Xmx10:32:256P -Xss1m\r\n",
          L"Cmd=c1 \"c 2\"\r\n", L"\"héllo wörld\" \"\" x \"日本\"",
          {"count 6\n", argumentLine(L"héllo wörld"), argumentLine(L""), argumentLine(L"x"), argumentLine(L"日本"),
-          argumentLine(L"c1"), argumentLine(L"c 2"), "property" + unitsOf(L"v1") + "\n", "class path helper.jar plugin.jar\n",
+          argumentLine(L"c1"), argumentLine(L"c 2"), "property" + unitsOf(L"v1") + "\n", "class path helper.jar plugin.jar\nclass path leads with app.jar\n",
           "main ends: return\n", "thread after main\n"},
          0, ""},
         // main returned, and the machine was taken down only after its other thread.
@@ -172,6 +225,11 @@ TEST(RealMachine, ConsoleLaunchesReachMainAndEndWithItsExitCode) {
         // The text rendered in UTF-8 inside the machine reaches standard error whole.
         {"exception, Failure Check", L"Virtual Machine Parameters=-Dprobe.end=throw\r\n", L"Failure Check=Yes\r\n",
          L"", {head, "main ends: throw\n", "thread after main\n"}, 1, utf8Of(kExceptionMessage)},
+        // The application's classes come from the executable itself, first on the class path.
+        {"Embedded Jar", L"", L"Embedded Jar=Yes\r\n", L"",
+         {"count 0\nproperty null\nclass path helper.jar plugin.jar\nclass path leads with app.exe\n", returned[0],
+          returned[1]},
+         0, ""},
         // The machine has no System.setOut: the error is described and the output stays where it was.
         {"Output File", L"", L"Output File=out.log\r\n", L"", {head, returned[0], returned[1]}, 0,
          "java/lang/NoSuchMethodError"},
@@ -268,6 +326,165 @@ TEST(RealMachine, LaterStartsArgumentsReachARealSecondaryMain) {
         ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
         EXPECT_EQ(code, 0u);
         EXPECT_TRUE(inOrder(app.out(0), {"main waits\n", delivered, "main ends after 1\n"})) << app.out(0);
+    }
+}
+
+// "-Xss" bounds the machine's stack, and the thread that runs main gets that size: this machine
+// measures its stack from where the thread entered it, and a recursion past the stack the thread
+// really has does not throw: under Wine the process hangs (checked with a thread of the default
+// size), and the wait's bound fails the test. With 1 MiB, main's recursion ends
+// in a StackOverflowError after some depth; with 64 MiB (as a share whose bounds fix it) eight
+// times that depth, some 8 MiB, four times the executable's own default of 2 MiB, returns.
+TEST(RealMachine, XssIsTheStackOfTheThreadThatRunsMain) {
+    const RealApp small(Kind::Console, L"realjvm.Probe", L"Virtual Machine Parameters=-Xss1m -Dprobe.depth=100000000\r\n",
+                        L"");
+    ChildProcess child = small.start(L"");
+    ASSERT_TRUE(child.started());
+    DWORD code = 99;
+    ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u) << small.err();
+    const std::string out = small.out();
+    const size_t at = out.find("stack overflow after ");
+    ASSERT_NE(at, std::string::npos) << out;
+    const long depth = std::strtol(out.c_str() + at + 21, nullptr, 10);
+    ASSERT_GT(depth, 1000) << out;
+
+    const std::string deeper = std::to_string(8 * depth);
+    const RealApp large(Kind::Console, L"realjvm.Probe",
+                        L"Virtual Machine Parameters=-Xss1:64:64P -Dprobe.depth=" + WText(deeper.begin(), deeper.end()) +
+                            L"\r\n",
+                        L"");
+    child = large.start(L"");
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 0u) << large.err();
+    EXPECT_TRUE(inOrder(large.out(), {"recursed " + deeper + "\n", "main ends: return\n"})) << large.out();
+}
+
+HWND waitForSplash(const ChildProcess& child) {
+    WaitingFor marker(L"the splash of process " + std::to_wstring(child.id()));
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window : topLevelWindowsOf(child.id())) {
+                if (windowClassOf(window) == L"SplashScreenWindow") found = window;
+            }
+            return found || WaitForSingleObject(child.handle(), 0) == WAIT_OBJECT_0;
+        },
+        scaledMilliseconds(kWindowWaitMilliseconds), 5);
+    return found;
+}
+
+// The windowed launcher's own splash while the real machine loads and main runs: main waits for a
+// file the test writes, so that what the splash does meanwhile is seen without a race. The machine
+// has no AWT, so no window of the application ever closes it: it stays until main throws (then it
+// goes before the exception dialog) or the launcher ends, unless the time limit closes it first.
+TEST(RealMachine, SplashStaysWhileTheMachineLoadsUntilMainThrowsOrItsTimeLimit) {
+    struct Case {
+        const char* name;
+        Text display;
+        const wchar_t* end;
+        bool closedByLimit;  // gone while main still waits
+        DWORD exitCode;
+    };
+    const Text limit = L"Splash Screen Time Limit=" + std::to_wstring(1000 * VORNIC_TIME_FACTOR) + L"\r\n";
+    const Case cases[] = {
+        {"main throws", L"", L"throw", false, 1},
+        {"close on a window that never comes", L"Splash Screen Close On Window=Yes\r\n", L"return", false, 0},
+        {"time limit", L"Splash Screen Close On Window=Yes\r\n" + limit, L"return", true, 0},
+    };
+    if (GetFileAttributesW(besideThisProgram(L"splash.png").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no splash.png beside the test (the build makes it with ImageMagick's convert)";
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RealApp app(Kind::Windowed, L"realjvm.Probe",
+                          L"Virtual Machine Parameters=-Dprobe.gate=go -Dprobe.end=" + WText(c.end) + L" -Dprobe.wait=" +
+                              std::to_wstring(kLaunchTimeout) + L"\r\n",
+                          L"Failure Check=Yes\r\n", L"Splash Screen=splash.png\r\n" + c.display);
+        ChildProcess child = app.start(L"");
+        ASSERT_TRUE(child.started());
+        const HWND splash = waitForSplash(child);
+        ASSERT_TRUE(splash) << app.err();
+        {
+            WaitingFor marker(L"main waiting for its file");
+            ASSERT_TRUE(waitUntil([&] { return contains(app.out(), "main waits\n"); },
+                                  scaledMilliseconds(kWindowWaitMilliseconds)))
+                << app.out() << app.err();
+        }
+        if (c.closedByLimit) {
+            WaitingFor marker(L"the splash's time limit");
+            EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(splash); }, scaledMilliseconds(kWindowWaitMilliseconds)));
+            EXPECT_EQ(WaitForSingleObject(child.handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        } else {
+            // The machine has loaded and main runs, with the splash's look for a window all along.
+            EXPECT_TRUE(IsWindowVisible(splash));
+        }
+        ASSERT_TRUE(writeFileBytes(app.folder() + L"go", ""));
+        if (c.exitCode == 1) {
+            HWND dialog = waitForExceptionDialog(child);
+            ASSERT_TRUE(dialog) << app.err();
+            EXPECT_FALSE(IsWindow(splash));
+            pressButton(dialog, IDOK);
+        }
+        DWORD code = 99;
+        ASSERT_TRUE(child.waitForExit(kLaunchTimeout, code));
+        EXPECT_EQ(code, c.exitCode);
+        EXPECT_TRUE(contains(app.out(), "main ends: " + utf8Of(c.end))) << app.out();
+    }
+}
+
+// A packaged copy run as a service by the system's service control manager with the real machine:
+// a stop without "Stop Method" is a real System.exit(0), whose shutdown hooks run before the
+// service reports STOPPED with 0; with one, the method runs on a thread of its own and main's
+// return ends the service; main ended by an exception is a failure (1066 with code 1).
+TEST(RealMachine, ServiceStopIsARealSystemExitOrTheStopMethod) {
+    struct Case {
+        const char* name;
+        Text application;
+        const wchar_t* end;
+        DWORD win32ExitCode;
+        DWORD specificExitCode;
+        std::vector<std::string> lines;  // what the program wrote, in this order
+        std::string absent;
+    };
+    const Case cases[] = {
+        {"System.exit(0)", L"", L"wait", 0, 0, {"main runs\n", "shutdown hook\n"}, "main released"},
+        {"stop method", L"Stop Method=halt\r\n", L"wait", 0, 0,
+         {"main runs\n", "halt on another thread\n", "main released\n"}, "main gave up"},
+        {"main throws", L"", L"throw", ERROR_SERVICE_SPECIFIC_ERROR, 1, {}, "main runs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder logs;
+        const WText log = logs.path() + L"service.txt";
+        const RealApp app(Kind::Windowed, L"realjvm.Served",
+                          L"Virtual Machine Parameters=\"-Dprobe.file=" + log + L"\" -Dprobe.end=" + WText(c.end) +
+                              L" -Dprobe.wait=" + std::to_wstring(kLaunchTimeout) + L"\r\n",
+                          L"Application Type=service\r\n" + c.application);
+        const InstalledService service(app.exe());
+        ASSERT_TRUE(service.created());
+        ASSERT_EQ(runSc(L"start " + service.name()), 0u);
+        SERVICE_STATUS_PROCESS status{};
+        const bool stop = c.win32ExitCode == 0;
+        if (stop) {
+            ASSERT_TRUE(service.waitForState(SERVICE_RUNNING, status)) << status.dwCurrentState;
+            WaitingFor marker(L"the service's main");
+            ASSERT_TRUE(waitUntil([&] { return contains(readText(log), "main runs\n"); }, kLaunchTimeout, 50))
+                << readText(log);
+            EXPECT_EQ(runSc(L"stop " + service.name()), 0u);
+        }
+        ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status, 60000)) << status.dwCurrentState;
+        EXPECT_EQ(status.dwWin32ExitCode, c.win32ExitCode);
+        EXPECT_EQ(status.dwServiceSpecificExitCode, c.specificExitCode);
+        {
+            // STOPPED comes just before the process ends.
+            WaitingFor marker(L"the service's process to end");
+            EXPECT_TRUE(waitUntil([&] { return noProcessRuns(app.exe()); }, kLaunchTimeout, 50));
+        }
+        const std::string written = readText(log);
+        EXPECT_TRUE(inOrder(written, c.lines)) << written;
+        EXPECT_FALSE(contains(written, c.absent)) << written;
     }
 }
 
