@@ -135,6 +135,7 @@ bool InstallerOutputs::stage(const fs::path& built, const std::vector<PlannedFil
         in.launcher = encodeUtf8(launcherFileName(package, target.width));
         in.icon = package.icon;
         in.sourceDateEpoch = sourceDateEpoch;
+        in.sourceFolder = target.staged.parent_path().empty() ? fs::path(".") : target.staged.parent_path();
         for (const PlannedFile& file : files) {
             if (!belongsTo(package, target.width, file.target)) continue;
             Text name;

@@ -121,12 +121,12 @@ public:
         line("    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" +
              std::string(in.options.perMachine ? "perMachine" : "perUser") + "\" Keywords=\"Installer," +
              kInstallerMark + "\" Description=\"" + xml(in.productName) + "\"" +
-             (x64 ? " Platform=\"x64\"" : "") + "/>");
+"/>");
         line("    <Media Id=\"1\" Cabinet=\"app.cab\" EmbedCab=\"yes\"/>");
         line("    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed: "
              "remove it first to install this one.\"/>");
         if (!in.icon.empty()) {
-            line("    <Icon Id=\"app.ico\" SourceFile=\"" + xml(displayPath(in.icon)) + "\"/>");
+            line("    <Icon Id=\"app.ico\" SourceFile=\"" + xml(sourcePath(in.icon)) + "\"/>");
             line("    <Property Id=\"ARPPRODUCTICON\" Value=\"app.ico\"/>");
         }
         line("    <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>");
@@ -175,7 +175,7 @@ private:
                  (in.width == Width::X64 ? " Win64=\"yes\"" : "") + ">");
             line(indent + "  <File Id=\"" + fileId(file->target) + "\" Name=\"" +
                  xml(file->target.substr(file->target.rfind('/') + 1)) + "\" Source=\"" +
-                 xml(displayPath(file->source)) + "\" KeyPath=\"yes\"/>");
+                 xml(sourcePath(file->source)) + "\" KeyPath=\"yes\"/>");
             if (launcher) writeLauncherParts(indent + "  ");
             line(indent + "</Component>");
             (void)id;
@@ -183,6 +183,13 @@ private:
     }
 
     std::string fileId(const std::string& target) const { return idOf('f', target); }
+
+    // wixl takes sources relative to the folder of the WiX source file.
+    std::string sourcePath(const fs::path& path) const {
+        std::error_code code;
+        const fs::path full = fs::absolute(path, code), base = fs::absolute(in.sourceFolder, code);
+        return full.lexically_relative(base).generic_string();
+    }
 
     void value(const std::string& indent, const std::string& key, const std::string& name, const std::string& text) {
         line(indent + "<RegistryValue Root=\"" + registryRoot + "\" Key=\"" + xml(key) + "\"" +
@@ -232,7 +239,7 @@ private:
         }
         // The installer removes the folders of the components it removes once empty; the top folder is
         // named too, for a per-user install, whose profile folders it would otherwise keep.
-        line(indent + "<RemoveFolder Id=\"RemoveInstallFolder\" Directory=\"INSTALLDIR\" On=\"uninstall\"/>");
+        line(indent + "<RemoveFolder Id=\"RemoveInstallFolder\" On=\"uninstall\"/>");
     }
 
     const InstallerInput& in;
@@ -241,11 +248,13 @@ private:
     std::vector<std::string> components;
 };
 
+#ifndef _WIN32
 bool removeQuietly(const fs::path& path) {
     std::error_code ignored;
     fs::remove(path, ignored);
     return false;
 }
+#endif
 
 }  // namespace
 
@@ -307,7 +316,19 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
     std::string source;
     if (!installerSource(in, source, error)) return false;
     // The package code changes with anything in the package: its source and every file's bytes.
-    std::string seed = "vornicpack package code\n" + source;
+    // Where the files lie now is no part of the package: the seed's source names them by target.
+    InstallerInput placeless = in;
+    placeless.sourceFolder = ".";
+    for (InstallerFile& file : placeless.files) file.source = file.target;
+    if (!placeless.icon.empty()) placeless.icon = "icon";
+    std::string placelessSource;
+    if (!installerSource(placeless, placelessSource, error)) return false;
+    std::string seed = "vornicpack package code\n" + placelessSource;
+    if (!in.icon.empty()) {
+        Bytes icon;
+        if (!readWholeFile(in.icon, icon, error)) return false;
+        seed += "icon\n" + hexOf(std::string(icon.begin(), icon.end())) + "\n";
+    }
     for (const InstallerFile& file : in.files) {
         Bytes bytes;
         if (!readWholeFile(file.source, bytes, error)) return false;

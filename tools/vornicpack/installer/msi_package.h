@@ -33,6 +33,7 @@ struct InstallerInput {
     bool service = false;
     ServiceDefinition serviceDefinition;
     long long sourceDateEpoch = -1;
+    std::filesystem::path sourceFolder;  // where the WiX source is written: beside the package
 };
 
 // "<Name>-<Version>-<width>.msi".
