@@ -8,6 +8,7 @@ set -uo pipefail
 abs() { case $1 in /*) printf %s "$1" ;; *) printf %s "$PWD/$1" ;; esac; }
 run=$(abs "$1") session=$(abs "$2") packer=$(abs "$3") stub=$(abs "$4") runtime=$(abs "$5") jar=$(abs "$6") work=$(abs "$7")
 [ -x "$packer" ] || { echo "no host packer at $packer (build the host preset first)"; exit 77; }
+[ -f "$jar" ] || { echo "no $jar: build the target vornicpack_test_jars"; exit 1; }
 command -v wixl >/dev/null || { echo "no wixl (scripts/setup installs it)"; exit 77; }
 # shellcheck disable=SC1091
 . "$session/env"
