@@ -6,6 +6,7 @@
 
 #include "app_checks.h"
 #include "build_lock.h"
+#include "installer/installer_build.h"
 #include "jar_contents.h"
 #include "output_guard.h"
 #include "output_swap.h"
@@ -132,7 +133,7 @@ public:
         if (!request.launchers.empty()) package.widths = request.launchers;
         where = displayPath(request.project) + ": ";
         return readStubs() && planInputs() && settleMainClass() && planRuntimes() && planSplash() &&
-               settleClassPath() && planServiceScripts() && planLaunchers() && writeFolder();
+               settleClassPath() && planServiceScripts() && checkInstaller() && planLaunchers() && writeFolder();
     }
 
 private:
@@ -335,6 +336,12 @@ private:
         return true;
     }
 
+    bool checkInstaller() {
+        return checkInstallerOptions(package.installer,
+                                     settingOf(settings, L"Application", L"Application Type") == L"service", where,
+                                     error);
+    }
+
     bool planLaunchers() {
         // Both widths name each other, relative to their own folder.
         if (package.widths.size() == 2 && findSetting(settings, L"Application", L"Pair Product")) {
@@ -393,6 +400,7 @@ private:
                     }
                 return false;
             }
+            if (width == package.widths.front()) installerUpgradeCode = out.settings.upgradeCode;
             if (out.settings.upgradeCodeGenerated && width == package.widths.front())
                 notes.push_back(
                     "Upgrade Code " + encodeUtf8(out.settings.upgradeCode) +
@@ -474,6 +482,7 @@ private:
             error = where + error;
             return false;
         }
+        if (!installers.plan(project, target, zip, inputs, error)) return false;
         // One build of an output at a time; the checks again, as another build may have just ended.
         BuildLock folderLock, zipLock;
         if (!lockOutput(target, folderLock) || (!zip.empty() && !lockOutput(zip, zipLock))) return false;
@@ -493,6 +502,7 @@ private:
             std::error_code ignored;
             fs::remove_all(built, ignored);
             if (!builtZip.empty()) fs::remove(builtZip, ignored);
+            installers.abandon();
         };
         if (!fs::create_directories(built, code)) {
             error = "cannot create " + displayPath(built) + ": " + (code ? code.message() : "it exists");
@@ -542,9 +552,18 @@ private:
                 return false;
             }
         }
-        if (!swapIntoPlace(built, target, builtZip, zip, error)) return false;
+        if (!installers.stage(built, plan, installerUpgradeCode, request.sourceDateEpoch, error) ||
+            !installers.swapIn(error)) {
+            abandon();
+            return false;
+        }
+        if (!swapIntoPlace(built, target, builtZip, zip, error)) {
+            installers.swapBack();
+            return false;
+        }
         notes.push_back("wrote " + displayPath(target) + " (" + std::to_string(plan.size()) + " files)");
         if (!zip.empty()) notes.push_back("wrote " + displayPath(zip));
+        installers.finish(notes);
         return true;
     }
 
@@ -561,6 +580,8 @@ private:
     MainClassFound found;
     std::string needed;  // the Java version the main class needs
     Text maximum;
+    Text installerUpgradeCode;  // the launchers' Upgrade Code, given or derived
+    InstallerOutputs installers;
 };
 
 }  // namespace

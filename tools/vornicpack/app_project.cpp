@@ -204,6 +204,7 @@ struct PackageReader {
         else if (equalsNoCase(key, L"Company")) out.company = value;
         else if (equalsNoCase(key, L"Copyright")) out.copyright = value;
         else if (equalsNoCase(key, L"Download Page")) out.downloadPage = value;
+        else if (isInstallerKey(key)) return readInstallerKey(key, value, pair.line, out.installer, at, error);
         else if (Text* service = serviceField(key)) {
             *service = value;
             if (!out.serviceLine) out.serviceLine = pair.line;
@@ -217,7 +218,8 @@ struct PackageReader {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
                     "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
                     "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, "
-                    "Service Display Name, Service Description, Service Start)";
+                    "Service Display Name, Service Description, Service Start, Installer, Install Scope, Shortcut, "
+                    "Desktop Shortcut, File Types, Link Schemes)";
             return false;
         }
         return true;

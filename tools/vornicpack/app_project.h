@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/installer_options.h"
 #include "settings/settings_cipher.h"
 #include "settings_split.h"
 #include "support/text.h"
@@ -31,6 +32,7 @@ struct ProjectPackage {
     Text serviceName, serviceDisplayName, serviceDescription, serviceStart;
     std::size_t serviceLine = 0;  // of the first Service key; 0: none given
     std::vector<std::string> languages;  // shipped beside English; empty: all the packer has
+    InstallerOptions installer;          // Installer=msi and the keys that go with it
     std::size_t line = 0;  // of the [Package] header
 };
 

@@ -1,0 +1,394 @@
+#include "installer/msi_package.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "installer/msi_summary.h"
+#include "packager.h"
+#include "platform.h"
+#include "text_codec.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string xml(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string xml(const Text& text) { return xml(encodeUtf8(text)); }
+
+std::string hexOf(const std::string& seed) {
+    const Md5Digest digest = md5(seed);
+    static const char* digits = "0123456789abcdef";
+    std::string hex;
+    for (const std::uint8_t byte : digest) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+// Identifiers of the database (a letter first, at most 72 characters) from a path in the folder.
+std::string idOf(char kind, const std::string& path) { return std::string(1, kind) + hexOf(path); }
+
+std::string scopeName(const InstallerInput& in) { return in.options.perMachine ? "machine" : "user"; }
+
+// The numbers of a version; false past four or a number above 65535.
+bool versionParts(const Text& version, std::vector<unsigned long>& parts) {
+    parts.clear();
+    for (const Text& piece : splitText(version, L".")) {
+        if (piece.empty() || piece.size() > 5 || !std::all_of(piece.begin(), piece.end(), [](wchar_t unit) {
+                return unit >= L'0' && unit <= L'9';
+            }))
+            return false;
+        parts.push_back(std::stoul(encodeUtf8(piece)));
+    }
+    return !parts.empty() && parts.size() <= 4;
+}
+
+Text progIdPart(const Text& text) {
+    Text out;
+    for (const wchar_t unit : text)
+        if ((unit >= L'a' && unit <= L'z') || (unit >= L'A' && unit <= L'Z') || (unit >= L'0' && unit <= L'9'))
+            out += unit;
+    return out.empty() ? Text(L"App") : out;
+}
+
+struct Folder {
+    std::map<std::string, Folder> folders;
+    std::vector<const InstallerFile*> files;
+};
+
+class SourceWriter {
+public:
+    SourceWriter(const InstallerInput& in, std::string& out) : in(in), out(out) {}
+
+    bool write(std::string& error) {
+        Folder root;
+        for (const InstallerFile& file : in.files) {
+            Folder* at = &root;
+            std::size_t from = 0;
+            for (std::size_t slash = file.target.find('/'); slash != std::string::npos;
+                 from = slash + 1, slash = file.target.find('/', from))
+                at = &at->folders[file.target.substr(from, slash - from)];
+            at->files.push_back(&file);
+        }
+        if (std::none_of(in.files.begin(), in.files.end(),
+                         [&](const InstallerFile& file) { return file.target == in.launcher; })) {
+            error = "the installer's launcher " + in.launcher + " is not in the folder";
+            return false;
+        }
+        for (const InstallerFileType& type : in.options.fileTypes)
+            if (!type.icon.empty() && std::none_of(in.files.begin(), in.files.end(), [&](const InstallerFile& file) {
+                    return file.target == encodeUtf8(type.icon);
+                })) {
+                error = "File Types: the icon " + encodeUtf8(type.icon) + " of " + encodeUtf8(type.extension) +
+                        " is not a file of the application folder";
+                return false;
+            }
+        const bool x64 = in.width == Width::X64;
+        registryRoot = in.options.perMachine ? "HKLM" : "HKCU";
+        const Text manufacturer = in.manufacturer.empty() ? in.productName : in.manufacturer;
+        line("<?xml version=\"1.0\" encoding=\"utf-8\"?>");
+        line("<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">");
+        line("  <Product Id=\"" + encodeUtf8(installerProductCode(in)) + "\" Name=\"" + xml(in.productName) +
+             "\" Language=\"1033\" Codepage=\"65001\" Version=\"" + xml(in.version) + "\" Manufacturer=\"" +
+             xml(manufacturer) + "\" UpgradeCode=\"" + encodeUtf8(in.upgradeCode) + "\">");
+        // The revision number (the package code) and the times are put in by the packer afterwards.
+        line("    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" +
+             std::string(in.options.perMachine ? "perMachine" : "perUser") + "\" Keywords=\"Installer," +
+             kInstallerMark + "\" Description=\"" + xml(in.productName) + "\"" +
+"/>");
+        line("    <Media Id=\"1\" Cabinet=\"app.cab\" EmbedCab=\"yes\"/>");
+        line("    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed: "
+             "remove it first to install this one.\"/>");
+        if (!in.icon.empty()) {
+            line("    <Icon Id=\"app.ico\" SourceFile=\"" + xml(sourcePath(in.icon)) + "\"/>");
+            line("    <Property Id=\"ARPPRODUCTICON\" Value=\"app.ico\"/>");
+        }
+        line("    <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>");
+        line("    <Property Id=\"ARPNOREPAIR\" Value=\"1\"/>");
+        line("    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">");
+        line("      <Directory Id=\"ProgramMenuFolder\"/>");
+        if (in.options.desktopShortcut) line("      <Directory Id=\"DesktopFolder\"/>");
+        if (in.options.perMachine) {
+            line(std::string("      <Directory Id=\"") + (x64 ? "ProgramFiles64Folder" : "ProgramFilesFolder") + "\">");
+        } else {
+            // The user's programs folder, %LOCALAPPDATA%\Programs: nothing there needs an administrator.
+            line("      <Directory Id=\"LocalAppDataFolder\">");
+            line("      <Directory Id=\"UserProgramsFolder\" Name=\"Programs\">");
+        }
+        line("        <Directory Id=\"INSTALLDIR\" Name=\"" + xml(in.folderName) + "\">");
+        writeFolder(root, "", "INSTALLDIR", "          ");
+        line("        </Directory>");
+        if (!in.options.perMachine) line("      </Directory>");
+        line("      </Directory>");
+        line("    </Directory>");
+        line("    <Feature Id=\"Application\" Level=\"1\">");
+        for (const std::string& component : components) line("      <ComponentRef Id=\"" + component + "\"/>");
+        line("    </Feature>");
+        line("  </Product>");
+        line("</Wix>");
+        return true;
+    }
+
+private:
+    void line(const std::string& text) { out += text + "\n"; }
+
+    void writeFolder(const Folder& folder, const std::string& path, const std::string& id, const std::string& indent) {
+        for (const auto& [name, inner] : folder.folders) {
+            const std::string innerPath = path + name + "/";
+            const std::string innerId = idOf('d', innerPath);
+            line(indent + "<Directory Id=\"" + innerId + "\" Name=\"" + xml(name) + "\">");
+            writeFolder(inner, innerPath, innerId, indent + "  ");
+            line(indent + "</Directory>");
+        }
+        for (const InstallerFile* file : folder.files) {
+            const std::string component = idOf('c', file->target);
+            components.push_back(component);
+            const bool launcher = file->target == in.launcher;
+            line(indent + "<Component Id=\"" + component + "\" Guid=\"" +
+                 encodeUtf8(installerComponentCode(in, file->target)) + "\"" +
+                 (in.width == Width::X64 ? " Win64=\"yes\"" : "") + ">");
+            line(indent + "  <File Id=\"" + fileId(file->target) + "\" Name=\"" +
+                 xml(file->target.substr(file->target.rfind('/') + 1)) + "\" Source=\"" +
+                 xml(sourcePath(file->source)) + "\" KeyPath=\"yes\"/>");
+            if (launcher) writeLauncherParts(indent + "  ");
+            line(indent + "</Component>");
+            (void)id;
+        }
+    }
+
+    std::string fileId(const std::string& target) const { return idOf('f', target); }
+
+    // wixl takes sources relative to the folder of the WiX source file.
+    std::string sourcePath(const fs::path& path) const {
+        std::error_code code;
+        const fs::path full = fs::absolute(path, code), base = fs::absolute(in.sourceFolder, code);
+        return full.lexically_relative(base).generic_string();
+    }
+
+    void value(const std::string& indent, const std::string& key, const std::string& name, const std::string& text) {
+        line(indent + "<RegistryValue Root=\"" + registryRoot + "\" Key=\"" + xml(key) + "\"" +
+             (name.empty() ? "" : " Name=\"" + xml(name) + "\"") + " Type=\"string\" Value=\"" + xml(text) + "\"/>");
+    }
+
+    // What starts the launcher: shortcuts, file types, link schemes, the service; and the folders to
+    // remove with it.
+    void writeLauncherParts(const std::string& indent) {
+        const std::string launcher = "[#" + fileId(in.launcher) + "]";
+        const std::string open = "\"" + launcher + "\" \"%1\"";
+        const Text shortcut = in.options.shortcut.empty() ? in.productName : in.options.shortcut;
+        line(indent + "<Shortcut Id=\"StartMenuShortcut\" Directory=\"ProgramMenuFolder\" Name=\"" + xml(shortcut) +
+             "\" Target=\"" + launcher + "\" WorkingDirectory=\"INSTALLDIR\"/>");
+        if (in.options.desktopShortcut)
+            line(indent + "<Shortcut Id=\"DesktopShortcut\" Directory=\"DesktopFolder\" Name=\"" + xml(shortcut) +
+                 "\" Target=\"" + launcher + "\" WorkingDirectory=\"INSTALLDIR\"/>");
+        for (const InstallerFileType& type : in.options.fileTypes) {
+            const std::string progId =
+                encodeUtf8(progIdPart(in.folderName) + L"." + progIdPart(type.extension.substr(1)));
+            value(indent, "Software\\Classes\\" + encodeUtf8(type.extension), "", progId);
+            value(indent, "Software\\Classes\\" + progId, "", encodeUtf8(type.description));
+            value(indent, "Software\\Classes\\" + progId + "\\DefaultIcon", "",
+                  type.icon.empty() ? launcher + ",0" : "[#" + fileId(encodeUtf8(type.icon)) + "]");
+            value(indent, "Software\\Classes\\" + progId + "\\shell\\open\\command", "", open);
+        }
+        for (const Text& scheme : in.options.linkSchemes) {
+            const std::string key = "Software\\Classes\\" + encodeUtf8(scheme);
+            value(indent, key, "", "URL:" + encodeUtf8(in.productName));
+            value(indent, key, "URL Protocol", "");
+            value(indent, key + "\\DefaultIcon", "", launcher + ",0");
+            value(indent, key + "\\shell\\open\\command", "", open);
+        }
+        if (in.service) {
+            const ServiceDefinition& service = in.serviceDefinition;
+            const Text start = service.start.empty() ? Text(L"auto") : service.start;
+            const bool disabled = equalsNoCase(start, L"disabled");
+            const std::string startType =
+                disabled ? "disabled" : equalsNoCase(start, L"demand") ? "demand" : "auto";
+            line(indent + "<ServiceInstall Id=\"Service\" Name=\"" + xml(service.name) + "\" DisplayName=\"" +
+                 xml(service.displayName) + "\"" +
+                 (service.description.empty() ? "" : " Description=\"" + xml(service.description) + "\"") +
+                 " Type=\"ownProcess\" Start=\"" + startType + "\" ErrorControl=\"normal\" Vital=\"yes\"/>");
+            line(indent + "<ServiceControl Id=\"ServiceControl\" Name=\"" + xml(service.name) + "\"" +
+                 (disabled || startType == "demand" ? "" : " Start=\"install\"") +
+                 " Stop=\"both\" Remove=\"uninstall\" Wait=\"yes\"/>");
+        }
+        // The installer removes the folders of the components it removes once empty; the top folder is
+        // named too, for a per-user install, whose profile folders it would otherwise keep.
+        line(indent + "<RemoveFolder Id=\"RemoveInstallFolder\" On=\"uninstall\"/>");
+    }
+
+    const InstallerInput& in;
+    std::string& out;
+    std::string registryRoot;
+    std::vector<std::string> components;
+};
+
+#ifndef _WIN32
+bool removeQuietly(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return false;
+}
+#endif
+
+}  // namespace
+
+Text installerFileName(const Text& name, const Text& version, Width width) {
+    Text widthText;
+    decodeUtf8(widthName(width), widthText);
+    return name + L"-" + version + L"-" + widthText + L".msi";
+}
+
+std::string installerVersionProblem(const Text& version) {
+    std::vector<unsigned long> parts;
+    if (!versionParts(version, parts))
+        return "is not a version of up to four numbers, such as 1.2.3";
+    if (parts[0] > 255 || (parts.size() > 1 && parts[1] > 255) || (parts.size() > 2 && parts[2] > 65535))
+        return "is above what Windows Installer compares (at most 255.255.65535)";
+    return std::string();
+}
+
+Text installerProductCode(const InstallerInput& in) {
+    return guidFromSeed("vornicpack product code\n" + encodeUtf8(in.upgradeCode) + "\n" + encodeUtf8(in.version) +
+                        "\n" + widthName(in.width) + "\n" + scopeName(in));
+}
+
+Text installerComponentCode(const InstallerInput& in, const std::string& target) {
+    // The installed path differs by width and scope, and a component code names one path.
+    return guidFromSeed("vornicpack component code\n" + encodeUtf8(in.upgradeCode) + "\n" + widthName(in.width) +
+                        "\n" + scopeName(in) + "\n" + target);
+}
+
+bool installerSource(const InstallerInput& in, std::string& source, std::string& error) {
+    source.clear();
+    if (const std::string problem = installerVersionProblem(in.version); !problem.empty()) {
+        error = "Version \"" + encodeUtf8(in.version) + "\" " + problem;
+        return false;
+    }
+    SourceWriter writer(in, source);
+    if (!writer.write(error)) {
+        source.clear();
+        return false;
+    }
+    return true;
+}
+
+bool installerWriterAvailable(std::string& error) {
+#ifdef _WIN32
+    error = "Installer=msi: the Windows vornicpack cannot write Windows Installer packages yet; build the "
+            "installer with the Linux vornicpack (it uses msitools' wixl), or set Installer=none";
+    return false;
+#else
+    (void)error;
+    return true;
+#endif
+}
+
+bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+    std::error_code code;
+    fs::remove(package, code);
+    if (!installerWriterAvailable(error)) return false;
+    std::string source;
+    if (!installerSource(in, source, error)) return false;
+    // The package code changes with anything in the package: its source and every file's bytes.
+    // Where the files lie now is no part of the package: the seed's source names them by target.
+    InstallerInput placeless = in;
+    placeless.sourceFolder = ".";
+    for (InstallerFile& file : placeless.files) file.source = file.target;
+    if (!placeless.icon.empty()) placeless.icon = "icon";
+    std::string placelessSource;
+    if (!installerSource(placeless, placelessSource, error)) return false;
+    std::string seed = "vornicpack package code\n" + placelessSource;
+    if (!in.icon.empty()) {
+        Bytes icon;
+        if (!readWholeFile(in.icon, icon, error)) return false;
+        seed += "icon\n" + hexOf(std::string(icon.begin(), icon.end())) + "\n";
+    }
+    for (const InstallerFile& file : in.files) {
+        Bytes bytes;
+        if (!readWholeFile(file.source, bytes, error)) return false;
+        seed += file.target + "\n" + hexOf(std::string(bytes.begin(), bytes.end())) + "\n";
+    }
+    const Text packageCode = guidFromSeed(seed);
+#ifdef _WIN32
+    (void)packageCode;
+    return false;
+#else
+    const fs::path wxs = fs::path(package).concat(".wxs"), log = fs::path(package).concat(".log");
+    {
+        std::ofstream file(wxs, std::ios::binary | std::ios::trunc);
+        file << source;
+        if (!file.flush()) {
+            error = "cannot write " + displayPath(wxs);
+            return removeQuietly(wxs);
+        }
+    }
+    const std::string wxsName = wxs.string(), outName = package.string(), logName = log.string();
+    std::vector<std::string> arguments = {"wixl", "-a", in.width == Width::X64 ? "x64" : "x86", "-o", outName,
+                                          wxsName};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, logName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, "wixl", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned == 0) waitpid(child, &status, 0);
+    Bytes said;
+    std::string ignored;
+    readWholeFile(log, said, ignored);
+    fs::remove(log, code);
+    fs::remove(wxs, code);
+    if (spawned != 0) {
+        error = "Installer=msi needs wixl from msitools (Debian: apt-get install wixl msitools), which is not on PATH";
+        return removeQuietly(package);
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string text(said.begin(), said.end());
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        error = "wixl could not write " + displayPath(package) + (text.empty() ? "" : ": " + text);
+        return removeQuietly(package);
+    }
+    Bytes bytes;
+    if (!readWholeFile(package, bytes, error) || !normaliseSummary(bytes, packageCode, in.sourceDateEpoch, error))
+        return removeQuietly(package);
+    std::ofstream file(package, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!file.flush()) {
+        error = "cannot write " + displayPath(package) + ": the folder is not writable or the disk is full";
+        return removeQuietly(package);
+    }
+    return true;
+#endif
+}
