@@ -191,7 +191,8 @@ std::vector<std::string> osslsigncodeArguments(const SigningSettings& signing, c
     default:
         break;
     }
-    if (!signing.passwordVariable.empty()) add({"-readpass", "-"});  // from our pipe
+    // From our pipe; osslsigncode 2.5 (Debian 12) reads no "-", but it opens /dev/stdin.
+    if (!signing.passwordVariable.empty()) add({"-readpass", "/dev/stdin"});
     add({"-h", "sha256"});
     if (!signing.description.empty()) add({"-n", signing.description});
     if (!signing.url.empty()) add({"-i", signing.url});
