@@ -15,7 +15,9 @@
 #include "platform.h"
 #include "runtime/java_version.h"
 #include "service_scripts.h"
+#include "signing.h"
 #include "text_codec.h"
+#include "verify.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -132,12 +134,48 @@ public:
         if (!readProject(request.project, project, error)) return false;
         if (!request.launchers.empty()) package.widths = request.launchers;
         where = displayPath(request.project) + ": ";
-        return readStubs() && planInputs() && settleMainClass() && planRuntimes() && planSplash() &&
+        return readSigning() && readStubs() && planInputs() && settleMainClass() && planRuntimes() && planSplash() &&
                settleClassPath() && planServiceScripts() && checkInstaller() && planLaunchers() && writeFolder();
     }
 
 private:
     fs::path stubPath(Width width) const { return request.stubs / widthName(width) / stubFileName(package); }
+
+    bool readSigning() {
+        if (project.signing.empty()) return true;
+        return readSigningSection(project.signing.front(), request.project.parent_path(), where, signing, error);
+    }
+
+    // Signs a launcher where it was staged, so that the folder and the zip get the same signed bytes.
+    bool signStaged(const PlannedFile& file, const fs::path& staged, Bytes& bytes) {
+        bool launcher = false;
+        for (const Width width : package.widths) launcher = launcher || file.target == encodeUtf8(launcherFileName(package, width));
+        if (!signing.enabled() || !launcher) return true;
+        // A fixed signing time, the zip's, keeps the bytes the same (signing.h).
+        const long long signingTime = request.sourceDateEpoch < 0 ? 315532800 : request.sourceDateEpoch;
+        return signExecutable(signing, staged, signingTime, error) && readWholeFile(staged, bytes, error);
+    }
+
+    // What `vornicpack verify` says about the staged folder; what the packer wrote wrong fails the
+    // build, what the inputs lack (a version text, a stub's appended bytes) is a note.
+    bool verifyStaged(const fs::path& built, const fs::path& target) {
+        VerifyOptions options;
+        options.expectSigned = signing.enabled();
+        VerifyReport report;
+        if (!verifyShipment(built, options, report, error)) return false;
+        for (const std::string& note : report.notes) notes.push_back(note);
+        std::string refusal;
+        for (const VerifyFinding& finding : report.findings) {
+            Text file;
+            decodeUtf8(finding.file, file);
+            const std::string line = displayPath(target / pathFromText(file)) + ": " + finding.text;
+            if (finding.kind == FindingKind::Texts || finding.kind == FindingKind::Appended) notes.push_back(line);
+            else if (refusal.empty()) refusal = line;
+        }
+        if (refusal.empty()) return true;
+        error = refusal;
+        return false;
+    }
 
     bool readStubs() {
         // The stubs, each of its own width and of the kind Console asks for: a windowed stub given
@@ -535,6 +573,10 @@ private:
                         ": the folder is not writable or the disk is full";
                 return false;
             }
+            if (!signStaged(file, built / pathFromText(name), bytes)) {
+                abandon();
+                return false;
+            }
             if (zip.empty()) continue;
             for (std::size_t at = file.target.find('/'); at != std::string::npos; at = file.target.find('/', at + 1))
                 if (folders.insert(file.target.substr(0, at + 1)).second)
@@ -543,6 +585,10 @@ private:
                 abandon();
                 return false;
             }
+        }
+        if (!verifyStaged(built, target)) {
+            abandon();
+            return false;
         }
         if (!zip.empty()) {
             Bytes archive;
@@ -577,6 +623,7 @@ private:
     Bytes stubs[2];
     std::vector<PlannedFile> plan;
     std::vector<std::string> inputTargets;  // where each input goes
+    SigningSettings signing;
     MainClassFound found;
     std::string needed;  // the Java version the main class needs
     Text maximum;

@@ -150,7 +150,15 @@ bool splitProjectSections(const Text& text, const std::string& where, AppProject
     }
     const IniSection* found = nullptr;
     for (const IniSection& section : sections) {
-        if (!equalsNoCase(section.name, kPackageSection)) {
+        if (equalsNoCase(section.name, L"Signing")) {
+            // How to sign is the build's business, not the launcher's: never packaged.
+            if (!project.signing.empty()) {
+                error = where + "line " + std::to_string(section.line) + ": [Signing] appears again (first on line " +
+                        std::to_string(project.signing.front().line) + "): merge them";
+                return false;
+            }
+            project.signing.push_back(section);
+        } else if (!equalsNoCase(section.name, kPackageSection)) {
             project.settings.push_back(section);
         } else if (found) {
             error = where + "line " + std::to_string(section.line) + ": [Package] appears again (first on line " +

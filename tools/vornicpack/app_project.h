@@ -41,6 +41,7 @@ struct AppProject {
     Bytes bytes;                       // the file as read
     std::vector<IniSection> settings;  // every section but [Package]
     ProjectPackage package;
+    std::vector<IniSection> signing;  // the [Signing] section when given (read by signing.h)
 };
 
 // Errors name the project file and the line.

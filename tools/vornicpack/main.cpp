@@ -11,6 +11,7 @@
 #include "packager.h"
 #include "platform.h"
 #include "text_codec.h"
+#include "verify.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ const char* const kUsage =
     "  vornicpack --stub STUB.exe --settings APP.ini --out OUT.exe [options]\n"
     "  vornicpack build APP.vornic [--stubs DIR] [--out DIR] [--zip FILE] [--launchers x64,x86]\n"
     "  vornicpack --show OUT.exe [--ini OUT.ini]\n"
+    "  vornicpack verify FOLDER|FILE [--signed] [--trust CERTS.pem]\n"
     "  vornicpack --help\n"
     "\n"
     "Packaging writes OUT.exe (the stub with the application's resources) and OUT.ini beside it.\n"
@@ -47,6 +49,15 @@ const char* const kUsage =
     "  --launchers LIST      the launchers to build instead of Launchers of [Package]\n"
     "The zip's timestamps are SOURCE_DATE_EPOCH when set, else 1980-01-01. Only a folder and a zip\n"
     "that vornicpack wrote are replaced; a second build of the same output waits for the first.\n"
+    "\n"
+    "[Signing] in the project signs each launcher (Certificate and Key, PKCS12 File, PKCS11 Module\n"
+    "and PKCS11 Key, or Sign Command with {file}); build then verifies what it wrote.\n"
+    "\n"
+    "verify checks the executables of an application folder (or one executable): a whole PE image\n"
+    "with a correct checksum, version texts and a manifest, nothing appended, the two widths paired,\n"
+    "and every signature verifying. One line per finding; exit code 1 on any.\n"
+    "  --signed              every executable must be signed\n"
+    "  --trust FILE          certificates (PEM) the signatures must lead to\n"
     "\n"
     "--show prints what a packaged launcher will read: whether it is a windowed or a console\n"
     "launcher, its resources, the INI file beside it (or --ini FILE), the deciphered settings and\n"
@@ -125,6 +136,36 @@ int build(const std::vector<Text>& args) {
     for (const std::string& note : notes) std::printf("vornicpack: %s\n", note.c_str());
     if (!built) return fail(error);
     return 0;
+}
+
+int verify(const std::vector<Text>& args) {
+    VerifyOptions options;
+    std::filesystem::path target;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == L"--signed") {
+            options.expectSigned = true;
+        } else if (args[i] == L"--trust") {
+            if (i + 1 >= args.size()) return usageError("--trust needs a file");
+            options.trust = pathFromText(args[++i]);
+        } else if (args[i].rfind(L"--", 0) == 0 || !target.empty()) {
+            return usageError("unknown argument \"" + encodeUtf8(args[i]) + "\"");
+        } else {
+            target = pathFromText(args[i]);
+        }
+    }
+    if (target.empty()) return usageError("verify needs a folder or an executable");
+    VerifyReport report;
+    std::string error;
+    if (!verifyShipment(target, options, report, error)) return fail(error);
+    const bool folder = std::filesystem::is_directory(target);
+    for (const std::string& note : report.notes) std::printf("vornicpack: %s\n", note.c_str());
+    for (const VerifyFinding& finding : report.findings) {
+        Text file;
+        decodeUtf8(finding.file, file);
+        const std::filesystem::path shown = folder ? target / pathFromText(file) : target;
+        std::printf("%s: %s\n", displayPath(shown).c_str(), finding.text.c_str());
+    }
+    return report.findings.empty() ? 0 : 1;
 }
 
 // The options of packaging one stub (or of --show), as given.
@@ -250,6 +291,7 @@ int pack(PackOptions& options) {
 
 int run(const std::vector<Text>& args) {
     if (!args.empty() && args[0] == L"build") return build(args);
+    if (!args.empty() && args[0] == L"verify") return verify(args);
     PackOptions options;
     if (const int code = readPackOptions(args, options)) return code;
     if (options.help || args.empty()) {

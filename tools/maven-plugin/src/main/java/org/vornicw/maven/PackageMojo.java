@@ -71,6 +71,8 @@ public class PackageMojo extends AbstractMojo {
     @Parameter private String minimumVersion;
     @Parameter private String maximumVersion;
     @Parameter private String virtualMachineParameters;
+    /** Signs each launcher: the [Signing] keys in camel case (Signing.java). */
+    @Parameter private Signing signing;
 
     @Override
     public void execute() throws MojoExecutionException, MojoFailureException {
@@ -123,6 +125,7 @@ public class PackageMojo extends AbstractMojo {
         key(s, "Minimum Version", minimumVersion);
         key(s, "Maximum Version", maximumVersion);
         key(s, "Virtual Machine Parameters", virtualMachineParameters);
+        if (signing != null) s.append(signing.section(project.getBasedir()));
         return s.toString();
     }
 
