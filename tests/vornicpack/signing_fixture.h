@@ -116,11 +116,12 @@ protected:
     std::string path(const std::string& name) const { return (root_ / name).string(); }
 
     // The project with `signing` as its [Signing] section (none when empty), built into out/Demo and
-    // out/Demo.zip.
+    // out/Demo.zip (and, with `installer`, a package per width beside them).
     bool build(const std::string& signing, std::string& error, const std::string& out = "out/Demo",
-               long long epoch = -1) {
+               long long epoch = -1, bool installer = false) {
         writeFile(root_ / "app.vornic",
                   "[Package]\nName=Demo\nLaunchers=x64, x86\nJars=app8.jar\nCompany=vornicw tests\nVersion=1.2.3.4\n" +
+                      std::string(installer ? "Installer=msi\n" : "") +
                       (signing.empty() ? std::string() : "\n[Signing]\n" + signing + "\n") +
                       "\n[Product Information]\nProduct Name=Demo\n"
                       "Upgrade Code={11111111-2222-3333-4444-555555555555}\n");

@@ -1,6 +1,6 @@
-// Signing inside vornicpack build: each way of signing gives launchers that osslsigncode verifies,
-// the same bytes again from the same inputs, and the same bytes in the zip; each way of failing is
-// one line and leaves the previous folder and zip as they were.
+// Signing inside vornicpack build: each way of signing gives launchers and installer packages that
+// osslsigncode verifies, the same bytes again from the same inputs, and the same bytes in the zip;
+// each way of failing is one line and leaves the previous folder and zip as they were.
 #include "signing_fixture.h"
 
 #include "zip_archive.h"
@@ -60,8 +60,17 @@ TEST_F(SignedProject, EachWayOfSigningGivesLaunchersThatVerifyAndTheSameBytesAga
         if (setup.token) makeToken();
         if (!setup.password.empty()) setenv(kPasswordVariable, setup.password.c_str(), 1);
         std::string error;
-        ASSERT_TRUE(build(setup.signing, error, "out/Demo", setup.epoch)) << error;
-        ASSERT_TRUE(build(setup.signing, error, "again/Demo", setup.epoch)) << error;
+        ASSERT_TRUE(build(setup.signing, error, "out/Demo", setup.epoch, true)) << error;
+        ASSERT_TRUE(build(setup.signing, error, "again/Demo", setup.epoch, true)) << error;
+        // Each installer package is signed too, after the launchers inside it.
+        for (const char* package : {"Demo-1.2.3.4-x64.msi", "Demo-1.2.3.4-x86.msi"}) {
+            SCOPED_TRACE(package);
+            const fs::path file = root_ / "out" / package;
+            EXPECT_EQ(run({"osslsigncode", "verify", "-CAfile", path("cert.pem"), "-in", file.string()}, output), 0)
+                << output;
+            for (const std::string& part : setup.shown) EXPECT_TRUE(contains(output, part)) << part << "\n" << output;
+            EXPECT_EQ(readFile(file), readFile(root_ / "again" / package)) << "not the same bytes from the same inputs";
+        }
         for (const char* exe : {"Demo.exe", "Demo-x86.exe"}) {
             SCOPED_TRACE(exe);
             const fs::path file = root_ / "out/Demo" / exe;

@@ -146,14 +146,15 @@ private:
         return readSigningSection(project.signing.front(), request.project.parent_path(), where, signing, error);
     }
 
+    // A fixed signing time, the zip's, keeps the bytes the same (signing.h).
+    long long signingTime() const { return request.sourceDateEpoch < 0 ? 315532800 : request.sourceDateEpoch; }
+
     // Signs a launcher where it was staged, so that the folder and the zip get the same signed bytes.
     bool signStaged(const PlannedFile& file, const fs::path& staged, Bytes& bytes) {
         bool launcher = false;
         for (const Width width : package.widths) launcher = launcher || file.target == encodeUtf8(launcherFileName(package, width));
         if (!signing.enabled() || !launcher) return true;
-        // A fixed signing time, the zip's, keeps the bytes the same (signing.h).
-        const long long signingTime = request.sourceDateEpoch < 0 ? 315532800 : request.sourceDateEpoch;
-        return signExecutable(signing, staged, signingTime, error) && readWholeFile(staged, bytes, error);
+        return signExecutable(signing, staged, signingTime(), error) && readWholeFile(staged, bytes, error);
     }
 
     // What `vornicpack verify` says about the staged folder; what the packer wrote wrong fails the
@@ -598,8 +599,12 @@ private:
                 return false;
             }
         }
+        // The packages hold the signed launchers, and are signed themselves after them.
+        auto signPackage = [&](const fs::path& package, std::string& problem) {
+            return !signing.enabled() || signExecutable(signing, package, signingTime(), problem);
+        };
         if (!installers.stage(built, plan, installerUpgradeCode, request.sourceDateEpoch, error) ||
-            !installers.swapIn(error)) {
+            !installers.signStaged(signPackage, error) || !installers.swapIn(error)) {
             abandon();
             return false;
         }

@@ -162,6 +162,18 @@ bool InstallerOutputs::stage(const fs::path& built, const std::vector<PlannedFil
     return true;
 }
 
+bool InstallerOutputs::signStaged(const std::function<bool(const fs::path&, std::string&)>& sign,
+                                  std::string& error) {
+    for (Target& target : targets) {
+        if (!sign(target.staged, error)) {
+            abandon();
+            return false;
+        }
+        target.changed = !sameFile(target.staged, target.path);
+    }
+    return true;
+}
+
 bool InstallerOutputs::swapIn(std::string& error) {
     for (Target& target : targets) {
         if (!target.changed) continue;

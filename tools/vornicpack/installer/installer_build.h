@@ -6,10 +6,12 @@
 //   InstallerOutputs installers;
 //   if (!installers.plan(project, folder, zip, inputs, error)) ...   // before anything is written
 //   if (!installers.stage(built, files, upgradeCode, epoch, error)) ...
+//   if (!installers.signStaged(sign, error)) ...                     // where signing is asked for
 //   if (!installers.swapIn(error)) ...  then the folder and zip; on their failure installers.swapBack()
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,10 @@ public:
     // Each package from the staged folder `built`, which holds `files`.
     bool stage(const std::filesystem::path& built, const std::vector<PlannedFile>& files, const Text& upgradeCode,
                long long sourceDateEpoch, std::string& error);
+
+    // Each staged package through `sign` (which changes the file in place), after the launchers inside
+    // were signed; nothing when there are no packages.
+    bool signStaged(const std::function<bool(const std::filesystem::path&, std::string&)>& sign, std::string& error);
 
     // Into place, previous packages aside; swapBack() undoes it, finish() drops what was set aside.
     bool swapIn(std::string& error);
