@@ -26,14 +26,6 @@ namespace {
 
 const wchar_t* const kRuntimeSection = L"Java Runtime Environment";
 
-std::string utf8Of(const fs::path& path) {
-#ifdef _WIN32
-    return encodeUtf8(path.wstring());
-#else
-    return path.string();
-#endif
-}
-
 std::string targetOf(const Text& windowsName) {
     std::string name = encodeUtf8(windowsName);
     std::replace(name.begin(), name.end(), '\\', '/');

@@ -15,17 +15,6 @@ const wchar_t* const kPackageSection = L"Package";
 
 bool hasWildcard(const Text& text) { return text.find_first_of(L"*?") != Text::npos; }
 
-
-Text textOfPath(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return path.wstring();
-#else
-    Text text;
-    decodeUtf8(path.string(), text);
-    return text;
-#endif
-}
-
 // One entry of "Jars": a file, a folder, or a wildcard in the last component.
 bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vector<std::filesystem::path>& inputs,
                   std::string& error) {

@@ -242,16 +242,7 @@ bool readPackInputs(PackOptions& options, std::string& error) {
 
 // Why the launcher cannot be written as `out` and read its INI file beside it; empty when it can.
 std::string outputNameProblem(const std::filesystem::path& out) {
-    const auto textOf = [](const std::filesystem::path& path) {
-#ifdef _WIN32
-        return path.wstring();
-#else
-        Text text;
-        decodeUtf8(path.string(), text);
-        return text;
-#endif
-    };
-    const Text name = textOf(out.filename()), stem = textOf(out.stem());
+    const Text name = textOfPath(out.filename()), stem = textOfPath(out.stem());
     if (std::string problem = fileNameProblem(stem); !problem.empty()) return problem;
     // Both files are first written under the name with a suffix of 17 characters (".0123456789ab.tmp").
     Text longer = name;

@@ -10,14 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string utf8Of(const fs::path& path) {
-#ifdef _WIN32
-    return encodeUtf8(path.wstring());
-#else
-    return path.string();
-#endif
-}
-
 bool isUrl(const std::string& text) { return text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0; }
 
 // The keys of [Signing], one at a time.

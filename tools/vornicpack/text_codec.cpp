@@ -28,13 +28,25 @@ std::filesystem::path pathFromText(const Text& text) {
 #endif
 }
 
-std::string displayPath(const std::filesystem::path& path) {
+Text textOfPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return path.wstring();
+#else
+    Text text;
+    decodeUtf8(path.string(), text);
+    return text;
+#endif
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
 #ifdef _WIN32
     return encodeUtf8(path.wstring());
 #else
     return path.string();
 #endif
 }
+
+std::string displayPath(const std::filesystem::path& path) { return utf8Of(path); }
 
 std::size_t utf16Length(const Text& text) {
     std::size_t length = 0;

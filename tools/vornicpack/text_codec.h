@@ -15,7 +15,10 @@
 // part of the result. False on malformed UTF-8 or an odd UTF-16 length.
 bool decodeTextFile(const Bytes& bytes, Text& text);
 
+// A path as the packer's text, and back; as UTF-8 for names in a zip and in what the packer prints.
 std::filesystem::path pathFromText(const Text& text);
+Text textOfPath(const std::filesystem::path& path);
+std::string utf8Of(const std::filesystem::path& path);
 std::string displayPath(const std::filesystem::path& path);
 
 // Code points above U+FFFF count twice, as they do in UTF-16.

@@ -16,14 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string utf8Of(const fs::path& path) {
-#ifdef _WIN32
-    return encodeUtf8(path.wstring());
-#else
-    return path.string();
-#endif
-}
-
 std::string hex32(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", value);
