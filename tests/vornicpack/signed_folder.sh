@@ -2,7 +2,8 @@
 # signed_folder.sh WINE_RUN SESSION WINDOWS_PACKER HOST_PACKER X64_STUB JAR RUNTIME WORK
 # A folder signed inside the build still starts under Wine and reaches main: the signature appended
 # to the launcher does not disturb its reading of its own resources (signed by the Linux packer with a
-# key file; osslsigncode verifies it). The Windows packer's Sign Command fails as one line.
+# key file; osslsigncode verifies it). The Windows packer's Sign Command ships what it signed, and its
+# failure is one line.
 # Exits 77 (skipped) when the host preset's packer has not been built.
 set -euo pipefail
 wine_run=$1 session=$2 windows_packer=$3 host_packer=$4 x64_stub=$5 jar=$6 runtime=$7 work=$8
@@ -23,7 +24,8 @@ timeout 60 openssl req -x509 -newkey rsa:2048 -nodes -keyout project/key.pem -ou
 
 project() {  # the [Signing] section's lines
   printf '[Package]\nName=Signed\nJars=app.jar\nRuntime x64=runtime\nCompany=vornicw tests\n\n[Signing]\n%s\n\n' "$1"
-  printf '[Product Information]\nProduct Name=Signed\n\n[Java Runtime Environment]\nMain Class=demo.Main\n'
+  printf '[Product Information]\nProduct Name=Signed\nUpgrade Code={5E1F2A3B-4C5D-4E6F-8A9B-0C1D2E3F4A5B}\n\n'
+  printf '[Java Runtime Environment]\nMain Class=demo.Main\n'
 }
 
 project "Certificate=cert.pem
@@ -41,6 +43,15 @@ timeout 120 "$wine_run" "$session" "$windows_packer" build project/windows.vorni
 grep -q '^vornicpack: signing Signed.exe failed: Sign Command ended with exit code 3: signing service: quota exceeded' \
   windows.log || fail "the Windows packer's Sign Command failure: $(cat windows.log)"
 cmp linux/Signed/Signed.exe windows/Signed/Signed.exe || fail "a failed signing changed the previous folder"
+# A Sign Command that succeeds: both packers give the same unsigned launcher for one project, so the
+# Linux packer's signed copy stands in for what a signing service returns. The signed file is what
+# ships, in the folder and in the zip.
+signed_copy="Z:${work//\//\\}\\linux\\Signed\\Signed.exe"
+project "Sign Command=copy /y \"$signed_copy\" {file} >nul" >project/windows.vornic
+timeout 120 "$wine_run" "$session" "$windows_packer" build project/windows.vornic --stubs stubs --out windows/Signed \
+  --zip windows/Signed.zip >windows.log 2>&1 || fail "the Windows packer's Sign Command did not sign: $(cat windows.log)"
+cmp linux/Signed/Signed.exe windows/Signed/Signed.exe || fail "the Windows packer did not ship what its Sign Command signed"
+unzip -p windows/Signed.zip Signed/Signed.exe | cmp - linux/Signed/Signed.exe || fail "the zip holds another launcher"
 project "Certificate=cert.pem
 Key=key.pem" >project/windows.vornic
 timeout 120 "$wine_run" "$session" "$windows_packer" build project/windows.vornic --stubs stubs --out windows/Signed \
