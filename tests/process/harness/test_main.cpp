@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -16,15 +19,29 @@ namespace {
 
 std::mutex testMutex;
 std::string runningTest;
+// The running test's name as a line made ahead, so that the watchdog can say it without taking a lock
+// or allocating: a hang inside the system may hold the heap's lock or the window manager's.
+char runningLine[512] = "watchdog: running test: (none)\n";
+std::atomic<std::size_t> runningLineLength{31};
+
+void setRunningLine(const std::string& test) {
+    const std::string line = "watchdog: running test: " + (test.empty() ? std::string("(none)") : test) + "\n";
+    const std::size_t length = std::min(line.size(), sizeof runningLine);
+    runningLineLength = 0;
+    std::memcpy(runningLine, line.data(), length);
+    runningLineLength = length;
+}
 
 class RunningTestListener : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo& test) override {
         std::lock_guard<std::mutex> lock(testMutex);
         runningTest = std::string(test.test_suite_name()) + "." + test.name();
+        setRunningLine(runningTest);
     }
     void OnTestEnd(const testing::TestInfo&) override {
         std::lock_guard<std::mutex> lock(testMutex);
         runningTest.clear();
+        setRunningLine(runningTest);
     }
 };
 
@@ -34,6 +51,12 @@ constexpr UINT kWatchdogExit = 0x57D02;
 DWORD WINAPI watch(void* parameter) {
     const DWORD seconds = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(parameter));
     Sleep(seconds * 1000);
+    // First what needs no lock: should the full report below block, this line is out.
+    static const char kPast[] = "watchdog: past its limit; the full report follows\n";
+    DWORD written = 0;
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    WriteFile(error, kPast, sizeof kPast - 1, &written, nullptr);
+    WriteFile(error, runningLine, static_cast<DWORD>(runningLineLength.load()), &written, nullptr);
     std::string test;
     {
         std::lock_guard<std::mutex> lock(testMutex);
@@ -61,6 +84,11 @@ DWORD watchdogSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The display driver is loaded on the first window or screen DC a process asks for. Asked for here,
+    // on the main thread, before any test shows a dialog on a thread of its own while this thread
+    // looks for it: that is where a test program was once seen to hang with every thread waiting on
+    // a lock and no window made.
+    if (HDC screen = GetDC(nullptr)) ReleaseDC(nullptr, screen);
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new RunningTestListener);
     const DWORD seconds = watchdogSeconds();
