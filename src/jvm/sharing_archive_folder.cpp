@@ -19,9 +19,8 @@ namespace {
 // runtime's exit hook that finishes it receives nothing but the exit code.
 Text writingArchive;
 Text finalStemPath;
-// Where the options given to the runtime stand, for a second creation without them, and the marker
-// that would
-// record their refusal. They follow one another in the list.
+// Where the sharing options stand in the runtime's options (one after another), for a second
+// creation without them, and the marker that would record their refusal.
 std::size_t sharingFirst = 0;
 std::size_t sharingCount = 0;
 Text refusalMarker;
@@ -64,7 +63,8 @@ bool fileStartsAsDynamicArchive(const Text& path) {
 }
 
 // Finds the complete archive of `stem` and removes every other archive the launcher named for the
-// product (other files stay, whatever their name begins with): those of an earlier application or runtime, leftovers of a write that never finished, a cut-short copy.
+// product: those of an earlier application or runtime, leftovers of a write that never finished, a
+// cut-short copy. Other files stay, whatever their names begin with.
 // `keep` is the name the runtime manages itself (Java 19 and later). A file still open elsewhere
 // cannot be deleted, so a concurrent launch's archive survives.
 Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& stem, const Text& keep) {
