@@ -91,16 +91,6 @@ HWND waitForExceptionDialog(DWORD process, DWORD milliseconds) {
     return found;
 }
 
-// GetWindowText does not ask a control of another process for its text; WM_GETTEXT does.
-WText controlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    const auto length = static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
-    WText text(length + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        SendMessageW(control, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
 TEST(JavaRun, CommandLineAndCmdWordsReachMainInOrder) {
     const JavaApp app(L"Cmd=x \"y z\"\r\n", "main: args\n");
     const Launch launch = app.run(L"a \"b c\"");
@@ -191,7 +181,7 @@ TEST(JavaRun, ExceptionDialogShowsTheTraceAndItsAnswerDecides) {
         ASSERT_TRUE(child.started());
         HWND dialog = waitForExceptionDialog(child.id(), scaledMilliseconds(kWindowWaitMilliseconds));
         ASSERT_TRUE(dialog) << c.how;
-        const WText trace = controlText(dialog, 208);
+        const WText trace = controlTextOf(GetDlgItem(dialog, 208));
         EXPECT_NE(trace.find(L"java.lang.IllegalStateException: broken state"), WText::npos)
             << c.how << " [" << std::string(trace.begin(), trace.end()) << "]";
         if (std::string(c.how) == "ok") pressButton(dialog, IDOK);

@@ -38,13 +38,6 @@ bool packageCopy(const WText& folder, const Text& runtimeSettings) {
            writeFileBytes(folder + L"app.jar", "PK");
 }
 
-WText controlText(HWND control) {
-    wchar_t text[2048] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
-    return text;
-}
-
 struct Shown {
     bool seen = false;
     WText caption, firstLabel, message, browse;
@@ -74,8 +67,8 @@ Shown firstWindow(const WText& exe, const WText& folder) {
         shown.seen = true;
         shown.caption = windowTextOf(window);
         shown.firstLabel = messageBoxText(window);  // a box's message
-        if (HWND browse = GetDlgItem(window, kRuntimeDialogBrowse)) shown.browse = controlText(browse);
-        if (HWND message = GetDlgItem(window, kRuntimeDialogMessage)) shown.message = controlText(message);
+        if (HWND browse = GetDlgItem(window, kRuntimeDialogBrowse)) shown.browse = controlTextOf(browse);
+        if (HWND message = GetDlgItem(window, kRuntimeDialogMessage)) shown.message = controlTextOf(message);
         pressButton(window, GetDlgItem(window, IDCANCEL) ? IDCANCEL : IDOK);
     }
     DWORD exitCode = 0;

@@ -52,14 +52,6 @@ Text iniValue(const WText& file, const wchar_t* section, const wchar_t* key) {
     return value;
 }
 
-// A control's text in another process: an edit control keeps its text where only WM_GETTEXT reads it.
-WText controlText(HWND control) {
-    wchar_t text[1024] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
-    return text;
-}
-
 bool exists(const WText& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // How the user answers the dialog.
@@ -146,7 +138,7 @@ public:
         if (!child.started()) return result;
         if (HWND dialog = findWindowOf(child, nullptr, true, scaledMilliseconds(kWindowWaitMilliseconds))) {
             result.dialogShown = true;
-            result.message = controlText(GetDlgItem(dialog, 203));
+            result.message = controlTextOf(GetDlgItem(dialog, 203));
             result.awareness = dpiAwarenessOfWindow(dialog);
             if (answer == Answer::Cancel) pressButton(dialog, IDCANCEL);
             if (answer == Answer::CloseBox) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -177,7 +169,7 @@ private:
         HWND ok = GetDlgItem(dialog, IDOK);
         waitUntil([ok] { return IsWindowEnabled(ok) != FALSE; }, scaledMilliseconds(20000), 20);
         result.okEnabledAfterPick = IsWindowEnabled(ok) != FALSE;
-        result.shownPath = controlText(GetDlgItem(dialog, 201));
+        result.shownPath = controlTextOf(GetDlgItem(dialog, 201));
         result.trace += "; the dialog shows " + utf8Of(result.shownPath);
         for (HWND window : topLevelWindowsOf(processId)) result.otherWindows += window != dialog;
         pressButton(dialog, result.okEnabledAfterPick ? IDOK : IDCANCEL);

@@ -177,16 +177,6 @@ HWND waitForExceptionDialog(const ChildProcess& child) {
     return found;
 }
 
-// GetWindowText does not ask a control of another process for its text; WM_GETTEXT does.
-WText controlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    const auto length = static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
-    WText text(length + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        SendMessageW(control, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
 const WText kExceptionMessage = L"java.lang.IllegalStateException: probe failed été Привет 世界";
 
 TEST(RealMachine, ConsoleLaunchesReachMainAndEndWithItsExitCode) {
@@ -277,7 +267,7 @@ TEST(RealMachine, ExceptionDialogShowsTheTraceAndItsAnswerDecidesTheExitCode) {
         ASSERT_TRUE(child.started());
         HWND dialog = waitForExceptionDialog(child);
         ASSERT_TRUE(dialog) << app.err();
-        const WText trace = controlText(dialog, 208);
+        const WText trace = controlTextOf(GetDlgItem(dialog, 208));
         EXPECT_NE(trace.find(kExceptionMessage), WText::npos) << utf8Of(trace);
         EXPECT_NE(trace.find(L"realjvm.Probe.main"), WText::npos) << utf8Of(trace);
         EXPECT_NE(trace.find(L"java.io.IOException: disk gone"), WText::npos) << utf8Of(trace);

@@ -251,6 +251,18 @@ WText windowTextOf(HWND window) {
     return text;
 }
 
+WText controlTextOf(HWND control) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length)) return WText();
+    WText text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                             10000, &copied))
+        return WText();
+    text.resize(std::min<size_t>(copied, length));
+    return text;
+}
+
 WText windowClassOf(HWND window) {
     wchar_t name[256];
     const int length = GetClassNameW(window, name, 256);

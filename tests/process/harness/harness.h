@@ -104,6 +104,9 @@ struct SeenWindow {
 // The visible top-level windows of process `processId`.
 std::vector<HWND> topLevelWindowsOf(DWORD processId);
 WText windowTextOf(HWND window);
+// A control's text, also in another process, where GetWindowText does not ask the control (an edit
+// control keeps its text where only WM_GETTEXT reads it); bounded, should the window not answer.
+WText controlTextOf(HWND control);
 WText windowClassOf(HWND window);
 // The message of a message box (its static control 0xFFFF); empty for other windows.
 WText messageBoxText(HWND box);
