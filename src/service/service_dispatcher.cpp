@@ -41,7 +41,7 @@ int runLaunch(Launch launch) {
     wchar_t noName[] = L"";
     const SERVICE_TABLE_ENTRYW table[] = {{noName, serviceMain}, {nullptr, nullptr}};
     // Blocks until the service has reported STOPPED; the launch runs on the manager's thread meanwhile.
-    if (StartServiceCtrlDispatcherW(table)) return session.exitCode();
+    if (StartServiceCtrlDispatcherW(table)) return session.waitForTheEnd();
     const DWORD error = GetLastError();
     g_serving = nullptr;
     // Started from a console, Explorer or a script: the same copy runs as any program.

@@ -42,7 +42,10 @@ const wchar_t* outcomeName(StopOutcome outcome) {
 }  // namespace
 
 ServiceSession::ServiceSession(const ServiceSettings& settings, Launch launch)
-    : settings_(settings), launch_(launch), machine_(settings.stopTimeoutMilliseconds) {
+    : settings_(settings),
+      launch_(launch),
+      machine_(settings.stopTimeoutMilliseconds),
+      served_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     g_session.store(this);
 }
 
@@ -73,6 +76,7 @@ void ServiceSession::serve(const wchar_t* serviceName) {
         // Nothing can be reported; the launch still runs, and the manager sees the process end.
         traceFormatted(L"service control handler not registered: error %u", {GetLastError()});
         exitCode_ = launch_();
+        SetEvent(served_.get());
         return;
     }
     lock();
@@ -97,6 +101,22 @@ void ServiceSession::serve(const wchar_t* serviceName) {
                    {exitCode_, machine_.stopRequested() ? L" after the stop request" : L""});
     report(machine_.ended(exitCode_), L"the launch ended");
     unlock();
+    SetEvent(served_.get());
+}
+
+int ServiceSession::waitForTheEnd() {
+    lock();
+    const bool runtimeEnds = runtimeEnds_;
+    unlock();
+    // Returning from main beside the runtime's exit would run a second exit at the same time, and
+    // take this session from the threads that still use it. The runtime's exit has the stop limit;
+    // past it, the process ends here as the pulse would end it.
+    const DWORD limit = runtimeEnds ? settings_.stopTimeoutMilliseconds : INFINITE;
+    if (WaitForSingleObject(served_.get(), limit) == WAIT_TIMEOUT) {
+        traceFormatted(L"service: the runtime did not end the process within %u ms: the process is ended", {limit});
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode_));
+    }
+    return exitCode_;
 }
 
 void ServiceSession::mainEntered(JavaVM* vm, const Text& mainClass) {
@@ -109,6 +129,8 @@ void ServiceSession::mainEntered(JavaVM* vm, const Text& mainClass) {
 
 void ServiceSession::exiting(int exitCode) {
     lock();
+    exitCode_ = exitCode;
+    runtimeEnds_ = true;
     report(machine_.ended(exitCode), L"the runtime ends the process (System.exit)");
     unlock();
 }

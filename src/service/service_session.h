@@ -24,7 +24,11 @@ public:
     // The body of the service's main function: registers the control handler, reports START_PENDING,
     // runs the launch and reports STOPPED with its exit code.
     void serve(const wchar_t* serviceName);
-    int exitCode() const { return exitCode_; }
+
+    // Called once the manager's dispatcher has returned, which it does as soon as STOPPED is
+    // reported: waits until the launch has ended, and gives its exit code. When the runtime reported
+    // STOPPED on its way out of System.exit, its own exit ends the process while this waits.
+    int waitForTheEnd();
 
     void mainEntered(JavaVM* vm, const Text& mainClass);
     void exiting(int exitCode);
@@ -45,6 +49,8 @@ private:
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
     SRWLOCK lock_ = SRWLOCK_INIT;
     UniqueHandle quitPulse_;
+    UniqueHandle served_;  // set when serve() has nothing more to do
+    bool runtimeEnds_ = false;  // the runtime reported STOPPED from its exit hook
     JavaVM* vm_ = nullptr;
     std::string mainClass_;  // slash form, in the code page FindClass takes
     int exitCode_ = -1;

@@ -133,6 +133,35 @@ TEST(Service, EndsWithTheApplicationsExitCode) {
     }
 }
 
+// The runtime reports STOPPED from its exit hook and only then ends the process: the launcher's
+// main thread, whose dispatcher returns at STOPPED, must leave that end to the runtime, so the
+// process ends when the runtime lets it, with System.exit's code.
+TEST(Service, SystemExitEndsTheProcessAfterStoppedWithItsCode) {
+    const std::string exit = eventName("-exit");
+    const std::string linger = eventName("-linger");
+    const ServiceApp app(L"", "main: wait-event " + exit + "\nmain: exit 3\nafter-exit-hook: " + linger + "\n");
+    const InstalledService service(app.exe());
+    ASSERT_TRUE(service.created());
+    ASSERT_EQ(runSc(L"start " + service.name()), 0u);
+    SERVICE_STATUS_PROCESS status{};
+    ASSERT_TRUE(service.waitForState(SERVICE_RUNNING, status)) << status.dwCurrentState;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, status.dwProcessId));
+    ASSERT_TRUE(process);
+    const UniqueHandle exitEvent(CreateEventA(nullptr, TRUE, FALSE, exit.c_str()));
+    const UniqueHandle lingerEvent(CreateEventA(nullptr, TRUE, FALSE, linger.c_str()));
+    ASSERT_TRUE(SetEvent(exitEvent.get()));
+
+    ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status)) << status.dwCurrentState;
+    EXPECT_EQ(status.dwWin32ExitCode, DWORD{ERROR_SERVICE_SPECIFIC_ERROR});
+    EXPECT_EQ(status.dwServiceSpecificExitCode, 3u);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ASSERT_TRUE(SetEvent(lingerEvent.get()));
+    ASSERT_EQ(WaitForSingleObject(process.get(), scaledMilliseconds(kStateTimeout)), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 0;
+    ASSERT_TRUE(GetExitCodeProcess(process.get(), &code));
+    EXPECT_EQ(code, 3u) << app.record();
+}
+
 TEST(Service, StopMethodThatNeverReturnsEndsAtTheStopTimeout) {
     const ServiceApp app(L"Stop Method=hang\r\nStop Timeout=2\r\n",
                          "main: wait-event " + eventName("-never-c") + "\nstop-method: hang\nstop: wait-event " +

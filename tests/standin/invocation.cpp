@@ -11,6 +11,7 @@
 #include "objects.h"
 #include "process_identity.h"
 #include "record.h"
+#include "script.h"
 #include "vm_state.h"
 
 namespace standin {
@@ -182,6 +183,7 @@ void systemExit(jint code) {
     beginShutdown();
     writeArchiveAtExit();
     if (exitHook) exitHook(code);
+    if (!script().afterExitHookEvent.empty()) waitForEvent(script().afterExitHookEvent);
     ExitProcess(static_cast<UINT>(code));
 }
 

@@ -64,6 +64,8 @@ Script readScript() {
             parsed.classes.push_back(action);
         } else if (method == "no-main") {
             parsed.classesWithoutMain.push_back(action);
+        } else if (method == "after-exit-hook") {
+            parsed.afterExitHookEvent = action;
         } else if (method == "load-delay") {
             parsed.loadDelayMilliseconds = static_cast<unsigned long>(std::atol(action.c_str()));
         } else {
@@ -121,6 +123,15 @@ void showApplicationWindow() {
 const Script& script() {
     static const Script parsed = readScript();
     return parsed;
+}
+
+void waitForEvent(const std::string& name) {
+    // Until the test sets it; a test that forgets it fails after fifteen minutes (long enough for
+    // the longest test under emulation).
+    const std::wstring wide(name.begin(), name.end());
+    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, wide.c_str());
+    if (!event || WaitForSingleObject(event, 900000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", name);
+    CloseHandle(event);
 }
 
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call) {
@@ -198,12 +209,7 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
                 result.i = static_cast<jint>(std::atol(utf8Of(arguments->elements[index]).c_str()));
             }
         } else if (verb == "wait-event") {
-            // Until the test sets the named event; a test that forgets it fails after fifteen minutes
-            // (long enough for the longest test under emulation).
-            const std::wstring name(rest.begin(), rest.end());
-            const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-            if (!event || WaitForSingleObject(event, 900000) != WAIT_OBJECT_0) failLoudly("wait-event-failed", rest);
-            CloseHandle(event);
+            waitForEvent(rest);
         } else if (verb == "set-event") {
             const std::wstring name(rest.begin(), rest.end());
             const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());

@@ -16,11 +16,15 @@ struct Script {
     std::string secondarySignature;  // "", "([Ljava/lang/String;)V" or "([Ljava/lang/String;)I"
     std::vector<std::string> classes;
     std::vector<std::string> classesWithoutMain;
+    std::string afterExitHookEvent;
     unsigned long loadDelayMilliseconds = 0;  // how long loading an application class takes
 };
 
 // Read once, on first use.
 const Script& script();
+
+// Waits until the named (manual-reset) event is set.
+void waitForEvent(const std::string& name);
 
 // Runs the actions of "main", "secondaryMain" or "stop" (the stop method) for the application class `owner`.
 jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call& call);

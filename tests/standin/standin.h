@@ -60,6 +60,8 @@
 //   stop-method: <name>       the application class has a static void <name>(), recorded as
 //                             "call: <name>", whose actions are the "stop:" lines
 //   stop: <action>            an action of that method (the same actions as main's)
+//   after-exit-hook: <name>   System.exit waits after the exit hook until the named event is set, as
+//                             a runtime's exit still works after its hook
 //   load-delay: <ms>          loading an application class takes that long
 //   class: <name>             a class the application class loader knows (slash form); without any
 //                             such line every name outside java/, javax/ and sun/ is an application class
