@@ -79,9 +79,10 @@ void ServiceSession::serve(const wchar_t* serviceName) {
         SetEvent(served_.get());
         return;
     }
-    lock();
-    report(machine_.starting(), L"starting");
-    unlock();
+    {
+        const ExclusiveLock::Held held(lock_);
+        report(machine_.starting(), L"starting");
+    }
 
     quitPulse_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     UniqueHandle pulse(quitPulse_ ? CreateThread(nullptr, 0, pulseLoop, this, 0, nullptr) : nullptr);
@@ -96,18 +97,21 @@ void ServiceSession::serve(const wchar_t* serviceName) {
         SetEvent(quitPulse_.get());
         WaitForSingleObject(pulse.get(), INFINITE);
     }
-    lock();
-    traceFormatted(L"service launch ended with exit code %d%s",
-                   {exitCode_, machine_.stopRequested() ? L" after the stop request" : L""});
-    report(machine_.ended(exitCode_), L"the launch ended");
-    unlock();
+    {
+        const ExclusiveLock::Held held(lock_);
+        traceFormatted(L"service launch ended with exit code %d%s",
+                       {exitCode_, machine_.stopRequested() ? L" after the stop request" : L""});
+        report(machine_.ended(exitCode_), L"the launch ended");
+    }
     SetEvent(served_.get());
 }
 
 int ServiceSession::waitForTheEnd() {
-    lock();
-    const bool runtimeEnds = runtimeEnds_;
-    unlock();
+    bool runtimeEnds = false;
+    {
+        const ExclusiveLock::Held held(lock_);
+        runtimeEnds = runtimeEnds_;
+    }
     // Returning from main beside the runtime's exit would run a second exit at the same time, and
     // take this session from the threads that still use it. The runtime's exit has the stop limit;
     // past it, the process ends here as the pulse would end it.
@@ -120,28 +124,29 @@ int ServiceSession::waitForTheEnd() {
 }
 
 void ServiceSession::mainEntered(JavaVM* vm, const Text& mainClass) {
-    lock();
+    const ExclusiveLock::Held held(lock_);
     vm_ = vm;
     mainClass_ = toAnsiText(mainClass);
     report(machine_.mainEntered(), L"main entered");
-    unlock();
 }
 
 void ServiceSession::exiting(int exitCode) {
-    lock();
+    const ExclusiveLock::Held held(lock_);
     exitCode_ = exitCode;
     runtimeEnds_ = true;
     report(machine_.ended(exitCode), L"the runtime ends the process (System.exit)");
-    unlock();
 }
 
 DWORD WINAPI ServiceSession::handleControl(DWORD control, DWORD, void*, void* context) {
     auto& session = *static_cast<ServiceSession*>(context);
-    session.lock();
-    const ControlAnswer answer = session.machine_.control(control, GetTickCount64());
-    traceFormatted(L"service control %s (%u) received%s", {controlName(control), control, actionName(answer.action)});
-    session.report(answer.status, L"control answered");
-    session.unlock();
+    ControlAnswer answer;
+    {
+        const ExclusiveLock::Held held(session.lock_);
+        answer = session.machine_.control(control, GetTickCount64());
+        traceFormatted(L"service control %s (%u) received%s",
+                       {controlName(control), control, actionName(answer.action)});
+        session.report(answer.status, L"control answered");
+    }
     if (answer.action == ControlAction::NotAccepted) return ERROR_CALL_NOT_IMPLEMENTED;
     if (answer.action == ControlAction::AskToStop) {
         // The handler runs on the dispatcher's thread and must return at once; the application's
@@ -155,10 +160,13 @@ DWORD WINAPI ServiceSession::handleControl(DWORD control, DWORD, void*, void* co
 
 DWORD WINAPI ServiceSession::askToStop(void* context) {
     auto& session = *static_cast<ServiceSession*>(context);
-    session.lock();
-    JavaVM* vm = session.vm_;
-    const std::string mainClass = session.mainClass_;
-    session.unlock();
+    JavaVM* vm = nullptr;
+    std::string mainClass;
+    {
+        const ExclusiveLock::Held held(session.lock_);
+        vm = session.vm_;
+        mainClass = session.mainClass_;
+    }
     JNIEnv* env = nullptr;
     if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
         traceFormatted(L"service stop: the runtime takes no thread, it is ending already", {});
@@ -176,7 +184,7 @@ DWORD WINAPI ServiceSession::askToStop(void* context) {
 DWORD WINAPI ServiceSession::pulseLoop(void* context) {
     auto& session = *static_cast<ServiceSession*>(context);
     while (WaitForSingleObject(session.quitPulse_.get(), kPulseMilliseconds) == WAIT_TIMEOUT) {
-        session.lock();
+        const ExclusiveLock::Held held(session.lock_);
         const PulseAnswer answer = session.machine_.pulse(GetTickCount64());
         if (answer.outcome == PulseOutcome::StopLimitReached) {
             traceFormatted(L"service stop limit of %u ms reached: the process is ended",
@@ -187,7 +195,6 @@ DWORD WINAPI ServiceSession::pulseLoop(void* context) {
             TerminateProcess(GetCurrentProcess(), static_cast<UINT>(-1));
         }
         session.report(answer.status, L"still pending");
-        session.unlock();
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "service/service_dispatcher.h"
 #include "service/service_settings.h"
 #include "service/service_status.h"
+#include "support/exclusive_lock.h"
 #include "support/unique_handle.h"
 
 class ServiceSession {
@@ -40,14 +41,12 @@ private:
 
     // Hands `status` to the manager; the caller holds the lock.
     void report(const std::optional<ServiceStatus>& status, const wchar_t* why);
-    void lock() { AcquireSRWLockExclusive(&lock_); }
-    void unlock() { ReleaseSRWLockExclusive(&lock_); }
 
     ServiceSettings settings_;
     Launch launch_;
     ServiceStatusMachine machine_;
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
-    SRWLOCK lock_ = SRWLOCK_INIT;
+    ExclusiveLock lock_;
     UniqueHandle quitPulse_;
     UniqueHandle served_;  // set when serve() has nothing more to do
     bool runtimeEnds_ = false;  // the runtime reported STOPPED from its exit hook

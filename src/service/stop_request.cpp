@@ -11,6 +11,7 @@ bool callSystemExit(JNIEnv* env) {
     jmethodID exit = system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
     if (!exit) {
         describePending(env);
+        if (system) env->DeleteLocalRef(system);
         return false;
     }
     env->CallStaticVoidMethod(system, exit, 0);
