@@ -454,8 +454,14 @@ TEST(RealMachine, ServiceStopIsARealSystemExitOrTheStopMethod) {
                           L"Application Type=service\r\n" + c.application);
         const InstalledService service(app.exe());
         ASSERT_TRUE(service.created());
+        const ULONGLONG started = GetTickCount64();
         ASSERT_EQ(runSc(L"start " + service.name()), 0u);
         SERVICE_STATUS_PROCESS status{};
+        // Its process, while it runs: how it ended tells a crash from a wrong code.
+        UniqueHandle process;
+        if (service.query(status) && status.dwProcessId) {
+            process.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, status.dwProcessId));
+        }
         const bool stop = c.win32ExitCode == 0;
         if (stop) {
             ASSERT_TRUE(service.waitForState(SERVICE_RUNNING, status)) << status.dwCurrentState;
@@ -465,12 +471,18 @@ TEST(RealMachine, ServiceStopIsARealSystemExitOrTheStopMethod) {
             EXPECT_EQ(runSc(L"stop " + service.name()), 0u);
         }
         ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status, 60000)) << status.dwCurrentState;
-        EXPECT_EQ(status.dwWin32ExitCode, c.win32ExitCode);
+        // What the program wrote and when the service ended tell a crash from a wrong code.
+        const ULONGLONG stoppedAfter = GetTickCount64() - started;
+        EXPECT_EQ(status.dwWin32ExitCode, c.win32ExitCode) << readText(log) << " after " << stoppedAfter << " ms";
         EXPECT_EQ(status.dwServiceSpecificExitCode, c.specificExitCode);
         {
             // STOPPED comes just before the process ends.
             WaitingFor marker(L"the service's process to end");
             EXPECT_TRUE(waitUntil([&] { return noProcessRuns(app.exe()); }, kLaunchTimeout, 50));
+        }
+        DWORD processCode = 0;
+        if (process && GetExitCodeProcess(process.get(), &processCode)) {
+            EXPECT_EQ(processCode, c.win32ExitCode == 0 ? 0u : c.specificExitCode) << "the service's process";
         }
         const std::string written = readText(log);
         EXPECT_TRUE(inOrder(written, c.lines)) << written;
