@@ -2,8 +2,8 @@
 # hang_report_test.sh WINE_RUN SESSION PROGRAM LIMIT LINE TITLE
 # Runs a program that hangs through wine-run with a limit of LIMIT seconds and checks what a hang
 # leaves: wine-run fails with 124; the report holds the program's output so far (LINE), its processes
-# (the program and the child it started, with their threads) and its window (TITLE) tied to one of
-# them; and afterwards no process of the program is left.
+# (the program and the child it started, with their threads and their backtraces) and its window
+# (TITLE) tied to one of them; and afterwards no process of the program is left.
 set -uo pipefail
 wine_run=$1 session=$2 program=$3 limit=$4 line=$5 title=$6
 name=${program##*/}
@@ -32,6 +32,11 @@ mapfile -t own < <(sed -n 's/^wine-run: \* \([0-9]*\) .*/\1/p' "$report")
 grep -qE "^wine-run: \* [0-9]+ .*${name%.exe}" "$report" || fail "the program is not among its processes"
 grep -qE '^wine-run: \* [0-9]+ .*hang_child' "$report" || fail "the child it started is not among its processes"
 grep -qE '^wine-run:       thread [0-9]+ \(.*\) [A-Z] ' "$report" || fail "no thread of the program with its state"
+
+# Where its threads stand, as Windows sees them: a backtrace for a thread of the program, with frames.
+grep -qE "^wine-run:   Backtracing for thread [0-9a-f]+ in process [0-9a-f]+ \(.*${name}\):\$" "$report" ||
+  fail "no backtrace of a thread of $name"
+grep -qE '^wine-run:     (=>)?[0-9]+ 0x' "$report" || fail "the backtraces hold no frame"
 
 # Its window: on the display, tied to one of its processes; and as Windows sees it, with its class.
 window=$(grep -F " title \"$title\"" "$report" | grep '^wine-run: . window 0x' | head -n 1)
