@@ -158,6 +158,7 @@ const std::vector<Case> kCases = {
       {"Demo-2.0-x64.msi", "Registry", "\t2\tSoftware\\Classes\\.demo\t\tDemo.demo\t"},
       {"Demo-2.0-x64.msi", "Registry", "\t1\t", false},
       {"Demo-2.0-x64.msi", "Property", "ProductVersion\t2.0"},
+      {"Demo-2.0-x64.msi", "Property", "ALLUSERS\t1"},
       {"Demo-2.0-x64.msi", "Shortcut", "StartMenuShortcut\tProgramMenuFolder\tDemo\t"},
       {"Demo-2.0-x64.msi", "Shortcut", "DesktopShortcut", false},
       {"Demo-2.0-x64.msi", "RemoveFile", "VornicUserSettings", false},

@@ -50,7 +50,10 @@ std::vector<TableRows> removalRows(const UserSettingsPlace& place, const std::st
         // A folder row removes the folder once empty; %APPDATA% itself is never one.
         if (!folders.empty()) removals.rows.push_back(property + "\t" + component + "\t\t" + property + "\t2");
     }
-    return {actions, sequence, removals};
+    // Wine's installer removes the RemoveFile rows in the order of their keys' places in the string
+    // pool: imported first, the file's key comes before the inner folder's, which comes before the
+    // outer one's, so that each folder is empty when its turn comes.
+    return {removals, actions, sequence};
 }
 
 }  // namespace
