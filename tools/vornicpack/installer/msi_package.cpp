@@ -306,14 +306,11 @@ bool installerWriterAvailable(std::string& error) {
 #endif
 }
 
-bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
-    std::error_code code;
-    fs::remove(package, code);
-    if (!installerWriterAvailable(error)) return false;
-    std::string source;
-    if (!installerSource(in, source, error)) return false;
-    // The package code changes with anything in the package: its source and every file's bytes.
-    // Where the files lie now is no part of the package: the seed's source names them by target.
+namespace {
+
+// The package code changes with anything in the package: its source, the rows added to it and every
+// file's bytes. Where the files lie now is no part of the package: the seed's source names them by target.
+bool packageCodeOf(const InstallerInput& in, Text& packageCode, std::string& error) {
     InstallerInput placeless = in;
     placeless.sourceFolder = ".";
     for (InstallerFile& file : placeless.files) file.source = file.target;
@@ -334,7 +331,19 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         if (!readWholeFile(file.source, bytes, error)) return false;
         seed += file.target + "\n" + hexOf(std::string(bytes.begin(), bytes.end())) + "\n";
     }
-    const Text packageCode = guidFromSeed(seed);
+    packageCode = guidFromSeed(seed);
+    return true;
+}
+
+}  // namespace
+
+bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+    std::error_code code;
+    fs::remove(package, code);
+    if (!installerWriterAvailable(error)) return false;
+    std::string source;
+    Text packageCode;
+    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
 #ifdef _WIN32
     (void)packageCode;
     return false;
