@@ -105,8 +105,10 @@ done
 for width in x64 x86; do
   package=$work/first/target/Hello-1.0.0.0-$width.msi
   launcher=$([ $width = x64 ] && echo Hello.exe || echo Hello-x86.exe)
-  msiinfo export "$package" File | grep -q "	$launcher	" || fail "the $width package lacks $launcher"
-  msiinfo export "$package" Property | grep -q "^ProductVersion	1.0.0.0" || fail "the $width package's version is not the POM's"
+  # Each table read whole before it is searched, as the zip's listing above.
+  files_table=$(msiinfo export "$package" File) properties=$(msiinfo export "$package" Property)
+  grep -q "	$launcher	" <<<"$files_table" || fail "the $width package lacks $launcher"
+  grep -q "^ProductVersion	1.0.0.0" <<<"$properties" || fail "the $width package's version is not the POM's"
   registry=$(msiinfo export "$package" Registry)
   grep -qF 'Software\Classes\.hello	' <<<"$registry" && grep -qF 'Software\Classes\hello	URL Protocol' <<<"$registry" \
     || fail "the $width package lacks the file type or the link scheme: $registry"

@@ -9,7 +9,8 @@
 #   opening a .demo file and a demo: link reaches main with the path or the link when no instance runs,
 #   secondaryMain when one does; the removal also takes the user's settings file and its folders.
 # - a service for the machine: registered and running after the install, gone after the removal.
-set -uo pipefail
+# No pipefail: each check is a producer piped into grep -q, whose early end must not fail the producer.
+set -u
 abs() { case $1 in /*) printf %s "$1" ;; *) printf %s "$PWD/$1" ;; esac; }
 run=$(abs "$1") session=$(abs "$2") packer=$(abs "$3") stub=$(abs "$4") runtime=$(abs "$5") jar=$(abs "$6") work=$(abs "$7")
 width=${8:-x64}
