@@ -4,8 +4,9 @@
 # build's packers and stubs) into a local repository made here, then examples/hello, given dependencies
 # from Debian's repository, packaged by `mvn -o package`. The runtime dependencies and their own ship in
 # the jar folder and on the class path (a pom-only and a test dependency do not; two jars of one file
-# name under two groupIds ship under their groupIds). Two builds of two copies give byte-identical
-# folders and zips, and building one again leaves its output untouched; the x64 launcher starts under
+# name under two groupIds ship under their groupIds); the installer parameters give a Windows Installer
+# package per width beside the zip. Two builds of two copies give byte-identical folders, zips and
+# packages, and building one again leaves its output untouched; the x64 launcher starts under
 # Wine with the stand-in runtime and reaches main with that class path; a missing main class fails the
 # build with the packer's message in the POM's terms, and a jar without one with the plugin's. Everything
 # is written below one temporary folder in PARENT, removed on every path. Exits 77 (skipped) without
@@ -59,12 +60,20 @@ DEPENDENCIES
 shipped="hello-1.0.0.jar commons-beanutils-1.9.4.jar commons-logging-debian.jar commons-collections-3.x.jar
   com.google.code.findbugs-jsr305-0.x.jar org.jsr-305-jsr305-0.x.jar"
 
+# An installer per width beside the zip, with a file type and a link scheme (needs wixl).
+installer='          <installer>msi</installer>
+          <fileTypes><fileType>.hello=Hello Document</fileType></fileTypes>
+          <linkSchemes>hello</linkSchemes>'
+command -v wixl >/dev/null || fail "no wixl (scripts/setup installs it)"
+
 # Two copies of the example, each built from scratch: what a second machine or a clean checkout gets.
 for copy in first second; do
   mkdir -p "$work/$copy"
   cp -r "$source/examples/hello/src" "$work/$copy/"
-  awk -v dependencies="$(cat "$work/dependencies.xml")" '/^  <build>/ { print dependencies } { print }' \
+  awk -v dependencies="$(cat "$work/dependencies.xml")" -v installer="$installer" \
+    '/^  <build>/ { print dependencies } { print } /<zip>Hello.zip<\/zip>/ { print installer }' \
     "$source/examples/hello/pom.xml" >"$work/$copy/pom.xml"
+  grep -q "<installer>msi</installer>" "$work/$copy/pom.xml" || fail "the installer is not in the $copy copy's POM"
   grep -q "<artifactId>commons-beanutils</artifactId>" "$work/$copy/pom.xml" || fail "the dependencies are not in the $copy copy's POM"
   touch "$work/$copy.copied"
   (cd "$work/$copy" && maven -q package) || fail "mvn package failed in the $copy copy"
@@ -72,8 +81,9 @@ for copy in first second; do
   outside=$(cd "$work/$copy" && find . -mindepth 1 -newer "$work/$copy.copied" -not -path './target*')
   [ -z "$outside" ] || fail "the build wrote outside target/: $outside"
 done
-files=$(cd "$work/first/target" && find Hello Hello.zip -type f | sort)
-for expected in Hello/Hello.exe Hello/Hello.ini Hello/Hello-x86.exe Hello.zip; do
+outputs="Hello Hello.zip Hello-1.0.0.0-x64.msi Hello-1.0.0.0-x86.msi"
+files=$(cd "$work/first/target" && { find $outputs -type f 2>/dev/null || true; } | sort)
+for expected in Hello/Hello.exe Hello/Hello.ini Hello/Hello-x86.exe Hello.zip Hello-1.0.0.0-x64.msi Hello-1.0.0.0-x86.msi; do
   grep -qx "$expected" <<<"$files" || fail "target/$expected is missing; target holds: $files"
 done
 # The jar folder holds the shipped jars and nothing else: no pom, no test dependency.
@@ -83,7 +93,7 @@ done
 listing=$(unzip -l "$work/first/target/Hello.zip")
 grep -q " Hello/lib/commons-collections-3.x.jar$" <<<"$listing" \
   || fail "the zip lacks the transitive dependency: $listing"
-[ "$(cd "$work/second/target" && find Hello Hello.zip -type f | sort)" = "$files" ] \
+[ "$(cd "$work/second/target" && { find $outputs -type f 2>/dev/null || true; } | sort)" = "$files" ] \
   || fail "the two builds wrote different files"
 status=0
 for file in $files; do
@@ -91,10 +101,23 @@ for file in $files; do
 done
 [ $status = 0 ] || fail "the two builds differ"
 
+# Each package holds its own width's launcher, the POM's version and the parameters' file type and link.
+for width in x64 x86; do
+  package=$work/first/target/Hello-1.0.0.0-$width.msi
+  launcher=$([ $width = x64 ] && echo Hello.exe || echo Hello-x86.exe)
+  # Each table read whole before it is searched, as the zip's listing above.
+  files_table=$(msiinfo export "$package" File) properties=$(msiinfo export "$package" Property)
+  grep -q "	$launcher	" <<<"$files_table" || fail "the $width package lacks $launcher"
+  grep -q "^ProductVersion	1.0.0.0" <<<"$properties" || fail "the $width package's version is not the POM's"
+  registry=$(msiinfo export "$package" Registry)
+  grep -qF 'Software\Classes\.hello	' <<<"$registry" && grep -qF 'Software\Classes\hello	URL Protocol' <<<"$registry" \
+    || fail "the $width package lacks the file type or the link scheme: $registry"
+done
+
 # The second build again, unchanged: Maven's up-to-date run leaves every file as it was.
-before=$(cd "$work/second/target" && find Hello Hello.zip -type f -printf '%p %T@\n' | sort)
+before=$(cd "$work/second/target" && find $outputs -type f -printf '%p %T@\n' | sort)
 (cd "$work/second" && maven -q package) || fail "mvn package failed when run again"
-[ "$(cd "$work/second/target" && find Hello Hello.zip -type f -printf '%p %T@\n' | sort)" = "$before" ] \
+[ "$(cd "$work/second/target" && find $outputs -type f -printf '%p %T@\n' | sort)" = "$before" ] \
   || fail "a run with unchanged inputs rewrote the application folder"
 
 # The launcher the plugin made, with the stand-in runtime as its private runtime.
@@ -137,4 +160,4 @@ grep -q "^\[ERROR\] Failed to execute goal org.vornicw:vornicw-maven-plugin:.*: 
   || fail "a jar without a main class did not name <mainClass>: $output"
 ! grep -q '"Main Class"' <<<"$output" || fail "the message names the project file's key: $output"
 
-echo "plugin_scenario: $(wc -l <<<"$files") files alike from two builds, unchanged on a third; Hello.exe reached main with $(wc -w <<<"$shipped") jars on its class path; a missing main class and a jar without one failed the build"
+echo "plugin_scenario: $(wc -l <<<"$files") files (two installer packages among them) alike from two builds, unchanged on a third; Hello.exe reached main with $(wc -w <<<"$shipped") jars on its class path; a missing main class and a jar without one failed the build"

@@ -91,7 +91,8 @@ const char* const kCode = "{3B9D6A42-7E1F-4C85-A0D3-5F28C1E9B764}";
 const std::vector<Case> kCases = {
     {"per-user application with shortcuts, file types and links",
      "Version=1.2.3\nCompany=Example Software\nIcon=app.ico\nInstaller=msi\nShortcut=Demo App\n"
-     "Desktop Shortcut=Yes\nFile Types=.demo=Demo Document; .demox=Demo Extra|lib/doc.ico\nLink Schemes=demo, Demo-Two\n",
+     "Desktop Shortcut=Yes\nFile Types=.demo=Demo Document; .demox=Demo Extra|lib/doc.ico\nLink Schemes=demo, Demo-Two\n"
+     "Remove User Settings=Yes\n",
      "",
      {{"Demo-1.2.3-x64.msi", "Property", "ProductName\tDemo"},
       {"Demo-1.2.3-x64.msi", "Property", "ProductVersion\t1.2.3"},
@@ -115,7 +116,32 @@ const std::vector<Case> kCases = {
       {"Demo-1.2.3-x64.msi", "Upgrade", "{3B9D6A42-7E1F-4C85-A0D3-5F28C1E9B764}\t\t1.2.3\t"},
       {"Demo-1.2.3-x64.msi", "Upgrade", "{3B9D6A42-7E1F-4C85-A0D3-5F28C1E9B764}\t1.2.3\t\t"},
       {"Demo-1.2.3-x64.msi", "LaunchCondition", "NOT WIX_DOWNGRADE_DETECTED\tA newer version of [ProductName]"},
-      {"Demo-1.2.3-x64.msi", "ServiceInstall", "\t", false}}},
+      {"Demo-1.2.3-x64.msi", "ServiceInstall", "\t", false},
+      // The settings file %APPDATA%\Demo\Demo.ini (no Product Code: no folder for it), only when the
+      // product is removed, not when an upgrade removes its older version.
+      {"Demo-1.2.3-x64.msi", "CustomAction",
+       "SetVornicUserSettingsFolder0\t51\tVornicUserSettingsFolder0\t[AppDataFolder]Demo\\\t"},
+      {"Demo-1.2.3-x64.msi", "CustomAction", "VornicUserSettingsFolder1", false},
+      {"Demo-1.2.3-x64.msi", "InstallExecuteSequence",
+       "SetVornicUserSettingsFolder0\tREMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE\t3490"},
+      {"Demo-1.2.3-x64.msi", "RemoveFile", "\tDemo.ini\tVornicUserSettingsFolder0\t2"},
+      {"Demo-1.2.3-x64.msi", "RemoveFile", "VornicUserSettingsFolder0\tc"}}},
+    {"per-user settings removed: the folders of a product name with brackets and of the product code",
+     "Version=1.0\nInstaller=msi\nRemove User Settings=Yes\n",
+     "[Product Information]\nProduct Name=Demo [Beta]: Suite\nProduct Code={0B5C7C1E-2F4A-4E39-8C3B-6D2E1F0A9B87}\n"
+     "Upgrade Code={3B9D6A42-7E1F-4C85-A0D3-5F28C1E9B764}\n",
+     {{"Demo-1.0-x64.msi", "CustomAction",
+       "SetVornicUserSettingsFolder0\t51\tVornicUserSettingsFolder0\t[AppDataFolder]Demo [\\[]Beta[\\]] "
+       "Suite\\[\\{]0B5C7C1E-2F4A-4E39-8C3B-6D2E1F0A9B87[\\}]\\\t"},
+      {"Demo-1.0-x64.msi", "CustomAction",
+       "SetVornicUserSettingsFolder1\t51\tVornicUserSettingsFolder1\t[AppDataFolder]Demo [\\[]Beta[\\]] Suite\\\t"},
+      {"Demo-1.0-x64.msi", "InstallExecuteSequence", "SetVornicUserSettingsFolder1\tREMOVE~="},
+      {"Demo-1.0-x64.msi", "RemoveFile", "\tDemo.ini\tVornicUserSettingsFolder0\t2"},
+      {"Demo-1.0-x64.msi", "RemoveFile", "\t\tVornicUserSettingsFolder0\t2"},
+      {"Demo-1.0-x64.msi", "RemoveFile", "\t\tVornicUserSettingsFolder1\t2"},
+      {"Demo-1.0-x64.msi", "Property", "ProductName\tDemo [Beta]: Suite"},
+      // The Start-menu entry is a file: the Product Name without what no file name holds.
+      {"Demo-1.0-x64.msi", "Shortcut", "StartMenuShortcut\tProgramMenuFolder\tDemo [Beta] Suite\t"}}},
     {"both widths for the whole machine: each package holds its own launcher and runtime",
      "Launchers=x64, x86\nRuntime x64=rt64\nRuntime x86=rt32\nVersion=2.0\nInstaller=msi\nInstall Scope=machine\n"
      "File Types=.demo=Demo Document\n",
@@ -132,8 +158,11 @@ const std::vector<Case> kCases = {
       {"Demo-2.0-x64.msi", "Registry", "\t2\tSoftware\\Classes\\.demo\t\tDemo.demo\t"},
       {"Demo-2.0-x64.msi", "Registry", "\t1\t", false},
       {"Demo-2.0-x64.msi", "Property", "ProductVersion\t2.0"},
+      {"Demo-2.0-x64.msi", "Property", "ALLUSERS\t1"},
       {"Demo-2.0-x64.msi", "Shortcut", "StartMenuShortcut\tProgramMenuFolder\tDemo\t"},
-      {"Demo-2.0-x64.msi", "Shortcut", "DesktopShortcut", false}}},
+      {"Demo-2.0-x64.msi", "Shortcut", "DesktopShortcut", false},
+      {"Demo-2.0-x64.msi", "RemoveFile", "VornicUserSettings", false},
+      {"Demo-2.0-x64.msi", "CustomAction", "VornicUserSettings", false}}},
     {"a service started on install",
      "Installer=msi\nInstall Scope=machine\nService Name=DemoSvc\nService Display Name=Demo Service\n"
      "Service Description=Serves demos\n",
@@ -157,6 +186,10 @@ const std::vector<Case> kCases = {
     {"the browser's scheme", "Installer=msi\nLink Schemes=https\n", "", {}, "https belongs to the system"},
     {"a scheme that is no scheme", "Installer=msi\nLink Schemes=1demo\n", "", {}, "\"1demo\" is not a URL scheme"},
     {"installer keys without an installer", "Shortcut=Demo\n", "", {}, "Installer is not msi"},
+    {"removal of the settings neither Yes nor No", "Installer=msi\nRemove User Settings=always\n", "", {},
+     "line 5: Remove User Settings must be Yes"},
+    {"a service's settings to remove", "Installer=msi\nInstall Scope=machine\nRemove User Settings=Yes\n",
+     "[Application]\nApplication Type=service\n", {}, "a service keeps its settings beside the launcher"},
     {"a per-user service", "Installer=msi\n", "[Application]\nApplication Type=service\n", {},
      "set Install Scope=machine"},
     {"a version the installer cannot compare", "Installer=msi\nVersion=300.1.0\n", "", {},

@@ -118,40 +118,13 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
 bool InstallerOutputs::stage(const fs::path& built, const std::vector<PlannedFile>& files, const Text& upgradeCode,
                              long long sourceDateEpoch, std::string& error) {
     if (!wanted()) return true;
-    const ProjectPackage& package = project->package;
     for (Target& target : targets) {
         std::error_code code;
         fs::remove(target.staged, code);
         fs::remove(target.aside, code);
-        InstallerInput in;
-        in.folderName = package.name;
-        in.productName = settingOf(project->settings, L"Product Information", L"Product Name");
-        if (in.productName.empty()) in.productName = package.name;
-        in.manufacturer = package.company;
-        in.version = versionOf(*project);
+        InstallerInput in = inputFor(target, built, files);
         in.upgradeCode = upgradeCode;
-        in.width = target.width;
-        in.options = package.installer;
-        in.launcher = encodeUtf8(launcherFileName(package, target.width));
-        in.icon = package.icon;
         in.sourceDateEpoch = sourceDateEpoch;
-        in.sourceFolder = target.staged.parent_path().empty() ? fs::path(".") : target.staged.parent_path();
-        for (const PlannedFile& file : files) {
-            if (!belongsTo(package, target.width, file.target)) continue;
-            Text name;
-            decodeUtf8(file.target, name);
-            in.files.push_back({file.target, built / pathFromText(name)});
-        }
-        if (settingOf(project->settings, L"Application", L"Application Type") == L"service") {
-            in.service = true;
-            ServiceDefinition& service = in.serviceDefinition;
-            service.name = package.serviceName.empty() ? package.name : package.serviceName;
-            service.displayName = package.serviceDisplayName;
-            if (service.displayName.empty()) service.displayName = in.productName;
-            service.description = package.serviceDescription;
-            service.start = package.serviceStart;
-            service.launcher = launcherFileName(package, target.width);
-        }
         if (!writeInstaller(in, target.staged, error)) {
             error = displayPath(project->file) + ": " + error;
             abandon();
@@ -160,6 +133,44 @@ bool InstallerOutputs::stage(const fs::path& built, const std::vector<PlannedFil
         target.changed = !sameFile(target.staged, target.path);
     }
     return true;
+}
+
+InstallerInput InstallerOutputs::inputFor(const Target& target, const fs::path& built,
+                                          const std::vector<PlannedFile>& files) const {
+    const ProjectPackage& package = project->package;
+    InstallerInput in;
+    in.folderName = package.name;
+    in.productName = settingOf(project->settings, L"Product Information", L"Product Name");
+    if (in.productName.empty()) in.productName = package.name;
+    in.manufacturer = package.company;
+    in.version = versionOf(*project);
+    in.width = target.width;
+    in.options = package.installer;
+    in.launcher = encodeUtf8(launcherFileName(package, target.width));
+    in.icon = package.icon;
+    in.sourceFolder = target.staged.parent_path().empty() ? fs::path(".") : target.staged.parent_path();
+    for (const PlannedFile& file : files) {
+        if (!belongsTo(package, target.width, file.target)) continue;
+        Text name;
+        decodeUtf8(file.target, name);
+        in.files.push_back({file.target, built / pathFromText(name)});
+    }
+    // Where this width's launcher keeps the user's settings: its product as the INI beside it names it.
+    in.userSettings.productName = settingOf(project->settings, L"Product Information", L"Product Name");
+    in.userSettings.productCode = settingOf(project->settings, L"Product Information", L"Product Code");
+    in.userSettings.fileName = launcherFileName(package, target.width);
+    replaceExtension(in.userSettings.fileName, L"ini");
+    if (settingOf(project->settings, L"Application", L"Application Type") == L"service") {
+        in.service = true;
+        ServiceDefinition& service = in.serviceDefinition;
+        service.name = package.serviceName.empty() ? package.name : package.serviceName;
+        service.displayName = package.serviceDisplayName;
+        if (service.displayName.empty()) service.displayName = in.productName;
+        service.description = package.serviceDescription;
+        service.start = package.serviceStart;
+        service.launcher = launcherFileName(package, target.width);
+    }
+    return in;
 }
 
 bool InstallerOutputs::signStaged(const std::function<bool(const fs::path&, std::string&)>& sign,

@@ -17,6 +17,7 @@
 
 #include "app_checks.h"
 #include "app_project.h"
+#include "installer/msi_package.h"
 #include "output_guard.h"
 
 class InstallerOutputs {
@@ -47,6 +48,10 @@ private:
         std::filesystem::path path, staged, aside;
         bool changed = false, hadPrevious = false, moved = false;
     };
+    // What the package of `target` holds: the files of the staged folder `built` that belong to its width.
+    InstallerInput inputFor(const Target& target, const std::filesystem::path& built,
+                            const std::vector<PlannedFile>& files) const;
+
     const AppProject* project = nullptr;
     std::vector<Target> targets;
 };

@@ -111,7 +111,8 @@ bool readLinkSchemes(const Text& value, InstallerOptions& options, const std::st
 
 bool isInstallerKey(const Text& key) {
     for (const wchar_t* name :
-         {L"Installer", L"Install Scope", L"Shortcut", L"Desktop Shortcut", L"File Types", L"Link Schemes"})
+         {L"Installer", L"Install Scope", L"Shortcut", L"Desktop Shortcut", L"File Types", L"Link Schemes",
+          L"Remove User Settings"})
         if (equalsNoCase(key, name)) return true;
     return false;
 }
@@ -152,6 +153,13 @@ bool readInstallerKey(const Text& key, const Text& value, std::size_t line, Inst
         error = at + "Desktop Shortcut must be Yes or No, not \"" + encodeUtf8(value) + "\"";
         return false;
     }
+    if (equalsNoCase(key, L"Remove User Settings")) {
+        if (isFlag(value, options.removeUserSettings)) return true;
+        error = at + "Remove User Settings must be Yes (removal also deletes the per-user settings file) or No "
+                     "(it stays, the default), not \"" +
+                encodeUtf8(value) + "\"";
+        return false;
+    }
     if (equalsNoCase(key, L"File Types")) return readFileTypes(value, options, at, error);
     return readLinkSchemes(value, options, at, error);
 }
@@ -160,12 +168,17 @@ bool checkInstallerOptions(const InstallerOptions& options, bool service, const 
                            std::string& error) {
     const std::string at = where + "line " + std::to_string(options.line) + ": ";
     if (!options.msi && (options.perMachine || !options.shortcut.empty() || options.desktopShortcut ||
-                         !options.fileTypes.empty() || !options.linkSchemes.empty())) {
+                         !options.fileTypes.empty() || !options.linkSchemes.empty() || options.removeUserSettings)) {
         error = at + "installer keys are given, but Installer is not msi: add Installer=msi or remove them";
         return false;
     }
     if (options.msi && service && !options.perMachine) {
         error = at + "a service is installed for every user of the machine: set Install Scope=machine";
+        return false;
+    }
+    if (options.msi && service && options.removeUserSettings) {
+        error = at + "Remove User Settings: a service keeps its settings beside the launcher, which removal takes "
+                     "anyway; it has no per-user settings file, so leave the key out";
         return false;
     }
     return true;

@@ -23,6 +23,7 @@ struct InstallerOptions {
     bool desktopShortcut = false;
     std::vector<InstallerFileType> fileTypes;
     std::vector<Text> linkSchemes;  // "demo", lower case
+    bool removeUserSettings = false;  // Remove User Settings=Yes: removal also takes the per-user settings file
     std::size_t line = 0;           // of the first installer key; 0: none given
 };
 
@@ -32,6 +33,7 @@ bool isInstallerKey(const Text& key);
 bool readInstallerKey(const Text& key, const Text& value, std::size_t line, InstallerOptions& options,
                       const std::string& at, std::string& error);
 
-// The installer keys need Installer=msi; a service is installed for the whole machine.
+// The installer keys need Installer=msi; a service is installed for the whole machine and keeps its
+// settings beside the launcher, so it has no per-user settings file to remove.
 bool checkInstallerOptions(const InstallerOptions& options, bool service, const std::string& where,
                            std::string& error);

@@ -1,23 +1,16 @@
 #include "installer/msi_package.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
 
 #include "installer/msi_summary.h"
+#include "installer/msi_tools.h"
+#include "installer/settings_removal.h"
 #include "packager.h"
 #include "platform.h"
 #include "text_codec.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-extern char** environ;
-#endif
 
 namespace fs = std::filesystem;
 
@@ -201,7 +194,11 @@ private:
     void writeLauncherParts(const std::string& indent) {
         const std::string launcher = "[#" + fileId(in.launcher) + "]";
         const std::string open = "\"" + launcher + "\" \"%1\"";
-        const Text shortcut = in.options.shortcut.empty() ? in.productName : in.options.shortcut;
+        // The Product Name as the entry's file name, without what no file name holds ("Demo: Suite").
+        Text shortcut = in.options.shortcut;
+        if (shortcut.empty())
+            for (const wchar_t unit : in.productName)
+                if (Text(L"\\/:*?\"<>|").find(unit) == Text::npos && unit >= L' ') shortcut += unit;
         line(indent + "<Shortcut Id=\"StartMenuShortcut\" Directory=\"ProgramMenuFolder\" Name=\"" + xml(shortcut) +
              "\" Target=\"" + launcher + "\" WorkingDirectory=\"INSTALLDIR\"/>");
         if (in.options.desktopShortcut)
@@ -309,14 +306,11 @@ bool installerWriterAvailable(std::string& error) {
 #endif
 }
 
-bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
-    std::error_code code;
-    fs::remove(package, code);
-    if (!installerWriterAvailable(error)) return false;
-    std::string source;
-    if (!installerSource(in, source, error)) return false;
-    // The package code changes with anything in the package: its source and every file's bytes.
-    // Where the files lie now is no part of the package: the seed's source names them by target.
+namespace {
+
+// The package code changes with anything in the package: its source, the rows added to it and every
+// file's bytes. Where the files lie now is no part of the package: the seed's source names them by target.
+bool packageCodeOf(const InstallerInput& in, Text& packageCode, std::string& error) {
     InstallerInput placeless = in;
     placeless.sourceFolder = ".";
     for (InstallerFile& file : placeless.files) file.source = file.target;
@@ -324,6 +318,9 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
     std::string placelessSource;
     if (!installerSource(placeless, placelessSource, error)) return false;
     std::string seed = "vornicpack package code\n" + placelessSource;
+    if (in.options.removeUserSettings)
+        seed += "removes " + encodeUtf8(in.userSettings.productName) + "\n" + encodeUtf8(in.userSettings.productCode) +
+                "\n" + encodeUtf8(in.userSettings.fileName) + "\n";
     if (!in.icon.empty()) {
         Bytes icon;
         if (!readWholeFile(in.icon, icon, error)) return false;
@@ -334,7 +331,19 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         if (!readWholeFile(file.source, bytes, error)) return false;
         seed += file.target + "\n" + hexOf(std::string(bytes.begin(), bytes.end())) + "\n";
     }
-    const Text packageCode = guidFromSeed(seed);
+    packageCode = guidFromSeed(seed);
+    return true;
+}
+
+}  // namespace
+
+bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+    std::error_code code;
+    fs::remove(package, code);
+    if (!installerWriterAvailable(error)) return false;
+    std::string source;
+    Text packageCode;
+    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
 #ifdef _WIN32
     (void)packageCode;
     return false;
@@ -348,38 +357,16 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
             return removeQuietly(wxs);
         }
     }
-    const std::string wxsName = wxs.string(), outName = package.string(), logName = log.string();
-    std::vector<std::string> arguments = {"wixl", "-a", in.width == Width::X64 ? "x64" : "x86", "-o", outName,
-                                          wxsName};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, logName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, "wixl", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned == 0) waitpid(child, &status, 0);
-    Bytes said;
-    std::string ignored;
-    readWholeFile(log, said, ignored);
-    fs::remove(log, code);
+    const bool written =
+        runMsiTool({"wixl", "-a", in.width == Width::X64 ? "x64" : "x86", "-o", package.string(), wxs.string()}, log,
+                   error);
     fs::remove(wxs, code);
-    if (spawned != 0) {
-        error = "Installer=msi needs wixl from msitools (Debian: apt-get install wixl msitools), which is not on PATH";
+    if (!written) {
+        error = "cannot write " + displayPath(package) + ": " + error;
         return removeQuietly(package);
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string text(said.begin(), said.end());
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        error = "wixl could not write " + displayPath(package) + (text.empty() ? "" : ": " + text);
+    if (in.options.removeUserSettings && !addSettingsRemoval(package, in.userSettings, idOf('c', in.launcher), error))
         return removeQuietly(package);
-    }
     Bytes bytes;
     if (!readWholeFile(package, bytes, error) || !normaliseSummary(bytes, packageCode, in.sourceDateEpoch, error))
         return removeQuietly(package);

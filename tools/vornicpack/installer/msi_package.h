@@ -1,6 +1,6 @@
 // A Windows Installer package of an application folder: the WiX source that describes it (portable,
-// every id derived), written into a database by wixl (msitools), whose summary is then made the same
-// on every build (msi_summary.h).
+// every id derived), written into a database by wixl (msitools), given the rows wixl cannot write
+// (settings_removal.h), whose summary is then made the same on every build (msi_summary.h).
 //
 //   InstallerInput in;  ...  in.files = the folder's files;  in.launcher = "Demo.exe";
 //   if (!writeInstaller(in, "out/Demo-1.0.0-x64.msi.vornicpack-new", error)) ...
@@ -12,6 +12,7 @@
 
 #include "app_project.h"
 #include "installer/installer_options.h"
+#include "installer/settings_removal.h"
 #include "service_scripts.h"
 
 struct InstallerFile {
@@ -32,6 +33,7 @@ struct InstallerInput {
     std::filesystem::path icon;  // the uninstall entry's icon (.ico); empty: none
     bool service = false;
     ServiceDefinition serviceDefinition;
+    UserSettingsPlace userSettings;  // the file that Remove User Settings=Yes deletes on removal
     long long sourceDateEpoch = -1;
     std::filesystem::path sourceFolder;  // where the WiX source is written: beside the package
 };

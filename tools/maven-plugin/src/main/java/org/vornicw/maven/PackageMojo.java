@@ -64,6 +64,15 @@ public class PackageMojo extends AbstractMojo {
     @Parameter private String copyright;
     @Parameter private String downloadPage;
     @Parameter private String zip;
+    // The Windows Installer package beside the zip: Installer=msi and the keys that go with it.
+    @Parameter private String installer;
+    @Parameter private String installScope;
+    @Parameter private String shortcut;
+    @Parameter(defaultValue = "false") private boolean desktopShortcut;
+    /** One extension each, as {@code .demo=Demo Document} or {@code .demo=Demo Document|icons/demo.ico}. */
+    @Parameter private List<String> fileTypes;
+    @Parameter private String linkSchemes;
+    @Parameter(defaultValue = "false") private boolean removeUserSettings;
     // The launcher's settings most projects set.
     @Parameter private String productName;
     @Parameter private String upgradeCode;
@@ -117,6 +126,14 @@ public class PackageMojo extends AbstractMojo {
         key(s, "Download Page", downloadPage);
         key(s, "Output Folder", new File(project.getBuild().getDirectory(), appName()).getPath());
         if (zip != null) key(s, "Zip", new File(project.getBuild().getDirectory(), zip).getPath());
+        key(s, "Installer", installer);
+        key(s, "Install Scope", installScope);
+        key(s, "Shortcut", shortcut);
+        if (desktopShortcut) key(s, "Desktop Shortcut", "Yes");
+        // The packer splits File Types on ';'.
+        if (fileTypes != null) key(s, "File Types", String.join(";", fileTypes));
+        key(s, "Link Schemes", linkSchemes);
+        if (removeUserSettings) key(s, "Remove User Settings", "Yes");
         s.append("\n[Product Information]\n");
         key(s, "Product Name", productName != null ? productName : appName());
         key(s, "Upgrade Code", upgradeCode != null ? upgradeCode : projectUpgradeCode());
