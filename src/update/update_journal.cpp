@@ -71,12 +71,16 @@ bool parseJournal(const std::string& bytes, UpdateJournal& journal) {
     return known;
 }
 
-std::vector<JournalEntry> planEntries(const UpdateManifest& manifest, const std::function<bool(const Text&)>& installed) {
+std::vector<JournalEntry> planEntries(const UpdateManifest& manifest,
+                                      const std::function<Installed(const ManifestFile&)>& installed) {
     std::vector<JournalEntry> entries;
-    for (const ManifestFile& file : manifest.files)
-        entries.push_back({installed(file.path) ? EntryKind::Replace : EntryKind::Add, file.path});
+    for (const ManifestFile& file : manifest.files) {
+        const Installed state = installed(file);
+        if (state != Installed::Same)
+            entries.push_back({state == Installed::Other ? EntryKind::Replace : EntryKind::Add, file.path});
+    }
     for (const Text& path : manifest.removed)
-        if (installed(path)) entries.push_back({EntryKind::Remove, path});
+        if (installed({path, 0, std::string()}) != Installed::Absent) entries.push_back({EntryKind::Remove, path});
     return entries;
 }
 

@@ -42,9 +42,15 @@ std::string journalText(const UpdateJournal& journal);
 // foreign file could be there).
 bool parseJournal(const std::string& bytes, UpdateJournal& journal);
 
-// The entries of an apply: a staged file replaces an installed one or is added; a removal counts
-// only where the file is installed. `installed` tells whether the application folder holds a path.
-std::vector<JournalEntry> planEntries(const UpdateManifest& manifest, const std::function<bool(const Text&)>& installed);
+// What the application folder holds at a path: nothing, the staged file's very bytes (by size and
+// SHA-256; empty for a removal), or another file.
+enum class Installed { Absent, Same, Other };
+
+// The entries of an apply: a staged file replaces an installed one or is added, and one that is
+// already installed as it stands is left where it is (so a launcher that did not change is never
+// moved); a removal counts only where the file is installed.
+std::vector<JournalEntry> planEntries(const UpdateManifest& manifest,
+                                      const std::function<Installed(const ManifestFile&)>& installed);
 
 // What one start does with a journal it finds. `continuingTrial`: this process was started to run
 // the trial of the version just applied (the launcher's own executable changed).

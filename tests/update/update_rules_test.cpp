@@ -102,9 +102,12 @@ TEST(UpdateJournal, RoundTripsAndRefusesACutOrForeignText) {
 
 TEST(UpdateJournal, PlanReplacesAddsAndRemovesOnlyWhatIsInstalled) {
     UpdateManifest manifest;
-    manifest.files = {{L"app.exe", 1, kEmptyHash}, {L"lib\\new.jar", 1, kEmptyHash}};
+    manifest.files = {{L"app.exe", 1, kEmptyHash}, {L"lib\\new.jar", 1, kEmptyHash}, {L"same.dll", 1, kEmptyHash}};
     manifest.removed = {L"lib\\old.jar", L"lib\\gone.jar"};
-    const auto installed = [](const Text& path) { return path == L"app.exe" || path == L"lib\\old.jar"; };
+    const auto installed = [](const ManifestFile& file) {
+        if (file.path == L"same.dll") return Installed::Same;  // never moved
+        return file.path == L"app.exe" || file.path == L"lib\\old.jar" ? Installed::Other : Installed::Absent;
+    };
     const std::vector<JournalEntry> entries = planEntries(manifest, installed);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].kind, EntryKind::Replace);
@@ -140,7 +143,9 @@ TEST(UpdateJournal, EveryInterruptionPointGoesOnOrBackToAWholeFile) {
         const Case& c = cases[i];
         std::vector<Move> moves;
         EXPECT_EQ(forwardMoves(c.kind, c.facts, moves), c.fits) << i;
-        if (c.fits) EXPECT_EQ(moves, c.forward) << i;
+        if (c.fits) {
+            EXPECT_EQ(moves, c.forward) << i;
+        }
         EXPECT_EQ(undoMoves(c.kind, c.facts), c.undo) << i;
     }
 }
