@@ -18,6 +18,8 @@
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
+#include "update/restart.h"
+#include "update/staged_update.h"
 
 namespace {
 
@@ -33,7 +35,10 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
 class JavaThreadEvents : public JavaThreadObserver {
 public:
     JavaThreadEvents(InstanceChannel& channel, SplashController& splash) : channel_(channel), splash_(splash) {}
-    void mainStarting(JavaVM* vm) override { channel_.signalReady(vm); }
+    void mainStarting(JavaVM* vm) override {
+        updateReachedMain();
+        channel_.signalReady(vm);
+    }
     void mainThrew() override { splash_.closeWindow(); }
 
 private:
@@ -63,6 +68,7 @@ bool LauncherApp::initialize() {
     startedByHandOver = takeHandOverMark(handedOverBy);
     if (startedByHandOver) VORNIC_TRACE(L"started by the hand-over of " + handedOverBy + L": never handing over again");
     if (!loadLauncherSettings(settings)) return false;
+    armRestart(settings.restartExitCode);
     applyAppUserModelId(settings.display);
     settings.pairProduct = resolvePairProduct(settings.pairProduct);
     if (!settings.pairProduct.empty()) VORNIC_TRACE(L"Pair Product resolved to " + settings.pairProduct);

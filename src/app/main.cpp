@@ -5,6 +5,8 @@
 #include "service/service_dispatcher.h"
 #include "support/trace.h"
 #include "support/trace_file.h"
+#include "update/staged_update.h"
+#include "update/successor.h"
 
 namespace {
 
@@ -13,17 +15,29 @@ namespace {
 void useSystemLocale() { SetThreadLocale(GetSystemDefaultLCID()); }
 
 int launch() {
-    LauncherApp app;
-    useSystemLocale();
-    return app.initialize() ? app.run() : -1;
+    int exitCode = -1;
+    {
+        LauncherApp app;
+        useSystemLocale();
+        reportUndoneUpdate();
+        exitCode = app.initialize() ? app.run() : -1;
+    }
+    return endOfLaunch(exitCode);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     startTraceFromEnvironment();
+    // A restart or an update hands on to a new process, which starts once this one has ended.
+    awaitPredecessor();
+    int exitCode = 0;
+    if (!updateAtStart(exitCode)) {
+        VORNIC_TRACE(L"exit code " + decimalText(exitCode) + L": the start goes on in a new process");
+        return exitCode;
+    }
     useSystemLocale();
-    const int exitCode = runLaunch(launch);
+    exitCode = runLaunch(launch);
     VORNIC_TRACE(L"exit code " + decimalText(exitCode));
     return exitCode;
 }

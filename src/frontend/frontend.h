@@ -40,6 +40,10 @@ public:
 // executable's own. `frontend` must outlive its installation.
 void overrideFrontend(FrontendOverride* frontend);
 
+// Gives the calls back to the executable's own when `frontend` is still the one installed (a
+// service may have installed its own over it meanwhile).
+void restoreFrontend(FrontendOverride* frontend);
+
 // The executable's own implementation, linked in (windowed_frontend.cpp or console_frontend.cpp).
 namespace own_frontend {
 int presentMessage(HWND owner, const Text& text, const Text* caption);

@@ -11,6 +11,8 @@ std::atomic<FrontendOverride*> g_override{nullptr};
 
 void overrideFrontend(FrontendOverride* frontend) { g_override.store(frontend); }
 
+void restoreFrontend(FrontendOverride* frontend) { g_override.compare_exchange_strong(frontend, nullptr); }
+
 int presentMessage(HWND owner, const Text& text, const Text* caption) {
     if (FrontendOverride* frontend = g_override.load()) return frontend->presentMessage(text, caption);
     return own_frontend::presentMessage(owner, text, caption);

@@ -16,6 +16,7 @@
 #include "support/filesystem.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
+#include "update/restart.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ DWORD WINAPI javaThreadEntry(void* parameter) {
 void JNICALL vmExitHook(jint code) {
     VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)");
     finishClassDataSharing();  // System.exit has written the archive by now
+    restartIfAsked(code);
     serviceExiting(code);
 }
 void JNICALL vmAbortHook() {}

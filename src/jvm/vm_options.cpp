@@ -72,6 +72,10 @@ bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& sto
         addVmParameter(parameter, sources.memory, sources.arithmetic, options, session.javaThreadStackSize);
     }
     for (const Text& option : options) session.vmOptions.push_back(toAnsiText(::expandEnvironment(option)));
+    // After the parameters: the launcher reads its update folder there, whatever a parameter says.
+    const Text exeFolder = system.narrowSafePath(folderOf(sources.exePath));
+    session.vmOptions.push_back(toAnsiText(L"-Dvornicw.update.folder=" + exeFolder + L"update\\"));
+    session.vmOptions.push_back(toAnsiText(L"-Dvornicw.launcher=" + system.narrowSafePath(sources.exePath)));
 
     readStreamSetting(store, L"Output File", L"Output Append", session.outputFile, session.outputAppend);
     readStreamSetting(store, L"Error File", L"Error Append", session.errorFile, session.errorAppend);

@@ -2,6 +2,7 @@
 
 #include "settings/ini_store.h"
 #include "support/trace.h"
+#include "update/restart_guard.h"
 
 namespace {
 
@@ -85,6 +86,9 @@ bool readLayeredSettings(LauncherSettings& settings, const IniStore& layered, co
     settings.libraryPathSetting = iniValue(layered, kRuntime, L"Library Path");
     settings.pairProduct = iniValue(layered, kApplication, L"Pair Product");
     settings.pairReturnCode = equalsNoCase(iniValue(layered, kApplication, L"Pair Return Code"), L"Yes");
+    const Text restart = iniValue(layered, kApplication, L"Restart Exit Code");
+    if (!parseRestartExitCode(restart, settings.restartExitCode) && !restart.empty())
+        VORNIC_TRACE(L"Restart Exit Code \"" + restart + L"\" is no exit code the launcher takes (0, 1 and -1 are its own): no restart");
     search.vendorSearch = equalsNoCase(iniValue(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
     settings.display.dpiAwareness = iniValue(layered, kDisplay, L"DPI Awareness");
     settings.display.appUserModelId = iniValue(layered, kApplication, L"App User Model ID");

@@ -35,6 +35,7 @@ struct LauncherSettings {
     Text systemPathSetting;
     Text libraryPathSetting;
     Text pairProduct;
+    int restartExitCode = 0;  // "Restart Exit Code"; 0: none
 
     // The product's settings files, and those of the paired launcher.
     ProductFiles productFiles() const { return {productName, productCode, pairProduct}; }

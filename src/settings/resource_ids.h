@@ -38,6 +38,8 @@ enum MessageId : unsigned {
     kMsgHandOverFailed = 234,
     kMsgNameRuntime = 235,             // text (the INI file beside the executable)
     kMsgRuntimeLibraryMissing = 236,   // text (the missing library's name), text (jvm.dll's path)
+    kMsgRestartLoop = 237,             // number (restarts), number (seconds)
+    kMsgUpdateUndone = 238,            // text (the failed start's trace file)
 };
 
 // The controls of the runtime selection dialog (template 201).
@@ -103,4 +105,6 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {kMsgHandOverFailed, false, 0, {}},
     {kMsgNameRuntime, true, 1, {kText}},
     {kMsgRuntimeLibraryMissing, true, 2, {kText, kText}},
+    {kMsgRestartLoop, true, 2, {kNumber, kNumber}},
+    {kMsgUpdateUndone, true, 1, {kText}},
 };

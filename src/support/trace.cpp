@@ -19,6 +19,14 @@ void setTraceSink(TraceSink* sink, TraceClock clock) {
     trace_detail::sink = sink;
 }
 
+void switchTraceSink(TraceSink* sink, TraceClock clock) {
+    if (!trace_detail::sink) {
+        setTraceSink(sink, clock);
+        return;
+    }
+    trace_detail::sink = sink;
+}
+
 void traceLine(const Text& text) {
     TraceSink* sink = trace_detail::sink;
     if (!sink) return;

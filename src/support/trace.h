@@ -34,6 +34,10 @@ inline long long steadyClockMilliseconds() {
 // passes the system's own clock: the standard one would bring in the POSIX thread library.
 void setTraceSink(TraceSink* sink, TraceClock clock = steadyClockMilliseconds);
 
+// Hands the lines to `sink` from now on, keeping the clock when a trace already runs; the sink
+// must outlive every trace call.
+void switchTraceSink(TraceSink* sink, TraceClock clock);
+
 inline bool tracing() { return trace_detail::sink != nullptr; }
 
 void traceLine(const Text& text);

@@ -24,6 +24,20 @@ private:
     UniqueFile file_;
 };
 
+// Each line to both sinks.
+class TeeTraceSink : public TraceSink {
+public:
+    TeeTraceSink(TraceSink* first, TraceSink* second) : first_(first), second_(second) {}
+    void write(const std::string& line) override {
+        if (first_) first_->write(line);
+        second_->write(line);
+    }
+
+private:
+    TraceSink* first_;
+    TraceSink* second_;
+};
+
 // The performance counter, as the standard library's steady clock reads it.
 long long counterMilliseconds() {
     LARGE_INTEGER frequency{};
@@ -86,4 +100,12 @@ void startTraceFromEnvironment() {
     traceLine(L"launch: " + exe + L" (process " + decimalText(GetCurrentProcessId()) + L", " +
               (sizeof(void*) == 8 ? L"x64" : L"x86") + L" build), command line: " + GetCommandLineW());
     if (used != path) traceLine(L"VORNIC_TRACE names " + path + L", which is no trace file: tracing into " + used);
+}
+
+void alsoTraceInto(const Text& path) {
+    UniqueFile file = openTraceFile(path);
+    if (!file) return;
+    // Both live until the process ends, as the first sink does.
+    TraceSink* added = new FileTraceSink(file.release());
+    switchTraceSink(new TeeTraceSink(trace_detail::sink, added), counterMilliseconds);
 }

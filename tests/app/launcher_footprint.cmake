@@ -13,8 +13,10 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # forms (CMakeLists.txt) brought it to about 210 KB, the x86 one to 190 KB. The ceiling guards that
 # saving. A second creation of the machine without sharing, a start that runs its own command line
 # after an ending instance, and the message of a launcher named as a device took it to about 216.5 KB
-# (x86: 196 KB). The console launcher's test gives its own limit.
-set(max_bytes 224256)
+# (x86: 196 KB). Updates and restarts (the manifest, the journal and its moves, the stage check, the
+# trial, the hand-on to a new process) took it to 268 KB (x86: 244 KB), and the ceiling to 272 KB.
+# The console launcher's test gives its own limit.
+set(max_bytes 278528)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()

@@ -87,7 +87,13 @@ TEST(NarrowText, AnEntryTheCodePageLacksIsGivenInItsShortForm) {
     touch(folder + L"\\lib\\b.jar");
     VmOptionSources sources{folder + L"\\run.exe", MemoryFigures{}, kBuildArithmetic};
     ASSERT_TRUE(assembleVmOptionsFrom(VmOptionSettings{}, settings, sources, SystemClassPath(), session));
-    ASSERT_EQ(session.vmOptions.size(), 1u);
+    // The class path, then the update folder and the launcher that an updater is told about.
+    ASSERT_EQ(session.vmOptions.size(), 3u);
+    const std::string& updateFolder = session.vmOptions[1];
+    EXPECT_EQ(updateFolder.rfind("-Dvornicw.update.folder=", 0), 0u) << updateFolder;
+    EXPECT_EQ(updateFolder.find('?'), std::string::npos) << updateFolder;
+    EXPECT_EQ(updateFolder.substr(updateFolder.size() - 7), "update\\") << updateFolder;
+    EXPECT_EQ(session.vmOptions[2].rfind("-Dvornicw.launcher=", 0), 0u) << session.vmOptions[2];
     const std::string& option = session.vmOptions[0];
     EXPECT_EQ(option.find('?'), std::string::npos) << option;
     const std::string prefix = "-Djava.class.path=";
@@ -147,6 +153,9 @@ TEST(AssembleVmOptions, PackagedApplication) {
         "-Dlogs=C:\\logs",
         "-Xss512k",
         "-Xms131072K",
+        // After the parameters, so that the launcher's own word on them stands.
+        "-Dvornicw.update.folder=" + tempNarrow + "update\\",
+        "-Dvornicw.launcher=" + tempNarrow + "run.exe",
     };
     EXPECT_EQ(session.vmOptions, expected);
     EXPECT_EQ(session.javaThreadStackSize, 524288u);
@@ -184,7 +193,10 @@ TEST(AssembleVmOptions, EmbeddedJarAloneIsAClassPath) {
     const IniDocument settings = settingsOf(L"[Application]\r\nEmbedded Jar=yes\r\n");
     VmOptionSources sources{temp.path() + L"run.exe", MemoryFigures{}, kBuildArithmetic};
     ASSERT_TRUE(assembleVmOptionsFrom(VmOptionSettings{}, settings, sources, SystemClassPath(), session));
-    EXPECT_EQ(session.vmOptions, VmOptionList{"-Djava.class.path=" + toAnsiText(temp.path()) + "run.exe;"});
+    const std::string folder = toAnsiText(temp.path());
+    EXPECT_EQ(session.vmOptions, (VmOptionList{"-Djava.class.path=" + folder + "run.exe;",
+                                               "-Dvornicw.update.folder=" + folder + "update\\",
+                                               "-Dvornicw.launcher=" + folder + "run.exe"}));
 }
 
 TEST(PrepareJvmEnvironment, WithoutALibraryPathOnlyTheSearchPathChanges) {

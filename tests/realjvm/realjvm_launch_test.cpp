@@ -491,3 +491,28 @@ TEST(RealMachine, ServiceStopIsARealSystemExitOrTheStopMethod) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped updater class on a real machine: version one stages a folder through it and asks for
+// the restart; the launcher applies it at the next start, and the new process prints version two.
+TEST(RealMachine, TheUpdaterClassStagesAVersionThatTheRestartApplies) {
+    const RealApp app(Kind::Console, L"realjvm.Updating", L"", L"Restart Exit Code=42\r\n");
+    ASSERT_TRUE(writeFileBytes(app.folder() + L"version.txt", "one"));
+    const WText next = app.folder() + L"next\\";
+    ASSERT_TRUE(makeFolders(next));
+    ASSERT_TRUE(writeFileBytes(next + L"version.txt", "two"));
+    ChildProcess first = app.start(L"\"" + next.substr(0, next.size() - 1) + L"\"");
+    DWORD code = 0;
+    ASSERT_TRUE(first.waitForExit(kLaunchTimeout, code));
+    EXPECT_EQ(code, 42u) << app.out() << app.err();
+    // The restarted process inherits the same standard output.
+    WaitingFor marker(L"version two's line in " + app.folder());
+    EXPECT_TRUE(waitUntil([&] { return contains(app.out(), "running two\n"); }, kLaunchTimeout, 50))
+        << app.out() << app.err();
+    EXPECT_TRUE(contains(app.out(), "running one\nstaged into " + utf8Of(app.folder()) + "update")) << app.out();
+    EXPECT_EQ(readText(app.folder() + L"version.txt"), "two");
+    EXPECT_TRUE(waitUntil([&] { return noProcessRunsFrom(app.exe()); }, kLaunchTimeout, 50));
+}
+
+}  // namespace

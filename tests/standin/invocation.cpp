@@ -193,6 +193,17 @@ void systemAbort() {
     std::abort();
 }
 
+namespace {
+std::vector<std::string> g_options;  // written once, in JNI_CreateJavaVM
+}  // namespace
+
+std::string systemProperty(const std::string& name) {
+    const std::string prefix = "-D" + name + "=";
+    for (const std::string& option : g_options)
+        if (option.rfind(prefix, 0) == 0) return option.substr(prefix.size());
+    return std::string();
+}
+
 void startNonDaemonThread(std::function<void()> work) {
     auto* copy = new std::function<void()>(std::move(work));
     const HANDLE thread = CreateThread(nullptr, 0, threadStart, copy, 0, nullptr);
@@ -222,6 +233,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
             record("option-hook", "abort");
         } else {
             record("option", text);
+            g_options.push_back(text);
             if (refused.empty() && refusedOption != "<unset>" && text == refusedOption) refused = text;
             const std::string archiveOption = "-XX:ArchiveClassesAtExit=";
             if (text.rfind(archiveOption, 0) == 0) archiveAtExit = text.substr(archiveOption.size());

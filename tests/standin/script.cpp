@@ -197,6 +197,20 @@ jvalue runScriptedMethod(const std::string& method, const ClassInfo& owner, Call
             return result;
         } else if (verb == "exit") {
             systemExit(static_cast<jint>(std::atol(rest.c_str())));
+        } else if (verb == "stage-and-exit") {
+            // What an updater does: the staged folder becomes the launcher's update folder, then
+            // the application ends with the restart code. Nothing to stage: main goes on.
+            const size_t cut = rest.find(' ');
+            std::string from = rest.substr(0, cut);
+            if (!from.empty() && from.back() == '\\') from.pop_back();
+            std::string to = systemProperty("vornicw.update.folder");
+            if (!to.empty() && to.back() == '\\') to.pop_back();
+            if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                record("stage", "nothing to stage");
+            } else {
+                record("stage", MoveFileA(from.c_str(), to.c_str()) ? to : "failed " + std::to_string(GetLastError()));
+                systemExit(static_cast<jint>(std::atol(rest.substr(cut + 1).c_str())));
+            }
         } else if (verb == "abort") {
             systemAbort();
         } else if (verb == "window") {

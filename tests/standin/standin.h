@@ -49,6 +49,8 @@
 //                             DestroyJavaVM waits for it
 //   main: throw <class> <message>   the method ends with that exception pending (slash or dot name)
 //   main: exit <n>            System.exit(n): the exit hook, then the process ends with n
+//   main: stage-and-exit <folder> <n>   renames <folder> to the -Dvornicw.update.folder value and ends
+//                             with System.exit(n); without <folder> ("stage: nothing to stage") main goes on
 //   main: abort               the abort hook, then the process aborts
 //   main: window              shows a top-level window "standin application" (class "StandinWindow")
 //                             on the Java thread; it stays until the thread ends

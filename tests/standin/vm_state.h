@@ -4,6 +4,7 @@
 #include <jni.h>
 
 #include <functional>
+#include <string>
 
 namespace standin {
 
@@ -21,5 +22,8 @@ bool shuttingDown();
 
 // A non-daemon Java thread: DestroyJavaVM waits until `work` has returned.
 void startNonDaemonThread(std::function<void()> work);
+
+// The value of a "-Dname=value" option the machine was created with; empty when there was none.
+std::string systemProperty(const std::string& name);
 
 }  // namespace standin

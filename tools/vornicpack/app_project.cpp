@@ -322,7 +322,7 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
     }
     IniSection package;
     if (!splitProjectSections(text, where, project, package, error)) return false;
-    if (!checkServiceSettings(project.settings, error)) {
+    if (!checkServiceSettings(project.settings, error) || !checkRestartExitCode(project.settings, error)) {
         error = where + error;
         return false;
     }

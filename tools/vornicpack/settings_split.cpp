@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "jvm/vm_parameters.h"
+#include "update/restart_guard.h"
 #include "text_codec.h"
 
 namespace {
@@ -25,7 +26,7 @@ const std::vector<KnownSection>& knownPackagedSections() {
         {L"Application",
          {L"Application Type", L"Failure Check", L"Override WorkingDir", L"Pair Product", L"Pair Return Code",
           L"Embedded Jar", L"Output File", L"Output Append", L"Error File", L"Error Append", L"Cmd",
-          L"Single Instance", L"Stop Method", L"Stop Timeout"}},
+          L"Single Instance", L"Stop Method", L"Stop Timeout", L"Restart Exit Code"}},
         {L"Class Path", {L"Class Path"}},
     };
     return sections;
@@ -276,13 +277,29 @@ bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& 
     return true;
 }
 
+bool checkRestartExitCode(const std::vector<IniSection>& sections, std::string& error) {
+    for (const IniSection& section : sections) {
+        if (section.name != L"Application") continue;
+        for (const IniPair& pair : section.pairs) {
+            int code = 0;
+            if (pair.key != L"Restart Exit Code" || pair.value.empty() || parseRestartExitCode(pair.value, code)) continue;
+            error = atLine(pair.line) + "\"Restart Exit Code\" is \"" + encodeUtf8(pair.value) +
+                    "\": it is a whole number (digits, an optional sign, 32 bits) other than 0, 1 and -1, which "
+                    "mean a normal end, an exception in main and the launcher's own failure; the launcher would "
+                    "never restart";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool splitSettings(const std::vector<IniSection>& sections, const Text& generatedUpgradeCode, SplitSettings& out,
                    std::string& error, MemoryArithmetic arithmetic) {
     out = SplitSettings();
     if (!checkDuplicates(sections, error)) return false;
     for (const IniSection& section : sections)
         if (!checkNames(section, error) || !checkMemoryShares(section, arithmetic, error)) return false;
-    if (!checkServiceSettings(sections, error)) return false;
+    if (!checkServiceSettings(sections, error) || !checkRestartExitCode(sections, error)) return false;
 
     if (!hasMainClass(sections)) {
         error = "the settings give no \"Main Class\" in [Java Runtime Environment]; the launcher cannot start without it";

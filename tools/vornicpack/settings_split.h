@@ -55,6 +55,9 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
 // name the line. (splitSettings checks them too.)
 bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& error);
 
+// "Restart Exit Code" as the launcher takes it: a 32-bit number other than 0, 1 and -1.
+bool checkRestartExitCode(const std::vector<IniSection>& sections, std::string& error);
+
 // Sections the launcher reads from the INI file beside the executable only.
 bool isBesideSection(const Text& name);
 

@@ -487,6 +487,21 @@ bool noProcessRuns(const WText& path) {
     return true;
 }
 
+bool noProcessRunsFrom(const WText& path) {
+    const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH * 2] = {};
+        DWORD length = MAX_PATH * 2;
+        if (process && QueryFullProcessImageNameW(process.get(), 0, image, &length) && _wcsicmp(image, path.c_str()) == 0)
+            return false;
+    }
+    return true;
+}
+
 Launch runAnswering(const WText& application, const WText& commandLine, int answerId, DWORD timeout,
                     const WText& currentFolder, const std::vector<WText>& environment) {
     Launch result;

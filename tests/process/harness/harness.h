@@ -148,6 +148,9 @@ private:
 
 // True when no running process has the image file `path`.
 bool noProcessRuns(const WText& path);
+// As noProcessRuns, by the whole path (case aside) of each image this user can query, so that a
+// program of the same name in another test's folder does not count.
+bool noProcessRunsFrom(const WText& path);
 
 // What a whole run of a program showed and how it ended.
 struct Launch {

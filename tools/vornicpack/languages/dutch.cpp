@@ -55,6 +55,10 @@ extern const LanguageTexts kDutchTexts = {
               L"niet gevonden op deze computer.\n\nEen naam die begint met \"vcruntime\" of \"msvcp\" hoort bij "
               L"Microsoft Visual C++ Redistributable: installeer die voor de architectuur van deze toepassing (x64 "
               L"of x86). Installeer bij elke andere naam de Java-runtime opnieuw."},
+        {237, L"De toepassing vroeg %d keer binnen %d seconden om opnieuw te starten en wordt deze keer niet "
+              L"opnieuw gestart.\n\nStart haar zelf; gebeurt dit weer, installeer de toepassing dan opnieuw."},
+        {238, L"Een update van de toepassing kon niet starten en is ongedaan gemaakt: de vorige versie draait "
+              L"weer.\n\nWat er bij de mislukte start gebeurde, staat in \"%s\"."},
     },
     {L"Java-runtime nodig", L"Map van de &Java-runtime:", L"&Bladeren...",
      L"Geen Java-runtime geïnstalleerd? Download er een van:", L"OK", L"Annuleren", L"Onverwachte fout",

@@ -70,6 +70,10 @@ extern const LanguageTexts kEnglishTexts = {
      L"computer.\n\nA name that begins with \"vcruntime\" or \"msvcp\" belongs to the Microsoft Visual C++ "
      L"Redistributable: install it for this application's width (x64 or x86). For any other name, reinstall "
      L"the Java runtime."},
+    {237, L"The application asked to be started again %d times within %d seconds and is not started again this "
+          L"time.\n\nStart it yourself; if this happens again, reinstall the application."},
+    {238, L"An update of the application could not start and was undone: the previous version runs "
+          L"again.\n\nWhat happened during the failed start is recorded in \"%s\"."},
     },
     {L"Java Runtime Needed", L"&Java runtime folder:", L"&Browse...", L"No Java runtime installed? Download one from:",
      L"OK", L"Cancel", L"Unexpected Error",

@@ -58,6 +58,10 @@ extern const LanguageTexts kFrenchTexts = {
               L"introuvable sur cet ordinateur.\n\nUn nom qui commence par \"vcruntime\" ou \"msvcp\" appartient "
               L"au Microsoft Visual C++ Redistributable : installez-le pour l'architecture de cette application "
               L"(x64 ou x86). Pour tout autre nom, réinstallez l'environnement d'exécution Java."},
+        {237, L"L'application a demandé %d fois en %d secondes à être redémarrée ; elle n'est pas redémarrée cette "
+              L"fois.\n\nDémarrez-la vous-même ; si cela se reproduit, réinstallez l'application."},
+        {238, L"Une mise à jour de l'application n'a pas pu démarrer et a été annulée : la version précédente "
+              L"fonctionne à nouveau.\n\nCe qui s'est passé lors du démarrage échoué est consigné dans \"%s\"."},
     },
     {L"Environnement d'exécution Java requis", L"&Dossier de l'environnement d'exécution Java :", L"&Parcourir...",
      L"Aucun environnement d'exécution Java installé ? Téléchargez-en un ici :", L"OK", L"Annuler",

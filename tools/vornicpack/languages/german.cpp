@@ -57,6 +57,11 @@ extern const LanguageTexts kGermanTexts = {
               L"diesem Computer nicht gefunden.\n\nEin Name, der mit \"vcruntime\" oder \"msvcp\" beginnt, gehört "
               L"zu Microsoft Visual C++ Redistributable: Installieren Sie es für die Breite dieser Anwendung (x64 "
               L"oder x86). Bei jedem anderen Namen installieren Sie die Java-Laufzeitumgebung neu."},
+        {237, L"Die Anwendung hat %d-mal innerhalb von %d Sekunden verlangt, neu gestartet zu werden, und wird "
+              L"diesmal nicht neu gestartet.\n\nStarten Sie sie selbst; geschieht das wieder, installieren Sie die "
+              L"Anwendung neu."},
+        {238, L"Ein Update der Anwendung konnte nicht starten und wurde rückgängig gemacht: Die vorherige Version "
+              L"läuft wieder.\n\nWas beim fehlgeschlagenen Start geschah, steht in \"%s\"."},
     },
     {L"Java-Laufzeitumgebung benötigt", L"&Ordner der Java-Laufzeitumgebung:", L"&Durchsuchen...",
      L"Keine Java-Laufzeitumgebung installiert? Hier gibt es eine:", L"OK", L"Abbrechen", L"Unerwarteter Fehler",

@@ -58,6 +58,11 @@ extern const LanguageTexts kItalianTexts = {
               L"trovata su questo computer.\n\nUn nome che inizia con \"vcruntime\" o \"msvcp\" appartiene a "
               L"Microsoft Visual C++ Redistributable: installarlo per l'architettura di questa applicazione (x64 o "
               L"x86). Per qualsiasi altro nome, reinstallare l'ambiente di esecuzione Java."},
+        {237, L"L'applicazione ha chiesto di essere riavviata %d volte in %d secondi e questa volta non viene "
+              L"riavviata.\n\nAvviatela voi; se succede di nuovo, reinstallate l'applicazione."},
+        {238, L"Un aggiornamento dell'applicazione non è riuscito ad avviarsi ed è stato annullato: è di nuovo in "
+              L"uso la versione precedente.\n\nCiò che è accaduto durante l'avvio non riuscito è registrato in "
+              L"\"%s\"."},
     },
     {L"Ambiente di esecuzione Java necessario", L"Cartella dell'&ambiente di esecuzione Java:", L"&Sfoglia...",
      L"Nessun ambiente di esecuzione Java installato? Scaricarne uno da:", L"OK", L"Annulla", L"Errore imprevisto",

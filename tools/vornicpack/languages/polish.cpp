@@ -56,6 +56,11 @@ extern const LanguageTexts kPolishTexts = {
               L"wirtualnej Java \"%s\".\n\nNazwa zaczynająca się od \"vcruntime\" lub \"msvcp\" należy do "
               L"pakietu Microsoft Visual C++ Redistributable: zainstaluj go dla architektury tej aplikacji (x64 lub "
               L"x86). W przypadku każdej innej nazwy zainstaluj ponownie środowisko uruchomieniowe Java."},
+        {237, L"Aplikacja %d razy w ciągu %d sekund poprosiła o ponowne uruchomienie i tym razem nie zostanie "
+              L"uruchomiona ponownie.\n\nUruchom ją samodzielnie; jeśli to się powtórzy, zainstaluj aplikację "
+              L"ponownie."},
+        {238, L"Aktualizacja aplikacji nie mogła się uruchomić i została wycofana: znowu działa poprzednia "
+              L"wersja.\n\nPrzebieg nieudanego uruchomienia zapisano w \"%s\"."},
     },
     {L"Wymagane środowisko uruchomieniowe Java", L"Folder środowiska &uruchomieniowego Java:", L"&Przeglądaj...",
      L"Brak środowiska uruchomieniowego Java? Pobierz je ze strony:", L"OK", L"Anuluj", L"Nieoczekiwany błąd",

@@ -57,6 +57,10 @@ extern const LanguageTexts kPortugueseBrazilTexts = {
               L"encontrada neste computador.\n\nUm nome que começa com \"vcruntime\" ou \"msvcp\" pertence ao "
               L"Microsoft Visual C++ Redistributable: instale-o para a arquitetura deste aplicativo (x64 ou x86). "
               L"Para qualquer outro nome, reinstale o ambiente de execução Java."},
+        {237, L"O aplicativo pediu para ser reiniciado %d vezes em %d segundos e desta vez não será "
+              L"reiniciado.\n\nInicie-o você mesmo; se isso ocorrer de novo, reinstale o aplicativo."},
+        {238, L"Uma atualização do aplicativo não pôde iniciar e foi desfeita: a versão anterior está em execução "
+              L"novamente.\n\nO que aconteceu na inicialização com falha está registrado em \"%s\"."},
     },
     {L"Ambiente de execução Java necessário", L"Pasta do &ambiente de execução Java:", L"&Procurar...",
      L"Nenhum ambiente de execução Java instalado? Baixe um em:", L"OK", L"Cancelar", L"Erro inesperado",

@@ -57,6 +57,10 @@ extern const LanguageTexts kSpanishTexts = {
               L"virtual de Java \"%s\".\n\nUn nombre que empieza por \"vcruntime\" o \"msvcp\" pertenece a "
               L"Microsoft Visual C++ Redistributable: instálelo para la arquitectura de esta aplicación (x64 o x86). "
               L"Para cualquier otro nombre, reinstale el entorno de ejecución de Java."},
+        {237, L"La aplicación pidió reiniciarse %d veces en %d segundos y esta vez no se reinicia.\n\nInícielo "
+              L"usted mismo; si vuelve a ocurrir, reinstale la aplicación."},
+        {238, L"Una actualización de la aplicación no pudo iniciarse y se deshizo: la versión anterior vuelve a "
+              L"ejecutarse.\n\nLo ocurrido durante el inicio fallido está registrado en \"%s\"."},
     },
     {L"Se necesita un entorno de ejecución de Java", L"Carpeta del &entorno de ejecución de Java:",
      L"E&xaminar...", L"¿No tiene un entorno de ejecución de Java instalado? Descargue uno aquí:", L"Aceptar",
