@@ -86,6 +86,7 @@ bool readLayeredSettings(LauncherSettings& settings, const IniStore& layered, co
     settings.pairProduct = iniValue(layered, kApplication, L"Pair Product");
     settings.pairReturnCode = equalsNoCase(iniValue(layered, kApplication, L"Pair Return Code"), L"Yes");
     search.vendorSearch = equalsNoCase(iniValue(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    settings.download = readRuntimeDownload(layered, sizeof(void*) == 8 ? L"x64" : L"x86");
     settings.display.dpiAwareness = iniValue(layered, kDisplay, L"DPI Awareness");
     settings.display.appUserModelId = iniValue(layered, kApplication, L"App User Model ID");
     // Exactly "yes": the channel is a deliberate choice.
