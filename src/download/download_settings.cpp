@@ -1,5 +1,7 @@
 #include "download/download_settings.h"
 
+#include <utility>
+
 #include "settings/ini_store.h"
 #include "support/trace.h"
 
@@ -28,12 +30,15 @@ bool parseDownloadSize(const Text& value, std::uint64_t& size) {
 
 RuntimeDownloadSettings readRuntimeDownload(const IniStore& store, const wchar_t* width) {
     RuntimeDownloadSettings settings;
-    const Text prefix = Text(width) + L" ";
-    if (!parseDownloadConsent(iniValue(store, kDownloadSection, kDownloadConsentKey), settings.consent))
+    const Text section = kDownloadSection;
+    if (!parseDownloadConsent(iniValue(store, section, kDownloadConsentKey), settings.consent))
         settings.consent = DownloadConsent::Ask;
-    settings.url = iniValue(store, kDownloadSection, prefix + L"URL");
-    settings.sha256 = iniValue(store, kDownloadSection, prefix + L"SHA-256");
-    settings.size = iniValue(store, kDownloadSection, prefix + L"Size");
+    Text key = Text(width) + L" URL";
+    settings.url = iniValue(store, section, key);
+    key.replace(4, Text::npos, L"SHA-256");
+    settings.sha256 = iniValue(store, section, key);
+    key.replace(4, Text::npos, L"Size");
+    settings.size = iniValue(store, section, key);
     return settings;
 }
 
@@ -41,17 +46,18 @@ bool takeRuntimeDownload(const RuntimeDownloadSettings& settings, RuntimeDownloa
     RuntimeDownload taken;
     taken.consent = settings.consent;
     taken.urlText = settings.url;
+    // The trace names the first key that stops it.
     const wchar_t* problem = nullptr;
-    if (settings.url.empty()) problem = L"no URL for this width";
-    else if (settings.consent == DownloadConsent::No) problem = L"Runtime Download is No";
-    else if (!parseDownloadUrl(settings.url, taken.url)) problem = L"the URL is not https (or http to this machine)";
-    else if (!parseDigestHex(settings.sha256, taken.digest)) problem = L"the SHA-256 is not 64 hexadecimal digits";
-    else if (!parseDownloadSize(settings.size, taken.size)) problem = L"the size is not a number of bytes";
+    if (settings.url.empty()) problem = L"no URL";
+    else if (settings.consent == DownloadConsent::No) problem = L"No";
+    else if (!parseDownloadUrl(settings.url, taken.url)) problem = L"URL";
+    else if (!parseDigestHex(settings.sha256, taken.digest)) problem = L"SHA-256";
+    else if (!parseDownloadSize(settings.size, taken.size)) problem = L"Size";
     if (problem) {
-        VORNIC_TRACE(Text(L"runtime download: off (") + problem + L")");
+        traceFormatted(L"runtime download: off (%s)", {problem});
         return false;
     }
-    download = taken;
+    download = std::move(taken);
     return true;
 }
 

@@ -2,55 +2,18 @@
 
 namespace {
 
-bool startsWithNoCase(const Text& text, const wchar_t* prefix) {
-    const Text head(prefix);
-    return text.size() >= head.size() && equalsNoCase(text.substr(0, head.size()), head);
-}
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-bool parsePort(const Text& digits, unsigned& port) {
-    if (digits.empty() || digits.size() > 5) return false;
-    unsigned value = 0;
-    for (const wchar_t c : digits) {
-        if (c < L'0' || c > L'9') return false;
-        value = value * 10 + static_cast<unsigned>(c - L'0');
-    }
-    if (value == 0 || value > 65535) return false;
-    port = value;
-    return true;
-}
-
-// A host name of letters, digits, "-" and "."; an IPv4 address is one of those too.
-bool isPlainHost(const Text& host) {
+// Letters, digits, "-" and "." (a name or an IPv4 address), or an IPv6 address in brackets.
+bool isHost(const Text& host) {
+    const bool bracketed = host.size() > 2 && host.front() == L'[' && host.back() == L']';
     if (host.empty()) return false;
-    for (const wchar_t c : host)
-        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-' ||
-              c == L'.'))
-            return false;
-    return true;
-}
-
-bool isBracketedAddress(const Text& host) {
-    if (host.size() < 3 || host.front() != L'[' || host.back() != L']') return false;
-    for (std::size_t i = 1; i + 1 < host.size(); ++i) {
-        const wchar_t c = host[i];
-        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F') || c == L':' ||
-              c == L'.'))
-            return false;
+    for (std::size_t i = bracketed; i < host.size() - bracketed; ++i) {
+        const wchar_t c = host[i] | 0x20;  // ASCII letters in lower case
+        const bool allowed = isDigit(host[i]) || (c >= L'a' && c <= L'z') || host[i] == L'.' ||
+                             (bracketed ? host[i] == L':' : host[i] == L'-');
+        if (!allowed || (bracketed && c > L'f' && !isDigit(host[i]) && host[i] != L':' && host[i] != L'.')) return false;
     }
-    return true;
-}
-
-// Splits "host[:port]" of the authority.
-bool splitAuthority(const Text& authority, DownloadUrl& url) {
-    Text host = authority;
-    const std::size_t bracket = authority.rfind(L']');
-    const std::size_t colon = authority.rfind(L':');
-    if (colon != Text::npos && (bracket == Text::npos || colon > bracket)) {
-        if (!parsePort(authority.substr(colon + 1), url.port)) return false;
-        host = authority.substr(0, colon);
-    }
-    if (!isPlainHost(host) && !isBracketedAddress(host)) return false;
-    url.host = host;
     return true;
 }
 
@@ -58,7 +21,7 @@ bool splitAuthority(const Text& authority, DownloadUrl& url) {
 
 bool isLoopbackHost(const Text& host) {
     if (equalsNoCase(host, L"localhost") || host == L"[::1]") return true;
-    // 127.a.b.c, each part a number up to 255.
+    // 127.a.b.c, each part one to three digits up to 255.
     if (host.compare(0, 4, L"127.") != 0) return false;
     int parts = 1;  // "127" itself
     unsigned value = 0;
@@ -70,11 +33,10 @@ bool isLoopbackHost(const Text& host) {
             ++parts;
             value = 0;
             digits = 0;
-        } else if (c >= L'0' && c <= L'9' && digits < 3) {
-            value = value * 10 + static_cast<unsigned>(c - L'0');
-            ++digits;
-        } else {
+        } else if (!isDigit(c) || ++digits > 3) {
             return false;
+        } else {
+            value = value * 10 + static_cast<unsigned>(c - L'0');
         }
     }
     return parts == 4;
@@ -82,26 +44,30 @@ bool isLoopbackHost(const Text& host) {
 
 UrlProblem checkDownloadUrl(const Text& text, DownloadUrl& url) {
     DownloadUrl parsed;
-    std::size_t at = 0;
-    if (startsWithNoCase(text, L"https://")) {
-        parsed.secure = true;
-        parsed.port = 443;
-        at = 8;
-    } else if (startsWithNoCase(text, L"http://")) {
-        parsed.port = 80;
-        at = 7;
-    } else {
-        return text.find(L"://") == Text::npos ? UrlProblem::Malformed : UrlProblem::NotHttps;
-    }
+    const std::size_t scheme = text.find(L"://");
+    if (scheme == Text::npos) return UrlProblem::Malformed;
+    parsed.secure = equalsNoCase(text.substr(0, scheme), L"https");
+    if (!parsed.secure && !equalsNoCase(text.substr(0, scheme), L"http")) return UrlProblem::NotHttps;
     for (const wchar_t c : text)
         if (c <= L' ' || c == 0x7F) return UrlProblem::Malformed;
-    const std::size_t end = text.find_first_of(L"/?#", at);
-    const Text authority = text.substr(at, end == Text::npos ? Text::npos : end - at);
-    if (authority.find(L'@') != Text::npos) return UrlProblem::HasCredentials;
-    if (!splitAuthority(authority, parsed)) return UrlProblem::Malformed;
-    Text rest = end == Text::npos ? Text() : text.substr(end);
-    rest = rest.substr(0, rest.find(L'#'));
-    parsed.path = rest.empty() || rest[0] != L'/' ? L"/" + rest : rest;
+    const std::size_t at = scheme + 3;
+    const std::size_t end = std::min(text.find_first_of(L"/?#", at), text.size());
+    Text host = text.substr(at, end - at);
+    if (host.find(L'@') != Text::npos) return UrlProblem::HasCredentials;
+    parsed.port = parsed.secure ? 443 : 80;
+    const std::size_t colon = host.rfind(L':');
+    if (colon != Text::npos && host.find(L']', colon) == Text::npos) {
+        unsigned port = 0;
+        for (std::size_t i = colon + 1; i < host.size() && port <= 65535; ++i)
+            port = isDigit(host[i]) ? port * 10 + static_cast<unsigned>(host[i] - L'0') : 65536;
+        if (port == 0 || port > 65535) return UrlProblem::Malformed;
+        parsed.port = port;
+        host.resize(colon);
+    }
+    if (!isHost(host)) return UrlProblem::Malformed;
+    parsed.host = host;
+    parsed.path = text.substr(end, text.find(L'#', end) - end);
+    if (parsed.path.empty() || parsed.path[0] != L'/') parsed.path.insert(0, 1, L'/');
     if (!parsed.secure && !isLoopbackHost(parsed.host)) return UrlProblem::NotHttps;
     url = parsed;
     return UrlProblem::None;

@@ -243,15 +243,15 @@ InflateResult inflateRaw(const std::uint8_t* data, std::size_t size, std::uint64
 }
 
 std::uint32_t updateCrc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    static std::uint32_t table[256];
-    if (table[255] == 0) {  // filled last
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-    }
+    // Four bits at a time: a table of 16 instead of 256 entries, fast enough beside the disk.
+    static const std::uint32_t kTable[16] = {0x00000000, 0x1DB71064, 0x3B6E20C8, 0x26D930AC, 0x76DC4190, 0x6B6B51F4,
+                                             0x4DB26158, 0x5005713C, 0xEDB88320, 0xF00F9344, 0xD6D6A3E8, 0xCB61B38C,
+                                             0x9B64C2B0, 0x86D3D2D4, 0xA00AE278, 0xBDBDF21C};
     crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        crc = kTable[crc & 15] ^ (crc >> 4);
+        crc = kTable[crc & 15] ^ (crc >> 4);
+    }
     return ~crc;
 }

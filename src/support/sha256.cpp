@@ -16,13 +16,6 @@ const std::uint32_t kRound[64] = {
 
 inline std::uint32_t rotateRight(std::uint32_t value, int bits) { return (value >> bits) | (value << (32 - bits)); }
 
-int hexValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 Sha256::Sha256()
@@ -81,26 +74,4 @@ Sha256::Digest Sha256::finish() {
     Digest digest;
     for (int i = 0; i < 32; ++i) digest[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
     return digest;
-}
-
-std::wstring hexOfDigest(const Sha256::Digest& digest) {
-    static const wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring text;
-    for (const std::uint8_t byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
-}
-
-bool parseDigestHex(const std::wstring& text, Sha256::Digest& digest) {
-    if (text.size() != 64) return false;
-    Sha256::Digest parsed{};
-    for (std::size_t i = 0; i < 64; ++i) {
-        const int value = hexValue(text[i]);
-        if (value < 0) return false;
-        parsed[i / 2] = static_cast<std::uint8_t>(parsed[i / 2] * 16 + value);
-    }
-    digest = parsed;
-    return true;
 }
