@@ -13,8 +13,10 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # forms (CMakeLists.txt) brought it to about 210 KB, the x86 one to 190 KB. The ceiling guards that
 # saving. A second creation of the machine without sharing, a start that runs its own command line
 # after an ending instance, and the message of a launcher named as a device took it to about 216.5 KB
-# (x86: 196 KB). The console launcher's test gives its own limit.
-set(max_bytes 224256)
+# (x86: 196 KB). The runtime download (WinHTTP loaded when needed, an inflate decoder of its own, the
+# task dialog's progress) brought it to 243.5 KB (x86: 224 KB): the ceiling is now the 240 KiB that
+# no launcher may reach. The console launcher's test gives its own limit.
+set(max_bytes 245760)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()
