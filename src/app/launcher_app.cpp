@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "display/process_dpi.h"
 #include "display/taskbar_identity.h"
+#include "download/runtime_download.h"
 #include "frontend/frontend.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
@@ -81,7 +82,7 @@ bool LauncherApp::initialize() {
 bool LauncherApp::prepareRuntime() {
     if (settings.overrideWorkingDir) applyWorkingDirOverride();
     if (findRuntime()) return true;
-    return askForRuntime();
+    return downloadRuntime() || askForRuntime();
 }
 
 bool LauncherApp::findRuntime() {
@@ -134,15 +135,37 @@ bool LauncherApp::askForRuntime() {
     if (result != IDOK) return false;
     java.jvmLibraryPath = choice.jvmLibraryPath;
     runPairProduct = pairRunsRuntime(java.jvmLibraryPath, settings.pairProduct);
-    rememberRuntime(choice.home);
+    rememberRuntime(choice.home, true);
     return true;
 }
 
-void LauncherApp::rememberRuntime(const Text& home) {
+// The runtime the settings name for this width, when the user agrees (or the settings say Yes).
+bool LauncherApp::downloadRuntime() {
+    RuntimeDownload download;
+    if (!takeRuntimeDownload(settings.download, download)) return false;
+    if (runningAsService()) {
+        // Nobody could answer the question or watch the progress, and a service must not wait on the
+        // network at its start: it says why in its log and goes on as without a download.
+        VORNIC_TRACE(L"runtime download: not by a service");
+        showMessageId(kMsgDownloadNotByService, {});
+        return false;
+    }
+    const SearchPreferences& search = settings.search;
+    const DownloadRequest request{download, settings.productName, search.jvmType, search.minimumVersion,
+                                  search.maximumVersion};
+    RuntimeChoice choice;
+    if (!provideDownloadedRuntime(request, choice)) return false;
+    java.jvmLibraryPath = choice.jvmLibraryPath;
+    runPairProduct = false;  // checked for this build's width
+    rememberRuntime(choice.home, false);
+    return true;
+}
+
+void LauncherApp::rememberRuntime(const Text& home, bool alsoPair) {
     Text ownFile;
     if (!settingsFilePath(ownFile)) return;
     const ProductFiles files = settings.productFiles();
-    const bool paired = !settings.pairProduct.empty();
+    const bool paired = alsoPair && !settings.pairProduct.empty();
     if (settings.isService) {
         writeJrePath(ownFile, home);
         Text pairFile;

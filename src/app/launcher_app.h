@@ -53,8 +53,11 @@ private:
     bool prepareRuntime();
     bool findRuntime();
     bool startSplash();
+    bool downloadRuntime();
     bool askForRuntime();
-    void rememberRuntime(const Text& home);
+    // `alsoPair`: the paired launcher's files too (a runtime the user picked; a downloaded one has
+    // this build's width, and the pair fetches its own).
+    void rememberRuntime(const Text& home, bool alsoPair);
     int handOverToPairProduct();
     void callExitHook();
 };

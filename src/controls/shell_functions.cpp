@@ -16,6 +16,7 @@ static_assert(std::is_same_v<decltype(ShellFunctions::shBrowseForFolder), declty
 static_assert(std::is_same_v<decltype(ShellFunctions::shGetPathFromIdList), decltype(&SHGetPathFromIDListEx)>);
 static_assert(std::is_same_v<decltype(ShellFunctions::shellExecute), decltype(&ShellExecuteW)>);
 static_assert(std::is_same_v<decltype(ShellFunctions::initCommonControls), decltype(&InitCommonControlsEx)>);
+static_assert(std::is_same_v<decltype(ShellFunctions::taskDialogIndirect), decltype(&TaskDialogIndirect)>);
 
 // From the system folder only: a library of the same name beside the program or in the current
 // folder must never run. Never freed, as an imported library would not be.
@@ -33,7 +34,9 @@ void load() {
     findProcedure(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
     findProcedure(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
     findProcedure(shell, "ShellExecuteW", functions.shellExecute);
-    findProcedure(systemLibrary(L"comctl32.dll"), "InitCommonControlsEx", functions.initCommonControls);
+    const HMODULE controls = systemLibrary(L"comctl32.dll");
+    findProcedure(controls, "InitCommonControlsEx", functions.initCommonControls);
+    findProcedure(controls, "TaskDialogIndirect", functions.taskDialogIndirect);
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ struct ShellFunctions {
                                     INT show) = nullptr;
     // comctl32.dll (version 6 through the manifest's side-by-side redirection, as an import would be)
     BOOL(WINAPI* initCommonControls)(const INITCOMMONCONTROLSEX* classes) = nullptr;
+    HRESULT(WINAPI* taskDialogIndirect)(const TASKDIALOGCONFIG* config, int* button, int* radioButton,
+                                        BOOL* verified) = nullptr;
 };
 
 // Loaded on the first call (from any thread), then the same answer; the libraries stay loaded.

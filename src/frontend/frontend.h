@@ -9,10 +9,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "runtime/jvm_type.h"
 #include "support/text.h"
 
 struct RuntimeChoice;
+class HttpDownload;
 
 // A message with the error icon; `caption` null: the system's default caption. What MessageBox
 // answers (IDOK), 0 when nothing could be shown.
@@ -25,6 +28,14 @@ INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& cho
 // The text of an exception that escaped main ("Failure Check"). True when the program is to end
 // now, false when it goes on.
 bool presentException(const Text& text);
+
+// The question before a runtime download (message 237); `caption` names the product. True when the
+// user agrees; false where nobody can answer.
+bool agreesToDownload(const Text& question, const Text& caption);
+
+// Returns once `download` (started) has finished, showing `title` and the bytes received of `total`;
+// the user may cancel it.
+void followDownload(HttpDownload& download, const Text& title, std::uint64_t total);
 
 // A frontend chosen at run time rather than at link time: a service has no desktop to show anything
 // on, whichever of the two executables runs it.
@@ -49,4 +60,6 @@ namespace own_frontend {
 int presentMessage(HWND owner, const Text& text, const Text* caption);
 INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& choice);
 bool presentException(const Text& text);
+bool agreesToDownload(const Text& question, const Text& caption);
+void followDownload(HttpDownload& download, const Text& title, std::uint64_t total);
 }  // namespace own_frontend

@@ -1,6 +1,7 @@
-// The three frontend calls: to the installed override when there is one, else to the executable's own.
+// The frontend calls: to the installed override when there is one, else to the executable's own.
 #include <atomic>
 
+#include "download/http_download.h"
 #include "frontend/frontend.h"
 
 namespace {
@@ -26,4 +27,18 @@ INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& cho
 bool presentException(const Text& text) {
     if (FrontendOverride* frontend = g_override.load()) return frontend->presentException(text);
     return own_frontend::presentException(text);
+}
+
+// A service never downloads (the launch says why in its log); should anything ask, nobody answers.
+bool agreesToDownload(const Text& question, const Text& caption) {
+    if (g_override.load()) return false;
+    return own_frontend::agreesToDownload(question, caption);
+}
+
+void followDownload(HttpDownload& download, const Text& title, std::uint64_t total) {
+    if (g_override.load()) {
+        WaitForSingleObject(download.finished(), INFINITE);
+        return;
+    }
+    own_frontend::followDownload(download, title, total);
 }

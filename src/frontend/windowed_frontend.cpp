@@ -1,7 +1,9 @@
-// The windowed launcher's frontend: message boxes and the two dialogs.
+// The windowed launcher's frontend: message boxes, the two dialogs and the download's progress window.
 #include "frontend/frontend.h"
 
 #include "controls/exception_dialog.h"
+#include "display/process_dpi.h"
+#include "download/download_window.h"
 #include "runtime/runtime_selection_dialog.h"
 #include "support/system_libraries.h"
 
@@ -17,5 +19,17 @@ INT_PTR askForRuntimeFolder(const Text& prompt, JvmType type, RuntimeChoice& cho
 }
 
 bool presentException(const Text& text) { return ExceptionDialog::show(GetActiveWindow(), text) != IDOK; }
+
+bool agreesToDownload(const Text& question, const Text& caption) {
+    pinWindowLibraries();
+    const SystemAwareThread sharp;
+    return MessageBoxW(nullptr, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+}
+
+void followDownload(HttpDownload& download, const Text& title, std::uint64_t total) {
+    pinWindowLibraries();
+    const SystemAwareThread sharp;
+    followDownloadInWindow(download, title, total);
+}
 
 }  // namespace own_frontend

@@ -90,6 +90,7 @@ bool readLayeredSettings(LauncherSettings& settings, const IniStore& layered, co
     if (!parseRestartExitCode(restart, settings.restartExitCode) && !restart.empty())
         VORNIC_TRACE(L"Restart Exit Code \"" + restart + L"\" is no exit code the launcher takes (0, 1 and -1 are its own): no restart");
     search.vendorSearch = equalsNoCase(iniValue(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    settings.download = readRuntimeDownload(layered, sizeof(void*) == 8 ? L"x64" : L"x86");
     settings.display.dpiAwareness = iniValue(layered, kDisplay, L"DPI Awareness");
     settings.display.appUserModelId = iniValue(layered, kApplication, L"App User Model ID");
     // Exactly "yes": the channel is a deliberate choice.

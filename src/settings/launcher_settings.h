@@ -7,6 +7,7 @@
 #pragma once
 
 #include "display/display_settings.h"
+#include "download/download_settings.h"
 #include "instance/instance_settings.h"
 #include "jvm/java_run_settings.h"
 #include "jvm/vm_option_settings.h"
@@ -36,6 +37,8 @@ struct LauncherSettings {
     Text libraryPathSetting;
     Text pairProduct;
     int restartExitCode = 0;  // "Restart Exit Code"; 0: none
+    // [Runtime Download], the keys of this build's width.
+    RuntimeDownloadSettings download;
 
     // The product's settings files, and those of the paired launcher.
     ProductFiles productFiles() const { return {productName, productCode, pairProduct}; }

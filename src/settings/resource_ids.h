@@ -38,8 +38,24 @@ enum MessageId : unsigned {
     kMsgHandOverFailed = 234,
     kMsgNameRuntime = 235,             // text (the INI file beside the executable)
     kMsgRuntimeLibraryMissing = 236,   // text (the missing library's name), text (jvm.dll's path)
-    kMsgRestartLoop = 237,             // number (restarts), number (seconds)
-    kMsgUpdateUndone = 238,            // text (the failed start's trace file)
+    // The runtime download: the question, the progress window, and what failed.
+    kMsgDownloadQuestion = 237,        // text (product), text (requirement), text (megabytes)
+    kMsgDownloadTitle = 238,           // text (product)
+    kMsgDownloadProgress = 239,        // text (megabytes received), text (megabytes in all), text (megabytes a second)
+    kMsgDownloadCancel = 240,
+    kMsgDownloadFailed = 241,          // text (URL), text (one of 242 to 249)
+    kMsgDownloadUnreachable = 242,     // number (system error code)
+    kMsgDownloadHttpStatus = 243,      // number (HTTP status)
+    kMsgDownloadWrongSize = 244,       // text (bytes received), text (bytes expected)
+    kMsgDownloadWrongHash = 245,
+    kMsgDownloadNotWritten = 246,      // text (path), number (system error code)
+    kMsgDownloadNotArchive = 247,
+    kMsgDownloadUnsafeEntry = 248,     // text (the entry's name)
+    kMsgDownloadNoRuntime = 249,
+    kMsgDownloadNotByService = 250,
+    kMsgDownloadConsoleAnswer = 251,
+    kMsgRestartLoop = 252,             // number (restarts), number (seconds)
+    kMsgUpdateUndone = 253,            // text (the failed start's trace file)
 };
 
 // The controls of the runtime selection dialog (template 201).
@@ -67,7 +83,7 @@ struct MessageArguments {
     unsigned id;
     bool formatted;
     unsigned count;
-    ArgKind kinds[2];
+    ArgKind kinds[3];
 };
 
 inline constexpr ArgKind kText = ArgKind::Text;
@@ -105,6 +121,21 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {kMsgHandOverFailed, false, 0, {}},
     {kMsgNameRuntime, true, 1, {kText}},
     {kMsgRuntimeLibraryMissing, true, 2, {kText, kText}},
+    {kMsgDownloadQuestion, true, 3, {kText, kText, kText}},
+    {kMsgDownloadTitle, true, 1, {kText}},
+    {kMsgDownloadProgress, true, 3, {kText, kText, kText}},
+    {kMsgDownloadCancel, false, 0, {}},
+    {kMsgDownloadFailed, true, 2, {kText, kText}},
+    {kMsgDownloadUnreachable, true, 1, {kNumber}},
+    {kMsgDownloadHttpStatus, true, 1, {kNumber}},
+    {kMsgDownloadWrongSize, true, 2, {kText, kText}},
+    {kMsgDownloadWrongHash, false, 0, {}},
+    {kMsgDownloadNotWritten, true, 2, {kText, kNumber}},
+    {kMsgDownloadNotArchive, false, 0, {}},
+    {kMsgDownloadUnsafeEntry, true, 1, {kText}},
+    {kMsgDownloadNoRuntime, false, 0, {}},
+    {kMsgDownloadNotByService, false, 0, {}},
+    {kMsgDownloadConsoleAnswer, false, 0, {}},
     {kMsgRestartLoop, true, 2, {kNumber, kNumber}},
     {kMsgUpdateUndone, true, 1, {kText}},
 };

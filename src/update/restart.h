@@ -10,6 +10,6 @@
 void armRestart(int restartExitCode);
 
 // When `exitCode` is the restart code: starts the new process, unless the loop guard refuses (then
-// message 237 with the count and the seconds) or this process runs as a service, whose restart is
+// message 252 with the count and the seconds) or this process runs as a service, whose restart is
 // the service manager's. True when a new process was started.
 bool restartIfAsked(int exitCode);

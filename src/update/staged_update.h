@@ -20,5 +20,5 @@ void updateReachedMain();
 // previous version back and runs it. Returns `exitCode`.
 int endOfLaunch(int exitCode);
 
-// Message 238, once, when this start put back the previous version after a failed update.
+// Message 253, once, when this start put back the previous version after a failed update.
 void reportUndoneUpdate();

@@ -13,10 +13,11 @@ set(allowed ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll)
 # forms (CMakeLists.txt) brought it to about 210 KB, the x86 one to 190 KB. The ceiling guards that
 # saving. A second creation of the machine without sharing, a start that runs its own command line
 # after an ending instance, and the message of a launcher named as a device took it to about 216.5 KB
-# (x86: 196 KB). Updates and restarts (the manifest, the journal and its moves, the stage check, the
-# trial, the hand-on to a new process) took it to 268 KB (x86: 244 KB), and the ceiling to 272 KB.
-# The console launcher's test gives its own limit.
-set(max_bytes 278528)
+# (x86: 196 KB). The runtime download (WinHTTP loaded when needed, an inflate decoder of its own, the
+# task dialog's progress) brought it to 243.5 KB (x86: 224 KB); updates and restarts (the manifest, the
+# journal and its moves, the stage check, the trial, the hand-on to a new process) to WINDOWED_X64 KB
+# (x86: WINDOWED_X86 KB). The console launcher's test gives its own limit.
+set(max_bytes 311296)
 if(DEFINED MAX_BYTES)
   set(max_bytes ${MAX_BYTES})
 endif()

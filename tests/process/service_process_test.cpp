@@ -31,7 +31,9 @@ public:
         // 206 and 207 as shipped: what is needed, then how to choose it in the dialog, which a service has not.
         resources.strings = {{206, L"[206] server runtime %s\n\n[206] choose the folder"},
                              {207, L"[207] runtime %s\n\n[207] choose the folder"},
-                             {235, L"[235] JRE Path in %s"}};
+                             {235, L"[235] JRE Path in %s"},
+                             {241, L"[241] not downloaded from %s: %s"},
+                             {250, L"[250] a service downloads nothing"}};
         EXPECT_TRUE(resources.writeInto(exe_));
         EXPECT_TRUE(writeUtf16File(folder_.path() + L"app.ini", L"[Product Information]\r\nUpgrade Code=" +
                                                                     kUpgradeCode + L"\r\nProduct Name=Vornic Test\r\n"));
@@ -185,11 +187,16 @@ TEST(Service, StopMethodThatNeverReturnsEndsAtTheStopTimeout) {
     EXPECT_FALSE(contains(app.record(), "destroy-vm")) << app.record();
 }
 
-// Needs a registry without Java runtimes, as the dialog's process tests do.
+// Needs a registry without Java runtimes, as the dialog's process tests do. The runtime the
+// application names for download is not fetched: a service says so instead.
 TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsWhereToNameOne) {
     const TempFolder logs;
     const WText errors = logs.path() + L"logs\\errors.txt";
-    const ServiceApp app(L"Error File=" + errors + L"\r\n", "", false);
+    const Text width = sizeof(void*) == 8 ? L"x64" : L"x86";
+    const ServiceApp app(L"Error File=" + errors + L"\r\n[Runtime Download]\r\nRuntime Download=Yes\r\n" + width +
+                             L" URL=http://127.0.0.1:9/jre.zip\r\n" + width + L" SHA-256=" + Text(64, L'a') + L"\r\n" +
+                             width + L" Size=1000\r\n",
+                         "", false);
     const InstalledService service(app.exe());
     ASSERT_TRUE(service.created());
     runSc(L"start " + service.name());  // may tell of the failure already
@@ -202,6 +209,8 @@ TEST(Service, WithoutARuntimeStopsWithMinusOneAndLogsWhereToNameOne) {
     // Instead of the dialog's part: where to name a runtime, the INI beside the service's executable.
     EXPECT_TRUE(contains(logged, "\n\n[235] JRE Path in " + utf8Of(app.folder()) + "app.ini")) << logged;
     EXPECT_FALSE(contains(logged, "choose the folder")) << logged;
+    EXPECT_TRUE(contains(logged, "[250] a service downloads nothing")) << logged;
+    EXPECT_FALSE(contains(logged, "[241]")) << logged;
     // STOPPED comes just before the process ends.
     EXPECT_TRUE(waitUntil([&] { return noProcessRuns(app.exe()); }, scaledMilliseconds(kStateTimeout), 50));
 }

@@ -117,7 +117,7 @@ TEST(Update, AVersionThatCannotReachMainIsUndoneAndTheUserToldOnce) {
         const WText kept = s.app() + L"update\\vornicw-update.trace.txt";
         const std::vector<WText> texts = boxes.texts();
         ASSERT_EQ(texts.size(), 1u) << s.trace();
-        EXPECT_EQ(texts[0], L"[238] " + kept);
+        EXPECT_EQ(texts[0], L"[253] " + kept);
         EXPECT_TRUE(contains(readText(kept), c.traced)) << readText(kept);
         // Told once: the next start says nothing.
         EXPECT_EQ(s.runChain(L""), 0u);
@@ -183,11 +183,11 @@ TEST(Restart, AnApplicationThatAlwaysAsksStopsAfterAFewRestartsWithItsMessage) {
     EXPECT_EQ(s.runChain(L"a \"b c\""), 42u);
     // The first start and three restarts, each with the same arguments; then the message.
     EXPECT_EQ(countOf(s.record(), kCallWithArguments), 4u) << s.record();
-    WaitingFor marker(L"message 237");
+    WaitingFor marker(L"message 252");
     EXPECT_TRUE(waitUntil([&] { return !boxes.texts().empty(); }, scaledMilliseconds(kWindowWaitMilliseconds)));
     const std::vector<WText> texts = boxes.texts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], L"[237] 3 60");
+    EXPECT_EQ(texts[0], L"[252] 3 60");
     EXPECT_TRUE(contains(s.trace(), "restart refused")) << s.trace();
 }
 

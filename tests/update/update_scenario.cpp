@@ -16,7 +16,7 @@ namespace {
 
 const Text kUpgradeCode = L"{2E7B9C41-58A3-4F0D-9B6E-1C4A7D3F8E25}";
 const std::map<unsigned, Text> kStrings = {
-    {211, L"[211] cannot name %s"}, {215, L"[215] no class %s"}, {237, L"[237] %d %d"}, {238, L"[238] %s"}};
+    {211, L"[211] cannot name %s"}, {215, L"[215] no class %s"}, {252, L"[252] %d %d"}, {253, L"[253] %s"}};
 const WText kStandin = WIDE_STANDIN_RUNTIME;
 
 std::string utf16Bytes(const WText& text) {

@@ -67,7 +67,7 @@ TEST(Packager, AddsEveryResourceTheLauncherReadsAndKeepsTheManifest) {
     std::set<std::pair<std::string, std::string>> found;
     for (const auto& [key, data] : image.resources) found.insert({std::get<0>(key), std::get<1>(key)});
     const std::set<std::pair<std::string, std::string>> expected = {
-        {"#3", "#1"},    {"#5", "#201"},  {"#5", "#231"},   {"#6", "#13"},   {"#6", "#14"},  {"#6", "#15"},
+        {"#3", "#1"},    {"#5", "#201"},  {"#5", "#231"},   {"#6", "#13"},   {"#6", "#14"},  {"#6", "#15"},  {"#6", "#16"},
         {"#10", "#8000"}, {"#10", "#9000"}, {"#14", "#1"}, {"#16", "#1"}, {"#24", "#1"}};
     EXPECT_EQ(found, expected);
     EXPECT_EQ(image.resources.at({"#24", "#1", 1033}), testpe::manifestResource().data);

@@ -5,6 +5,7 @@
 
 #include "language_texts.h"
 #include "platform.h"
+#include "runtime_download_checks.h"
 #include "service_scripts.h"
 #include "text_codec.h"
 #include "wildcard.h"
@@ -191,6 +192,8 @@ struct PackageReader {
         else if (equalsNoCase(key, L"Jar Folder")) return readJarFolder(value, at, error);
         else if (equalsNoCase(key, L"Runtime x64")) out.runtimes[0] = pathOf(value);
         else if (equalsNoCase(key, L"Runtime x86")) out.runtimes[1] = pathOf(value);
+        else if (equalsNoCase(key, L"Runtime Download x64 File")) readDownloadFile(0, value, pair.line);
+        else if (equalsNoCase(key, L"Runtime Download x86 File")) readDownloadFile(1, value, pair.line);
         else if (equalsNoCase(key, L"Icon")) out.icon = pathOf(value);
         else if (equalsNoCase(key, L"Strings")) out.strings = pathOf(value);
         else if (equalsNoCase(key, L"Languages")) return readLanguages(value, at, error);
@@ -213,13 +216,19 @@ struct PackageReader {
             }
         } else {
             error = at + "[Package] has no key \"" + encodeUtf8(key) +
-                    "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Icon, Splash Screen, "
+                    "\" (known: Name, Launchers, Console, Jars, Jar Folder, Runtime x64, Runtime x86, Runtime Download x64 File, "
+                    "Runtime Download x86 File, Icon, Splash Screen, "
                     "Strings, Languages, Version, Company, Copyright, Download Page, Output Folder, Zip, Service Name, "
                     "Service Display Name, Service Description, Service Start, Installer, Install Scope, Shortcut, "
                     "Desktop Shortcut, File Types, Link Schemes)";
             return false;
         }
         return true;
+    }
+
+    void readDownloadFile(int width, const Text& value, std::size_t line) {
+        out.runtimeDownloads[width] = pathOf(value);
+        out.runtimeDownloadLines[width] = line;
     }
 
     Text* serviceField(const Text& key) {
@@ -341,5 +350,15 @@ bool readProject(const std::filesystem::path& file, AppProject& project, std::st
         seen.push_back(&pair);
         if (!reader.read(pair, at, error)) return false;
     }
-    return finishPackage(file, where, reader, out, error);
+    if (!finishPackage(file, where, reader, out, error)) return false;
+    for (const Width width : {Width::X64, Width::X86}) {
+        const int index = static_cast<int>(width);
+        if (out.runtimeDownloads[index].empty()) continue;
+        if (!fillRuntimeDownload(project.settings, widthName(width), out.runtimeDownloads[index],
+                                 out.runtimeDownloadLines[index], error)) {
+            error = where + error;
+            return false;
+        }
+    }
+    return true;
 }

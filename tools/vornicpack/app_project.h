@@ -26,6 +26,10 @@ struct ProjectPackage {
     std::vector<std::filesystem::path> inputs;
     Text jarFolder = L"lib";            // where the inputs go, relative to the application folder
     std::filesystem::path runtimes[2];  // by Width; empty: none shipped
+    // By Width: the archive the launcher downloads when no runtime fits, whose SHA-256 and size the
+    // packer writes into [Runtime Download]; with the line of its key.
+    std::filesystem::path runtimeDownloads[2];
+    std::size_t runtimeDownloadLines[2] = {0, 0};
     std::filesystem::path icon, strings, splash, outputFolder, zip;
     Text version, company, copyright, downloadPage;
     // For an application of "Application Type" service: what install-service.cmd registers.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "jvm/vm_parameters.h"
+#include "runtime_download_checks.h"
 #include "update/restart_guard.h"
 #include "text_codec.h"
 
@@ -28,6 +29,8 @@ const std::vector<KnownSection>& knownPackagedSections() {
           L"Embedded Jar", L"Output File", L"Output Append", L"Error File", L"Error Append", L"Cmd",
           L"Single Instance", L"Stop Method", L"Stop Timeout", L"Restart Exit Code"}},
         {L"Class Path", {L"Class Path"}},
+        {L"Runtime Download",
+         {L"Runtime Download", L"x64 URL", L"x64 SHA-256", L"x64 Size", L"x86 URL", L"x86 SHA-256", L"x86 Size"}},
     };
     return sections;
 }
@@ -299,7 +302,10 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
     if (!checkDuplicates(sections, error)) return false;
     for (const IniSection& section : sections)
         if (!checkNames(section, error) || !checkMemoryShares(section, arithmetic, error)) return false;
-    if (!checkServiceSettings(sections, error) || !checkRestartExitCode(sections, error)) return false;
+    if (!checkServiceSettings(sections, error) || !checkRestartExitCode(sections, error) ||
+        !checkRuntimeDownload(sections, error)) {
+        return false;
+    }
 
     if (!hasMainClass(sections)) {
         error = "the settings give no \"Main Class\" in [Java Runtime Environment]; the launcher cannot start without it";

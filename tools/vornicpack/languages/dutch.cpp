@@ -55,9 +55,24 @@ extern const LanguageTexts kDutchTexts = {
               L"niet gevonden op deze computer.\n\nEen naam die begint met \"vcruntime\" of \"msvcp\" hoort bij "
               L"Microsoft Visual C++ Redistributable: installeer die voor de architectuur van deze toepassing (x64 "
               L"of x86). Installeer bij elke andere naam de Java-runtime opnieuw."},
-        {237, L"De toepassing vroeg %d keer binnen %d seconden om opnieuw te starten en wordt deze keer niet "
+        {237, L"%s heeft Java %s nodig: nu downloaden (%s MB)?"},
+        {238, L"Java wordt gedownload voor %s"},
+        {239, L"%s MB van %s MB ontvangen, %s MB/s"},
+        {240, L"Annuleren"},
+        {241, L"Java kon niet worden gedownload van \"%s\": %s"},
+        {242, L"de server is niet bereikbaar (Windows-foutcode %d). Controleer de netwerkverbinding en de proxy-instellingen."},
+        {243, L"de server antwoordde met HTTP-status %d."},
+        {244, L"er zijn %s bytes aangekomen, maar de toepassing noemt %s bytes."},
+        {245, L"het ontvangen bestand is niet het bestand dat de toepassing noemt (de SHA-256-controlesom wijkt af)."},
+        {246, L"\"%s\" kon niet worden geschreven (Windows-foutcode %d)."},
+        {247, L"het bestand is geen zip-archief dat kan worden uitgepakt."},
+        {248, L"het archief bevat het pad \"%s\", dat buiten de map zou liggen."},
+        {249, L"het archief bevat geen Java-runtime met de breedte en versie van deze toepassing."},
+        {250, L"Een service downloadt Java niet. Installeer de Java-runtime die [Runtime Download] noemt, of stel \"JRE Path\" in."},
+        {251, L"Typ y en druk op Enter om te downloaden: "},
+        {252, L"De toepassing vroeg %d keer binnen %d seconden om opnieuw te starten en wordt deze keer niet "
               L"opnieuw gestart.\n\nStart haar zelf; gebeurt dit weer, installeer de toepassing dan opnieuw."},
-        {238, L"Een update van de toepassing kon niet starten en is ongedaan gemaakt: de vorige versie draait "
+        {253, L"Een update van de toepassing kon niet starten en is ongedaan gemaakt: de vorige versie draait "
               L"weer.\n\nWat er bij de mislukte start gebeurde, staat in \"%s\"."},
     },
     {L"Java-runtime nodig", L"Map van de &Java-runtime:", L"&Bladeren...",

@@ -70,9 +70,24 @@ extern const LanguageTexts kEnglishTexts = {
      L"computer.\n\nA name that begins with \"vcruntime\" or \"msvcp\" belongs to the Microsoft Visual C++ "
      L"Redistributable: install it for this application's width (x64 or x86). For any other name, reinstall "
      L"the Java runtime."},
-    {237, L"The application asked to be started again %d times within %d seconds and is not started again this "
+    {237, L"%s needs Java %s: download it now (%s MB)?"},
+    {238, L"Downloading Java for %s"},
+    {239, L"%s MB of %s MB received, %s MB/s"},
+    {240, L"Cancel"},
+    {241, L"Java could not be downloaded from \"%s\": %s"},
+    {242, L"the server could not be reached (Windows error code %d). Check the network connection and the proxy settings."},
+    {243, L"the server answered with HTTP status %d."},
+    {244, L"%s bytes arrived, but the application names %s bytes."},
+    {245, L"the file that arrived is not the one the application names (its SHA-256 checksum differs)."},
+    {246, L"\"%s\" could not be written (Windows error code %d)."},
+    {247, L"the file is not a zip archive that can be unpacked."},
+    {248, L"the archive holds the path \"%s\", which would lie outside its folder."},
+    {249, L"the archive holds no Java runtime of this application's width and version."},
+    {250, L"A service does not download Java. Install the runtime that [Runtime Download] names, or set \"JRE Path\"."},
+    {251, L"Type y and press Enter to download it: "},
+    {252, L"The application asked to be started again %d times within %d seconds and is not started again this "
           L"time.\n\nStart it yourself; if this happens again, reinstall the application."},
-    {238, L"An update of the application could not start and was undone: the previous version runs "
+    {253, L"An update of the application could not start and was undone: the previous version runs "
           L"again.\n\nWhat happened during the failed start is recorded in \"%s\"."},
     },
     {L"Java Runtime Needed", L"&Java runtime folder:", L"&Browse...", L"No Java runtime installed? Download one from:",

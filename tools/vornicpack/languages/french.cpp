@@ -58,9 +58,24 @@ extern const LanguageTexts kFrenchTexts = {
               L"introuvable sur cet ordinateur.\n\nUn nom qui commence par \"vcruntime\" ou \"msvcp\" appartient "
               L"au Microsoft Visual C++ Redistributable : installez-le pour l'architecture de cette application "
               L"(x64 ou x86). Pour tout autre nom, réinstallez l'environnement d'exécution Java."},
-        {237, L"L'application a demandé %d fois en %d secondes à être redémarrée ; elle n'est pas redémarrée cette "
+        {237, L"%s a besoin de Java %s : le télécharger maintenant (%s Mo) ?"},
+        {238, L"Téléchargement de Java pour %s"},
+        {239, L"%s Mo reçus sur %s Mo, %s Mo/s"},
+        {240, L"Annuler"},
+        {241, L"Java n'a pas pu être téléchargé depuis \"%s\" : %s"},
+        {242, L"le serveur est injoignable (code d'erreur Windows %d). Vérifiez la connexion réseau et les paramètres du proxy."},
+        {243, L"le serveur a répondu avec le statut HTTP %d."},
+        {244, L"%s octets sont arrivés, mais l'application en indique %s."},
+        {245, L"le fichier reçu n'est pas celui qu'indique l'application (sa somme de contrôle SHA-256 diffère)."},
+        {246, L"\"%s\" n'a pas pu être écrit (code d'erreur Windows %d)."},
+        {247, L"le fichier n'est pas une archive zip qui puisse être décompressée."},
+        {248, L"l'archive contient le chemin \"%s\", qui sortirait de son dossier."},
+        {249, L"l'archive ne contient aucun environnement d'exécution Java de la largeur et de la version de cette application."},
+        {250, L"Un service ne télécharge pas Java. Installez l'environnement d'exécution Java indiqué dans [Runtime Download], ou définissez \"JRE Path\"."},
+        {251, L"Tapez y puis Entrée pour le télécharger : "},
+        {252, L"L'application a demandé %d fois en %d secondes à être redémarrée ; elle n'est pas redémarrée cette "
               L"fois.\n\nDémarrez-la vous-même ; si cela se reproduit, réinstallez l'application."},
-        {238, L"Une mise à jour de l'application n'a pas pu démarrer et a été annulée : la version précédente "
+        {253, L"Une mise à jour de l'application n'a pas pu démarrer et a été annulée : la version précédente "
               L"fonctionne à nouveau.\n\nCe qui s'est passé lors du démarrage échoué est consigné dans \"%s\"."},
     },
     {L"Environnement d'exécution Java requis", L"&Dossier de l'environnement d'exécution Java :", L"&Parcourir...",

@@ -57,10 +57,25 @@ extern const LanguageTexts kGermanTexts = {
               L"diesem Computer nicht gefunden.\n\nEin Name, der mit \"vcruntime\" oder \"msvcp\" beginnt, gehört "
               L"zu Microsoft Visual C++ Redistributable: Installieren Sie es für die Breite dieser Anwendung (x64 "
               L"oder x86). Bei jedem anderen Namen installieren Sie die Java-Laufzeitumgebung neu."},
-        {237, L"Die Anwendung hat %d-mal innerhalb von %d Sekunden verlangt, neu gestartet zu werden, und wird "
+        {237, L"%s benötigt Java %s: Jetzt herunterladen (%s MB)?"},
+        {238, L"Java für %s wird heruntergeladen"},
+        {239, L"%s MB von %s MB empfangen, %s MB/s"},
+        {240, L"Abbrechen"},
+        {241, L"Java konnte nicht von \"%s\" heruntergeladen werden: %s"},
+        {242, L"Der Server war nicht erreichbar (Windows-Fehlercode %d). Prüfen Sie die Netzwerkverbindung und die Proxy-Einstellungen."},
+        {243, L"Der Server antwortete mit dem HTTP-Status %d."},
+        {244, L"Es kamen %s Bytes an, die Anwendung nennt aber %s Bytes."},
+        {245, L"Die empfangene Datei ist nicht die, die die Anwendung nennt (ihre SHA-256-Prüfsumme weicht ab)."},
+        {246, L"\"%s\" konnte nicht geschrieben werden (Windows-Fehlercode %d)."},
+        {247, L"Die Datei ist kein ZIP-Archiv, das sich entpacken lässt."},
+        {248, L"Das Archiv enthält den Pfad \"%s\", der außerhalb seines Ordners läge."},
+        {249, L"Das Archiv enthält keine Java-Laufzeitumgebung mit der Breite und Version dieser Anwendung."},
+        {250, L"Ein Dienst lädt Java nicht herunter. Installieren Sie die in [Runtime Download] genannte Java-Laufzeitumgebung, oder setzen Sie \"JRE Path\"."},
+        {251, L"Geben Sie y ein und drücken Sie die Eingabetaste, um sie herunterzuladen: "},
+        {252, L"Die Anwendung hat %d-mal innerhalb von %d Sekunden verlangt, neu gestartet zu werden, und wird "
               L"diesmal nicht neu gestartet.\n\nStarten Sie sie selbst; geschieht das wieder, installieren Sie die "
               L"Anwendung neu."},
-        {238, L"Ein Update der Anwendung konnte nicht starten und wurde rückgängig gemacht: Die vorherige Version "
+        {253, L"Ein Update der Anwendung konnte nicht starten und wurde rückgängig gemacht: Die vorherige Version "
               L"läuft wieder.\n\nWas beim fehlgeschlagenen Start geschah, steht in \"%s\"."},
     },
     {L"Java-Laufzeitumgebung benötigt", L"&Ordner der Java-Laufzeitumgebung:", L"&Durchsuchen...",

@@ -58,9 +58,24 @@ extern const LanguageTexts kItalianTexts = {
               L"trovata su questo computer.\n\nUn nome che inizia con \"vcruntime\" o \"msvcp\" appartiene a "
               L"Microsoft Visual C++ Redistributable: installarlo per l'architettura di questa applicazione (x64 o "
               L"x86). Per qualsiasi altro nome, reinstallare l'ambiente di esecuzione Java."},
-        {237, L"L'applicazione ha chiesto di essere riavviata %d volte in %d secondi e questa volta non viene "
+        {237, L"%s richiede Java %s: scaricarlo ora (%s MB)?"},
+        {238, L"Download di Java per %s"},
+        {239, L"%s MB di %s MB ricevuti, %s MB/s"},
+        {240, L"Annulla"},
+        {241, L"Non è stato possibile scaricare Java da \"%s\": %s"},
+        {242, L"il server non è raggiungibile (codice di errore Windows %d). Controllare la connessione di rete e le impostazioni del proxy."},
+        {243, L"il server ha risposto con lo stato HTTP %d."},
+        {244, L"sono arrivati %s byte, ma l'applicazione ne indica %s."},
+        {245, L"il file ricevuto non è quello indicato dall'applicazione (il suo checksum SHA-256 è diverso)."},
+        {246, L"impossibile scrivere \"%s\" (codice di errore Windows %d)."},
+        {247, L"il file non è un archivio zip che si possa estrarre."},
+        {248, L"l'archivio contiene il percorso \"%s\", che uscirebbe dalla sua cartella."},
+        {249, L"l'archivio non contiene alcun ambiente di esecuzione Java dell'ampiezza e della versione di questa applicazione."},
+        {250, L"Un servizio non scarica Java. Installare l'ambiente di esecuzione Java indicato in [Runtime Download], oppure impostare \"JRE Path\"."},
+        {251, L"Digitare y e premere Invio per scaricarlo: "},
+        {252, L"L'applicazione ha chiesto di essere riavviata %d volte in %d secondi e questa volta non viene "
               L"riavviata.\n\nAvviatela voi; se succede di nuovo, reinstallate l'applicazione."},
-        {238, L"Un aggiornamento dell'applicazione non è riuscito ad avviarsi ed è stato annullato: è di nuovo in "
+        {253, L"Un aggiornamento dell'applicazione non è riuscito ad avviarsi ed è stato annullato: è di nuovo in "
               L"uso la versione precedente.\n\nCiò che è accaduto durante l'avvio non riuscito è registrato in "
               L"\"%s\"."},
     },

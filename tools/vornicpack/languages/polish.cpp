@@ -56,10 +56,25 @@ extern const LanguageTexts kPolishTexts = {
               L"wirtualnej Java \"%s\".\n\nNazwa zaczynająca się od \"vcruntime\" lub \"msvcp\" należy do "
               L"pakietu Microsoft Visual C++ Redistributable: zainstaluj go dla architektury tej aplikacji (x64 lub "
               L"x86). W przypadku każdej innej nazwy zainstaluj ponownie środowisko uruchomieniowe Java."},
-        {237, L"Aplikacja %d razy w ciągu %d sekund poprosiła o ponowne uruchomienie i tym razem nie zostanie "
+        {237, L"%s wymaga Java %s: pobrać teraz (%s MB)?"},
+        {238, L"Pobieranie Java dla %s"},
+        {239, L"Odebrano %s MB z %s MB, %s MB/s"},
+        {240, L"Anuluj"},
+        {241, L"Nie udało się pobrać Java z \"%s\": %s"},
+        {242, L"nie można połączyć się z serwerem (kod błędu systemu Windows %d). Sprawdź połączenie sieciowe i ustawienia serwera proxy."},
+        {243, L"serwer odpowiedział stanem HTTP %d."},
+        {244, L"odebrano %s bajtów, a aplikacja podaje %s bajtów."},
+        {245, L"odebrany plik nie jest tym, który podaje aplikacja (jego suma kontrolna SHA-256 jest inna)."},
+        {246, L"nie można zapisać \"%s\" (kod błędu systemu Windows %d)."},
+        {247, L"plik nie jest archiwum zip, które można rozpakować."},
+        {248, L"archiwum zawiera ścieżkę \"%s\", która wychodziłaby poza jego folder."},
+        {249, L"archiwum nie zawiera środowiska uruchomieniowego Java o szerokości i wersji tej aplikacji."},
+        {250, L"Usługa nie pobiera Java. Zainstaluj środowisko uruchomieniowe Java podane w [Runtime Download] lub ustaw \"JRE Path\"."},
+        {251, L"Wpisz y i naciśnij Enter, aby je pobrać: "},
+        {252, L"Aplikacja %d razy w ciągu %d sekund poprosiła o ponowne uruchomienie i tym razem nie zostanie "
               L"uruchomiona ponownie.\n\nUruchom ją samodzielnie; jeśli to się powtórzy, zainstaluj aplikację "
               L"ponownie."},
-        {238, L"Aktualizacja aplikacji nie mogła się uruchomić i została wycofana: znowu działa poprzednia "
+        {253, L"Aktualizacja aplikacji nie mogła się uruchomić i została wycofana: znowu działa poprzednia "
               L"wersja.\n\nPrzebieg nieudanego uruchomienia zapisano w \"%s\"."},
     },
     {L"Wymagane środowisko uruchomieniowe Java", L"Folder środowiska &uruchomieniowego Java:", L"&Przeglądaj...",

@@ -57,9 +57,24 @@ extern const LanguageTexts kPortugueseBrazilTexts = {
               L"encontrada neste computador.\n\nUm nome que começa com \"vcruntime\" ou \"msvcp\" pertence ao "
               L"Microsoft Visual C++ Redistributable: instale-o para a arquitetura deste aplicativo (x64 ou x86). "
               L"Para qualquer outro nome, reinstale o ambiente de execução Java."},
-        {237, L"O aplicativo pediu para ser reiniciado %d vezes em %d segundos e desta vez não será "
+        {237, L"%s precisa do Java %s: baixar agora (%s MB)?"},
+        {238, L"Baixando o Java para %s"},
+        {239, L"%s MB de %s MB recebidos, %s MB/s"},
+        {240, L"Cancelar"},
+        {241, L"Não foi possível baixar o Java de \"%s\": %s"},
+        {242, L"não foi possível acessar o servidor (código de erro do Windows %d). Verifique a conexão de rede e as configurações de proxy."},
+        {243, L"o servidor respondeu com o status HTTP %d."},
+        {244, L"chegaram %s bytes, mas o aplicativo indica %s bytes."},
+        {245, L"o arquivo recebido não é o que o aplicativo indica (sua soma de verificação SHA-256 é diferente)."},
+        {246, L"não foi possível gravar \"%s\" (código de erro do Windows %d)."},
+        {247, L"o arquivo não é um arquivo zip que possa ser descompactado."},
+        {248, L"o arquivo contém o caminho \"%s\", que ficaria fora da sua pasta."},
+        {249, L"o arquivo não contém nenhum ambiente de execução Java com a largura e a versão deste aplicativo."},
+        {250, L"Um serviço não baixa o Java. Instale o ambiente de execução Java indicado em [Runtime Download] ou defina \"JRE Path\"."},
+        {251, L"Digite y e pressione Enter para baixá-lo: "},
+        {252, L"O aplicativo pediu para ser reiniciado %d vezes em %d segundos e desta vez não será "
               L"reiniciado.\n\nInicie-o você mesmo; se isso ocorrer de novo, reinstale o aplicativo."},
-        {238, L"Uma atualização do aplicativo não pôde iniciar e foi desfeita: a versão anterior está em execução "
+        {253, L"Uma atualização do aplicativo não pôde iniciar e foi desfeita: a versão anterior está em execução "
               L"novamente.\n\nO que aconteceu na inicialização com falha está registrado em \"%s\"."},
     },
     {L"Ambiente de execução Java necessário", L"Pasta do &ambiente de execução Java:", L"&Procurar...",

@@ -57,9 +57,24 @@ extern const LanguageTexts kSpanishTexts = {
               L"virtual de Java \"%s\".\n\nUn nombre que empieza por \"vcruntime\" o \"msvcp\" pertenece a "
               L"Microsoft Visual C++ Redistributable: instálelo para la arquitectura de esta aplicación (x64 o x86). "
               L"Para cualquier otro nombre, reinstale el entorno de ejecución de Java."},
-        {237, L"La aplicación pidió reiniciarse %d veces en %d segundos y esta vez no se reinicia.\n\nInícielo "
+        {237, L"%s necesita Java %s: ¿descargarlo ahora (%s MB)?"},
+        {238, L"Descargando Java para %s"},
+        {239, L"%s MB de %s MB recibidos, %s MB/s"},
+        {240, L"Cancelar"},
+        {241, L"No se pudo descargar Java desde \"%s\": %s"},
+        {242, L"no se pudo conectar con el servidor (código de error de Windows %d). Compruebe la conexión de red y la configuración del proxy."},
+        {243, L"el servidor respondió con el estado HTTP %d."},
+        {244, L"llegaron %s bytes, pero la aplicación indica %s bytes."},
+        {245, L"el archivo recibido no es el que indica la aplicación (su suma de comprobación SHA-256 es distinta)."},
+        {246, L"no se pudo escribir \"%s\" (código de error de Windows %d)."},
+        {247, L"el archivo no es un archivo zip que se pueda descomprimir."},
+        {248, L"el archivo contiene la ruta \"%s\", que quedaría fuera de su carpeta."},
+        {249, L"el archivo no contiene ningún entorno de ejecución de Java del ancho y la versión de esta aplicación."},
+        {250, L"Un servicio no descarga Java. Instale el entorno de ejecución de Java que indica [Runtime Download], o establezca \"JRE Path\"."},
+        {251, L"Escriba y y pulse Intro para descargarlo: "},
+        {252, L"La aplicación pidió reiniciarse %d veces en %d segundos y esta vez no se reinicia.\n\nInícielo "
               L"usted mismo; si vuelve a ocurrir, reinstale la aplicación."},
-        {238, L"Una actualización de la aplicación no pudo iniciarse y se deshizo: la versión anterior vuelve a "
+        {253, L"Una actualización de la aplicación no pudo iniciarse y se deshizo: la versión anterior vuelve a "
               L"ejecutarse.\n\nLo ocurrido durante el inicio fallido está registrado en \"%s\"."},
     },
     {L"Se necesita un entorno de ejecución de Java", L"Carpeta del &entorno de ejecución de Java:",
