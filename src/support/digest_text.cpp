@@ -13,6 +13,11 @@ int hexValue(wchar_t c) {
 
 }  // namespace
 
+std::string Sha256::finishHex() {
+    const std::wstring hex = hexOfDigest(finish());
+    return std::string(hex.begin(), hex.end());
+}
+
 std::wstring hexOfDigest(const Sha256::Digest& digest) {
     static const wchar_t kDigits[] = L"0123456789abcdef";
     std::wstring text;

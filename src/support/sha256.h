@@ -19,6 +19,8 @@ public:
     void update(const void* data, std::size_t size);
     // The digest of everything given; the object is spent afterwards.
     Digest finish();
+    // The same digest as 64 lower-case hexadecimal digits.
+    std::string finishHex();
 
 private:
     void compress(const std::uint8_t* block);

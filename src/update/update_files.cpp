@@ -7,7 +7,7 @@
 #include "support/path.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
-#include "update/sha256.h"
+#include "support/sha256.h"
 
 const wchar_t kUpdateFolderName[] = L"update";
 
@@ -118,7 +118,7 @@ bool hashFile(const Text& path, std::string& sha256, unsigned long long& size) {
             sha256 = hash.finishHex();
             return true;
         }
-        hash.add(chunk.data(), read);
+        hash.update(chunk.data(), read);
         size += read;
     }
     return false;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "update/restart_guard.h"
-#include "update/sha256.h"
+#include "support/sha256.h"
 #include "update/update_journal.h"
 #include "update/update_manifest.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 std::string sha256Of(const std::string& bytes) {
     Sha256 hash;
-    hash.add(bytes.data(), bytes.size());
+    hash.update(bytes.data(), bytes.size());
     return hash.finishHex();
 }
 
@@ -31,7 +31,7 @@ TEST(Sha256, KnownVectorsAlsoWhenFedInPieces) {
     std::size_t left = 1000000;
     while (left > 0) {
         const std::size_t take = left < piece.size() ? left : piece.size();
-        hash.add(piece.data(), take);
+        hash.update(piece.data(), take);
         left -= take;
     }
     EXPECT_EQ(hash.finishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "package_resources.h"
-#include "update/sha256.h"
+#include "support/sha256.h"
 #include "update/update_manifest.h"
 
 const WText kExeName = L"updated-app.exe";
@@ -53,7 +53,7 @@ void writeInto(const WText& folder, const Version& version) {
 
 std::string sha256Of(const std::string& bytes) {
     Sha256 hash;
-    hash.add(bytes.data(), bytes.size());
+    hash.update(bytes.data(), bytes.size());
     return hash.finishHex();
 }
 
