@@ -21,7 +21,9 @@ fail() {
 }
 
 [ "$status" -eq 124 ] || fail "wine-run ended with $status, not with 124 for a program past its limit"
-tr -d '\r' <"$report" | grep -qxF "$line" || fail "the program's output so far ($line) is not in the report"
+# grep -q ends at its first match: fed by a pipe, the writer would then die of SIGPIPE, which pipefail
+# counts as a failed check once the report outgrows the pipe's buffer.
+grep -qxF "$line" < <(tr -d '\r' <"$report") || fail "the program's output so far ($line) is not in the report"
 grep -qxF "wine-run: $name ran past its limit of $limit s (VORNIC_RUN_LIMIT)" "$report" ||
   fail "the report does not say that $name ran past its limit"
 mark=$(sed -n 's/^wine-run: its processes carry VORNIC_RUN_MARK=//p' "$report")
@@ -42,7 +44,7 @@ grep -qE '^wine-run:     (=>)?[0-9]+ 0x' "$report" || fail "the backtraces hold 
 window=$(grep -F " title \"$title\"" "$report" | grep '^wine-run: . window 0x' | head -n 1)
 if [[ $window =~ ^wine-run:\ \*\ window\ 0x[0-9a-f]+\ pid\ ([0-9]+)\  ]]; then
   pid=${BASH_REMATCH[1]}
-  printf '%s\n' "${own[@]}" | grep -qx "$pid" || fail "window \"$title\" names process $pid, not one of the program's"
+  grep -qx "$pid" < <(printf '%s\n' "${own[@]}") || fail "window \"$title\" names process $pid, not one of the program's"
 else
   fail "the window \"$title\" is not reported as a shown window of the program"
 fi
@@ -52,7 +54,7 @@ grep -qE "^wine-run:   window class \"VornicHangProof\" title \"$title\" process
 # Nothing of the program is left: no process carries its mark, but a session service it started
 # (listed with "+"), which the session keeps.
 for dir in /proc/[0-9]*; do
-  tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qxF "VORNIC_RUN_MARK=$mark" || continue
+  grep -qxF "VORNIC_RUN_MARK=$mark" < <(tr '\0' '\n' 2>/dev/null <"$dir/environ") || continue
   read -r stat 2>/dev/null <"$dir/stat" || continue
   stat=${stat##*) }
   [ "${stat%% *}" = Z ] && continue
