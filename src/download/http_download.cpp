@@ -2,6 +2,7 @@
 
 #include <winhttp.h>
 
+#include <atomic>
 #include <memory>
 
 #include "support/procedure.h"
@@ -57,52 +58,99 @@ Text connectHost(const Text& host) {
 
 }  // namespace
 
+// What the download's thread works on. The thread holds a reference of its own, so that an owner
+// that gives up on it (a cancelled read that does not end) leaves it nothing that dangles.
+struct HttpDownload::Transfer {
+    Transfer(const DownloadUrl& url, HANDLE file, std::uint64_t limit) : url(url), limit(limit) {
+        HANDLE own = nullptr;
+        if (DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+            this->file.reset(own);
+    }
+
+    void closeRequest() {
+        AcquireSRWLockExclusive(&lock);
+        if (request) winHttp.closeHandle(request);
+        request = nullptr;
+        ReleaseSRWLockExclusive(&lock);
+    }
+    void run();
+    bool readBody(HINTERNET request, HttpResult& result);
+
+    const DownloadUrl url;
+    UniqueHandle file;  // the caller's file by a handle of the thread's own
+    const std::uint64_t limit;
+    const UniqueHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<std::uint64_t> received{0};
+    std::atomic<bool> cancelled{false};
+    SRWLOCK lock = SRWLOCK_INIT;
+    HINTERNET request = nullptr;  // guarded by lock: cancel() may close it while the thread reads
+    HttpResult result;            // guarded by lock, written once the thread is done
+};
+
 HttpDownload::HttpDownload(const DownloadUrl& url, HANDLE file, std::uint64_t limit)
-    : url_(url), file_(file), limit_(limit), finished_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : transfer_(std::make_shared<Transfer>(url, file, limit)) {}
 
 HttpDownload::~HttpDownload() {
     if (!thread_) return;
     cancel();
-    WaitForSingleObject(thread_.get(), INFINITE);
+    // Closing the request ends a blocked read at once on Windows; the thread then only closes its
+    // handles. Past this moment it is left to end by itself.
+    WaitForSingleObject(thread_.get(), 2000);
 }
 
 bool HttpDownload::start() {
     runOnce(winHttpOnce, loadWinHttp);
-    result_ = HttpResult();
-    if (!winHttp.loaded || !finished_) {
-        result_.error = GetLastError();
-        traceFormatted(L"runtime download: WinHTTP cannot be loaded, error %d", {result_.error});
+    startFailure_ = HttpResult();
+    if (!winHttp.loaded || !transfer_->finished || !transfer_->file) {
+        startFailure_.error = GetLastError();
+        traceFormatted(L"runtime download: WinHTTP cannot be loaded, error %d", {startFailure_.error});
         return false;
     }
-    thread_.reset(CreateThread(nullptr, 0, threadMain, this, 0, nullptr));
+    auto* reference = new std::shared_ptr<Transfer>(transfer_);
+    thread_.reset(CreateThread(nullptr, 0, threadMain, reference, 0, nullptr));
     if (!thread_) {
-        result_.error = GetLastError();
+        startFailure_.error = GetLastError();
+        delete reference;
         return false;
     }
     return true;
 }
 
 void HttpDownload::cancel() {
-    cancelled_.store(true);
-    closeRequest();
+    transfer_->cancelled.store(true);
+    transfer_->closeRequest();
+    SetEvent(transfer_->finished.get());
 }
 
-void HttpDownload::closeRequest() {
-    AcquireSRWLockExclusive(&lock_);
-    if (request_) winHttp.closeHandle(request_);
-    request_ = nullptr;
-    ReleaseSRWLockExclusive(&lock_);
+HANDLE HttpDownload::finished() const { return transfer_->finished.get(); }
+
+std::uint64_t HttpDownload::received() const { return transfer_->received.load(); }
+
+HttpResult HttpDownload::result() const {
+    if (!thread_) return startFailure_;
+    Transfer& t = *transfer_;
+    if (t.cancelled.load()) {
+        HttpResult cancelled;
+        cancelled.outcome = HttpOutcome::Cancelled;
+        cancelled.received = t.received.load();
+        return cancelled;
+    }
+    AcquireSRWLockShared(&t.lock);
+    const HttpResult found = t.result;
+    ReleaseSRWLockShared(&t.lock);
+    return found;
 }
 
-DWORD WINAPI HttpDownload::threadMain(void* self) {
-    auto* download = static_cast<HttpDownload*>(self);
-    download->run();
-    SetEvent(download->finished_.get());
+DWORD WINAPI HttpDownload::threadMain(void* reference) {
+    const std::unique_ptr<std::shared_ptr<Transfer>> owned(static_cast<std::shared_ptr<Transfer>*>(reference));
+    Transfer& transfer = **owned;
+    transfer.run();
+    SetEvent(transfer.finished.get());
     return 0;
 }
 
-void HttpDownload::run() {
-    HttpResult result;
+void HttpDownload::Transfer::run() {
+    HttpResult found;
     // Windows 8.1 and later follow the user's proxy settings themselves; older ones refuse the access
     // type and take the system's WinHTTP proxy (netsh winhttp).
     UniqueInternet session(winHttp.open(L"vornicw", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -114,43 +162,45 @@ void HttpDownload::run() {
     // Name resolution as the system does it; a connection, a request and each wait for data may
     // take half a minute before the download counts as broken.
     if (used) winHttp.setTimeouts(used, 0, 30000, 30000, 30000);
-    const UniqueInternet connection(used ? winHttp.connect(used, connectHost(url_.host).c_str(),
-                                                           static_cast<INTERNET_PORT>(url_.port), 0)
+    const UniqueInternet connection(used ? winHttp.connect(used, connectHost(url.host).c_str(),
+                                                           static_cast<INTERNET_PORT>(url.port), 0)
                                          : nullptr);
-    HINTERNET request = connection ? winHttp.openRequest(connection.get(), L"GET", url_.path.c_str(), nullptr,
-                                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                         url_.secure ? WINHTTP_FLAG_SECURE : 0)
-                                   : nullptr;
-    AcquireSRWLockExclusive(&lock_);
-    request_ = request;
-    ReleaseSRWLockExclusive(&lock_);
-    if (cancelled_.load()) closeRequest();  // cancelled before there was a request to close
+    HINTERNET opened = connection ? winHttp.openRequest(connection.get(), L"GET", url.path.c_str(), nullptr,
+                                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                        url.secure ? WINHTTP_FLAG_SECURE : 0)
+                                  : nullptr;
+    AcquireSRWLockExclusive(&lock);
+    request = opened;
+    ReleaseSRWLockExclusive(&lock);
+    if (cancelled.load()) closeRequest();  // cancelled before there was a request to close
     DWORD status = 0;
     DWORD statusSize = sizeof(status);
     const bool answered =
-        request && winHttp.sendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
-        winHttp.receiveResponse(request, nullptr) &&
-        winHttp.queryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+        opened && winHttp.sendRequest(opened, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+        winHttp.receiveResponse(opened, nullptr) &&
+        winHttp.queryHeaders(opened, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX);
     if (!answered) {
-        result.outcome = HttpOutcome::Unreachable;
-        result.error = GetLastError();
+        found.outcome = HttpOutcome::Unreachable;
+        found.error = GetLastError();
     } else if (status != 200) {
-        result.outcome = HttpOutcome::HttpStatus;
-        result.status = status;
+        found.outcome = HttpOutcome::HttpStatus;
+        found.status = status;
     } else {
-        readBody(request, result);
+        readBody(opened, found);
     }
-    if (cancelled_.load()) result.outcome = HttpOutcome::Cancelled;
+    if (cancelled.load()) found.outcome = HttpOutcome::Cancelled;
     closeRequest();
-    result.received = received_.load();
+    found.received = received.load();
     if (tracing())
         traceFormatted(L"runtime download: outcome %d, error %d, HTTP status %d, %s bytes",
-                       {static_cast<int>(result.outcome), result.error, status, decimalText(result.received)});
-    result_ = result;
+                       {static_cast<int>(found.outcome), found.error, status, decimalText(found.received)});
+    AcquireSRWLockExclusive(&lock);
+    result = found;
+    ReleaseSRWLockExclusive(&lock);
 }
 
-bool HttpDownload::readBody(void* request, HttpResult& result) {
+bool HttpDownload::Transfer::readBody(HINTERNET request, HttpResult& result) {
     constexpr DWORD kChunk = 64 * 1024;
     const std::unique_ptr<BYTE[]> buffer(new BYTE[kChunk]);
     // The system's SHA-256 (the AES provider has it since Windows XP SP3) rather than a copy of our own.
@@ -166,7 +216,7 @@ bool HttpDownload::readBody(void* request, HttpResult& result) {
         return false;
     }
     std::uint64_t received = 0;
-    while (!cancelled_.load()) {
+    while (!cancelled.load()) {
         DWORD read = 0;
         if (!winHttp.readData(request, buffer.get(), kChunk, &read)) {
             result.outcome = HttpOutcome::Interrupted;
@@ -174,20 +224,20 @@ bool HttpDownload::readBody(void* request, HttpResult& result) {
             return false;
         }
         if (read == 0) break;
-        if (read > limit_ - received) {
+        if (read > limit - received) {
             result.outcome = HttpOutcome::TooLong;
-            received_.store(received + read);
+            this->received.store(received + read);
             return false;
         }
         DWORD written = 0;
-        if (!WriteFile(file_, buffer.get(), read, &written, nullptr) || written != read) {
+        if (!WriteFile(file.get(), buffer.get(), read, &written, nullptr) || written != read) {
             result.outcome = HttpOutcome::WriteFailed;
             result.error = GetLastError();
             return false;
         }
         CryptHashData(hash.get(), buffer.get(), read, 0);
         received += read;
-        received_.store(received);
+        this->received.store(received);
     }
     DWORD digestSize = sizeof(result.digest);
     CryptGetHashParam(hash.get(), HP_HASHVAL, result.digest.data(), &digestSize, 0);

@@ -4,13 +4,14 @@
 //
 //   HttpDownload download(url, file.get(), expectedSize);
 //   if (download.start()) WaitForSingleObject(download.finished(), INFINITE);   // or cancel()
-//   if (download.result().outcome == HttpOutcome::Received) check(download.result().digest);
+//   const HttpResult result = download.result();
+//   if (result.outcome == HttpOutcome::Received) check(result.digest);
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "download/download_url.h"
 #include "support/sha256.h"
@@ -38,34 +39,29 @@ class HttpDownload {
 public:
     // `file` is written from its current position; more than `limit` bytes end the download.
     HttpDownload(const DownloadUrl& url, HANDLE file, std::uint64_t limit);
-    // Waits for the thread: a download is never left running past its owner.
+    // Cancels a download still running and gives its thread a moment to end. A thread that does not
+    // (a read that closing its request does not end, as under Wine) is left to end with the process:
+    // it holds its own references to what it uses, the file by a handle of its own.
     ~HttpDownload();
     HttpDownload(const HttpDownload&) = delete;
     HttpDownload& operator=(const HttpDownload&) = delete;
 
     // False, with the result set, when WinHTTP cannot be loaded or the thread cannot start.
     bool start();
-    // Any thread: closes the request, which ends a read that waits for the network at once.
+    // Any thread: closes the request, which ends a read that waits for the network, and sets
+    // finished() at once, whether or not the thread has ended yet.
     void cancel();
-    // Set when the thread has finished and result() holds.
-    HANDLE finished() const { return finished_.get(); }
-    std::uint64_t received() const { return received_.load(); }
-    const HttpResult& result() const { return result_; }
+    // Set when the thread has finished or the download was cancelled; then result() holds.
+    HANDLE finished() const;
+    std::uint64_t received() const;
+    // Cancelled, with what had arrived, once cancel() was called; else what the thread found.
+    HttpResult result() const;
 
 private:
-    static DWORD WINAPI threadMain(void* self);
-    void run();
-    bool readBody(void* request, HttpResult& result);
-    void closeRequest();
+    struct Transfer;
+    static DWORD WINAPI threadMain(void* transfer);
 
-    DownloadUrl url_;
-    HANDLE file_;
-    std::uint64_t limit_;
-    UniqueHandle finished_;
+    std::shared_ptr<Transfer> transfer_;  // shared with the thread, which may outlive this
     UniqueHandle thread_;
-    std::atomic<std::uint64_t> received_{0};
-    std::atomic<bool> cancelled_{false};
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    void* request_ = nullptr;  // guarded by lock_: cancel() may close it while the thread reads
-    HttpResult result_;
+    HttpResult startFailure_;
 };
