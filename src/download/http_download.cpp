@@ -67,6 +67,10 @@ struct HttpDownload::Transfer {
             this->file.reset(own);
     }
 
+    // The last of the owner's and the thread's references deletes it.
+    void release() {
+        if (InterlockedDecrement(&references) == 0) delete this;
+    }
     void closeRequest() {
         AcquireSRWLockExclusive(&lock);
         if (request) winHttp.closeHandle(request);
@@ -80,6 +84,7 @@ struct HttpDownload::Transfer {
     UniqueHandle file;  // the caller's file by a handle of the thread's own
     const std::uint64_t limit;
     const UniqueHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    LONG references = 1;
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> cancelled{false};
     SRWLOCK lock = SRWLOCK_INIT;
@@ -88,14 +93,16 @@ struct HttpDownload::Transfer {
 };
 
 HttpDownload::HttpDownload(const DownloadUrl& url, HANDLE file, std::uint64_t limit)
-    : transfer_(std::make_shared<Transfer>(url, file, limit)) {}
+    : transfer_(new Transfer(url, file, limit)) {}
 
 HttpDownload::~HttpDownload() {
-    if (!thread_) return;
-    cancel();
-    // Closing the request ends a blocked read at once on Windows; the thread then only closes its
-    // handles. Past this moment it is left to end by itself.
-    WaitForSingleObject(thread_.get(), 2000);
+    if (thread_) {
+        cancel();
+        // Closing the request ends a blocked read at once on Windows; the thread then only closes its
+        // handles. Past this moment it is left to end by itself.
+        WaitForSingleObject(thread_.get(), 2000);
+    }
+    transfer_->release();
 }
 
 bool HttpDownload::start() {
@@ -106,11 +113,11 @@ bool HttpDownload::start() {
         traceFormatted(L"runtime download: WinHTTP cannot be loaded, error %d", {startFailure_.error});
         return false;
     }
-    auto* reference = new std::shared_ptr<Transfer>(transfer_);
-    thread_.reset(CreateThread(nullptr, 0, threadMain, reference, 0, nullptr));
+    InterlockedIncrement(&transfer_->references);  // the thread's
+    thread_.reset(CreateThread(nullptr, 0, threadMain, transfer_, 0, nullptr));
     if (!thread_) {
         startFailure_.error = GetLastError();
-        delete reference;
+        transfer_->release();
         return false;
     }
     return true;
@@ -142,10 +149,10 @@ HttpResult HttpDownload::result() const {
 }
 
 DWORD WINAPI HttpDownload::threadMain(void* reference) {
-    const std::unique_ptr<std::shared_ptr<Transfer>> owned(static_cast<std::shared_ptr<Transfer>*>(reference));
-    Transfer& transfer = **owned;
+    Transfer& transfer = *static_cast<Transfer*>(reference);
     transfer.run();
     SetEvent(transfer.finished.get());
+    transfer.release();
     return 0;
 }
 

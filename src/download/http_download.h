@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "download/download_url.h"
 #include "support/sha256.h"
@@ -61,7 +60,7 @@ private:
     struct Transfer;
     static DWORD WINAPI threadMain(void* transfer);
 
-    std::shared_ptr<Transfer> transfer_;  // shared with the thread, which may outlive this
+    Transfer* transfer_;  // counted: this holds one reference, the running thread another
     UniqueHandle thread_;
     HttpResult startFailure_;
 };
