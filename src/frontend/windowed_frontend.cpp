@@ -1,5 +1,5 @@
 // The windowed launcher's frontend: message boxes, the two dialogs and the download's progress window.
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 #include "controls/exception_dialog.h"
 #include "display/process_dpi.h"

@@ -9,10 +9,10 @@
 #include "instance/instance_block.h"
 #include "instance/instance_namespace.h"
 #include "jvm/java_invocation.h"
-#include "jvm/system_text.h"
-#include "settings/messages.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 #include "support/trace.h"
+#include "texts/messages.h"
 
 struct InstanceChannel::Shared {
     Text key;               // as the kernel objects are named: in the channel's namespace

@@ -4,18 +4,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "frontend/frontend.h"
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
-#include "jvm/system_text.h"
 #include "service/service_hooks.h"
-#include "settings/messages.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 #include "update/restart.h"
 
 namespace {

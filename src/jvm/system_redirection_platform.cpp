@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "jvm/system_text.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
+#include "support/system_text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 // The seam to the event log, so that a test sees what would be written.
 class EventLog {

@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "frontend/frontend.h"
-#include "jvm/system_text.h"
 #include "service/service_frontend.h"
 #include "service/service_hooks.h"
 #include "service/stop_request.h"
+#include "support/system_text.h"
 #include "support/trace.h"
+#include "texts/frontend.h"
 
 namespace {
 

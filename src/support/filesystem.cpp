@@ -1,8 +1,8 @@
 #include "support/filesystem.h"
 
-#include "settings/messages.h"
 #include "support/growing_buffer.h"
 #include "support/path.h"
+#include "texts/messages.h"
 
 bool getModulePath(HMODULE module, Text& path) {
     return readGrowing(path, [module](wchar_t* buffer, size_t capacity) -> size_t {

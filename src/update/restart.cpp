@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "service/service_hooks.h"
-#include "settings/messages.h"
 #include "support/environment.h"
 #include "support/trace.h"
+#include "texts/messages.h"
 #include "update/restart_guard.h"
 #include "update/successor.h"
 

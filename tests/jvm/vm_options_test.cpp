@@ -4,10 +4,10 @@
 
 #include "harness.h"
 #include "jvm/jvm_environment.h"
-#include "jvm/system_text.h"
 #include "jvm/vm_options.h"
 #include "settings/ini_document.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "frontend/frontend.h"
 #include "harness.h"
 #include "runtime/runtime_selection_dialog.h"
 #include "service/service_frontend.h"
-#include "settings/messages.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 
 namespace {
 

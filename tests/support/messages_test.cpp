@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "settings/messages.h"
 #include "support/filesystem.h"
+#include "texts/messages.h"
 
 namespace {
 

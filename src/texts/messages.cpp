@@ -1,10 +1,10 @@
-#include "settings/messages.h"
+#include "texts/messages.h"
 
 #include <atomic>
 
 #include "display/process_dpi.h"
-#include "frontend/frontend.h"
-#include "settings/localized_resource.h"
+#include "texts/frontend.h"
+#include "texts/localized_resource.h"
 
 namespace {
 
