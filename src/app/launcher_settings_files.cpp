@@ -1,5 +1,6 @@
 #include "app/launcher_settings_files.h"
 
+#include "settings/executable_path.h"
 #include "settings/ini_file_store.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"

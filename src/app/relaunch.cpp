@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "settings/executable_path.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"

@@ -4,6 +4,7 @@
 
 #include "jvm/runtime_paths.h"
 #include "runtime/runtime_folder.h"
+#include "settings/executable_path.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
 #include "support/system_text.h"

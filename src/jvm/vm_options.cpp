@@ -5,6 +5,7 @@
 #include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/vm_parameters.h"
+#include "settings/executable_path.h"
 #include "settings/ini_store.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"

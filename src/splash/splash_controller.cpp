@@ -1,5 +1,6 @@
 #include "splash/splash_controller.h"
 
+#include "settings/executable_path.h"
 #include "splash/native_splash.h"
 #include "splash/splash_watch.h"
 #include "splash/splash_window.h"
