@@ -10,6 +10,7 @@
 namespace own_frontend {
 
 int presentMessage(HWND owner, const Text& text, const Text* caption) {
+    const SystemAwareThread sharp;
     pinWindowLibraries();
     return MessageBoxW(owner, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK | MB_ICONERROR);
 }

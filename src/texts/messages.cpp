@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "display/process_dpi.h"
 #include "texts/frontend.h"
 #include "texts/localized_resource.h"
 
@@ -44,7 +43,6 @@ bool loadStringId(unsigned id, Text& text) {
 }
 
 int showMessage(HWND owner, const Text& text, const Text* caption) {
-    const SystemAwareThread sharp;
     return presentMessage(owner, text, caption);
 }
 
