@@ -80,3 +80,12 @@ bool SystemRedirectionPlatform::fullPath(const Text& name, Text& full) {
 unsigned long SystemRedirectionPlatform::createParentFolders(const Text& fullPath) {
     return ::createParentFolders(fullPath);
 }
+
+Text expandedRedirectionFile(const Text& written) {
+    if (written.empty()) return Text();
+    SystemRedirectionPlatform platform;
+    Text name = expandFileName(written, platform.localTime(), platform);
+    Text full;
+    if (platform.fullPath(name, full)) name = full;
+    return name;
+}
