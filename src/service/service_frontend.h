@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include "service/service_dispatcher.h"
 #include "texts/frontend.h"
 
 // The seam to the event log, so that a test sees what would be written.
@@ -26,6 +25,10 @@ class SystemEventLog : public EventLog {
 public:
     void report(const Text& source, WORD type, const Text& text) override;
 };
+
+// How the runtime names the file of a redirected stream: environment variables and the date pattern
+// expanded, a relative name taken from the current folder. A service's "Error File" is named so.
+using FileNaming = Text (*)(const Text& written);
 
 class ServiceFrontend : public FrontendOverride {
 public:
