@@ -3,22 +3,23 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/launcher_settings_files.h"
 #include "display/process_dpi.h"
 #include "display/taskbar_identity.h"
 #include "download/runtime_download.h"
-#include "frontend/frontend.h"
+#include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
 #include "jvm/jvm_environment.h"
 #include "runtime/registry_search.h"
 #include "runtime/runtime_folder.h"
 #include "runtime/runtime_selection_prompt.h"
-#include "settings/ini_file.h"
-#include "settings/launcher_settings_files.h"
-#include "settings/messages.h"
 #include "service/service_hooks.h"
+#include "settings/ini_file.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 #include "update/restart.h"
 #include "update/staged_update.h"
 
@@ -31,21 +32,30 @@ bool hasArgument(const TextList& arguments, const wchar_t* wanted) {
     return false;
 }
 
-// What the Java thread tells the launcher: later starts are served once main is about to run, and
-// main's exception takes the splash away before its dialog shows.
+// What the Java thread tells the launcher: later starts are served and a service is running once
+// main is about to run, and main's exception takes the splash away before its dialog shows.
 class JavaThreadEvents : public JavaThreadObserver {
 public:
-    JavaThreadEvents(InstanceChannel& channel, SplashController& splash) : channel_(channel), splash_(splash) {}
+    JavaThreadEvents(InstanceChannel& channel, SplashController& splash, const Text& mainClass)
+        : channel_(channel), splash_(splash), mainClass_(mainClass) {}
     void mainStarting(JavaVM* vm) override {
         updateReachedMain();
-        channel_.signalReady(vm);
+        channel_.signalReady(vm, serveSecondaryRequest);
+        serviceMainEntered(vm, mainClass_);
     }
     void mainThrew() override { splash_.closeWindow(); }
 
 private:
     InstanceChannel& channel_;
     SplashController& splash_;
+    const Text& mainClass_;
 };
+
+// System.exit may ask for a restart; a service reports its end with the code.
+void vmExiting(int exitCode) {
+    restartIfAsked(exitCode, runningAsService());
+    serviceExiting(exitCode);
+}
 
 // A failed write costs only the memory of the choice: this launch goes on, the next one asks again.
 void writeJrePath(const Text& file, const Text& home) {
@@ -202,7 +212,8 @@ int LauncherApp::run() {
         VORNIC_TRACE(L"no class path or no settings file: the runtime is not created");
         return -1;
     }
-    JavaThreadEvents events(instanceChannel, splash);
+    JavaThreadEvents events(instanceChannel, splash, settings.mainClass);
+    listenForVmExit(vmExiting);
     const JavaEnd ended = startJavaThread(java, settings.javaRunSettings(), events);
     instanceChannel.applicationEnded();
     switch (ended) {

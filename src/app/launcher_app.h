@@ -5,9 +5,9 @@
 //   int exitCode = app.initialize() ? app.run() : -1;   // the destructor shuts down in order
 #pragma once
 
+#include "app/launcher_settings.h"
 #include "instance/instance_channel.h"
 #include "jvm/java_session.h"
-#include "settings/launcher_settings.h"
 #include "splash/splash_controller.h"
 #include "support/text.h"
 

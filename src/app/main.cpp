@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
+#include "jvm/system_redirection_platform.h"
 #include "service/service_dispatcher.h"
 #include "support/trace.h"
 #include "support/trace_file.h"
@@ -37,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return exitCode;
     }
     useSystemLocale();
-    exitCode = runLaunch(launch);
+    exitCode = runLaunch(launch, expandedRedirectionFile);
     VORNIC_TRACE(L"exit code " + decimalText(exitCode));
     return exitCode;
 }

@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include "app/command_line.h"
-#include "app/standard_handles_for_child.h"
+#include "settings/executable_path.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
+#include "support/standard_handles_for_child.h"
 #include "support/unique_handle.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "controls/exception_dialog.h"
 
-#include "settings/localized_resource.h"
-#include "settings/resource_ids.h"
 #include "support/system_libraries.h"
+#include "texts/localized_resource.h"
+#include "texts/resource_ids.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include "controls/dialog_layout.h"
-#include "settings/resource_ids.h"
 #include "support/text.h"
+#include "texts/resource_ids.h"
 
 class ExceptionDialog {
 public:

@@ -3,7 +3,7 @@
 #include "controls/shell_functions.h"
 #include "download/download_progress.h"
 #include "download/http_download.h"
-#include "settings/messages.h"
+#include "texts/messages.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 #include "download/download_progress.h"
 #include "download/http_download.h"
 #include "download/runtime_unpack.h"
-#include "frontend/frontend.h"
+#include "runtime/requirement_text.h"
 #include "runtime/runtime_folder.h"
 #include "runtime/system_registry.h"
-#include "settings/messages.h"
-#include "settings/requirement_text.h"
 #include "settings/settings_paths.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ struct Failure {
 };
 
 Text reasonOf(const Failure& failure) {
-    // Each message takes its own arguments (settings/resource_ids.h); the others take none.
+    // Each message takes its own arguments (texts/resource_ids.h); the others take none.
     if (failure.id == kMsgDownloadUnreachable || failure.id == kMsgDownloadHttpStatus)
         return formatMessageId(failure.id, {failure.number});
     if (failure.id == kMsgDownloadNotWritten) return formatMessageId(failure.id, {failure.text, failure.number});

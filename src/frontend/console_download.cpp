@@ -3,9 +3,9 @@
 // first downloads nothing and goes on as it would without a download.
 #include "download/download_progress.h"
 #include "download/http_download.h"
-#include "frontend/frontend.h"
 #include "frontend/standard_error.h"
-#include "settings/messages.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The console launcher's frontend: every message is one text on standard error, and nothing waits
 // for an answer that nobody at a console or in a script could give.
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 #include "frontend/standard_error.h"
 #include "runtime/runtime_selection_prompt.h"

@@ -2,7 +2,7 @@
 #include <atomic>
 
 #include "download/http_download.h"
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 namespace {
 

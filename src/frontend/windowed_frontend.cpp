@@ -1,5 +1,5 @@
 // The windowed launcher's frontend: message boxes, the two dialogs and the download's progress window.
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 #include "controls/exception_dialog.h"
 #include "display/process_dpi.h"
@@ -10,6 +10,7 @@
 namespace own_frontend {
 
 int presentMessage(HWND owner, const Text& text, const Text* caption) {
+    const SystemAwareThread sharp;
     pinWindowLibraries();
     return MessageBoxW(owner, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK | MB_ICONERROR);
 }

@@ -8,11 +8,10 @@
 
 #include "instance/instance_block.h"
 #include "instance/instance_namespace.h"
-#include "jvm/java_invocation.h"
-#include "jvm/system_text.h"
-#include "settings/messages.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 #include "support/trace.h"
+#include "texts/messages.h"
 
 struct InstanceChannel::Shared {
     Text key;               // as the kernel objects are named: in the channel's namespace
@@ -21,6 +20,7 @@ struct InstanceChannel::Shared {
     bool keepAttached = false;
     UniqueHandle ready;     // may be empty: then requests do not wait
     UniqueHandle closing;   // set by close, the one way the listener ends
+    std::atomic<LaterStartServer> serve{nullptr};  // set before vm
     std::atomic<JavaVM*> vm{nullptr};
     std::atomic<bool> ending{false};  // the machine has ended: nothing is delivered any more
 };
@@ -168,8 +168,8 @@ DWORD WINAPI workerMain(void* parameter) {
     InterlockedExchange(requestState(request->view.get()), kRequestDelivered);
     request->view.reset();
     request->mapping.reset();
-    const bool served =
-        serveSecondaryRequest(env, shared.mainClass.c_str(), request->arguments, postReply, request.get());
+    const LaterStartServer serve = shared.serve.load();
+    const bool served = serve(env, shared.mainClass.c_str(), request->arguments, postReply, request.get());
     // IBM runtimes keep the Java thread attached too.
     if (!shared.keepAttached) vm->DetachCurrentThread();
     return served ? 0 : 1;
@@ -407,8 +407,9 @@ void InstanceChannel::applicationEnded() {
     if (shared_) shared_->ending.store(true);
 }
 
-void InstanceChannel::signalReady(JavaVM* vm) {
+void InstanceChannel::signalReady(JavaVM* vm, LaterStartServer serve) {
     if (!shared_) return;
+    shared_->serve.store(serve);
     shared_->vm.store(vm);
     if (shared_->ready) SetEvent(shared_->ready.get());
 }

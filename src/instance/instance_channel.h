@@ -4,7 +4,7 @@
 //   if (!channel.open(settings.instance, arguments)) return false;   // initialize, after the settings
 //   if (channel.isActive() && !channel.isFirstInstance() && channel.waitForReply(code)) return code;   // run
 //   // else: the running instance ended without the command line; close, open again, run as the first
-//   channel.signalReady(vm);                                         // Java thread, just before main
+//   channel.signalReady(vm, serveSecondaryRequest);                  // Java thread, just before main
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,16 @@
 #include "instance/instance_settings.h"
 #include "support/text.h"
 #include "support/unique_handle.h"
+
+// Where a later start's exit code goes: posted back to that start.
+using LaterStartReply = void (*)(void* context, jint code);
+
+// Serves one later start on a thread attached to the machine: calls the main class's "secondaryMain"
+// (`mainClass` in slash form, in the code page FindClass takes) with `arguments` and replies once
+// with its exit code, or not at all when it could not be called. False when it was not called or
+// threw. The launcher passes the Java side's serveSecondaryRequest (jvm/java_invocation.h).
+using LaterStartServer = bool (*)(JNIEnv* env, const char* mainClass, const TextList& arguments,
+                                  LaterStartReply reply, void* context);
 
 class InstanceChannel {
 public:
@@ -47,8 +57,9 @@ public:
     // First instance: the machine has ended; later starts are told to run their command lines themselves.
     void applicationEnded();
 
-    // First instance: main is about to run in `vm`; requests waiting for it go ahead.
-    void signalReady(JavaVM* vm);
+    // First instance: main is about to run in `vm`; requests waiting for it go ahead and are
+    // served by `serve`.
+    void signalReady(JavaVM* vm, LaterStartServer serve);
 
     // What the listener and the request workers share; it outlives the channel while they run.
     struct Shared;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "jvm/java_strings.h"
-#include "settings/resource_ids.h"
+#include "texts/resource_ids.h"
 
 namespace {
 

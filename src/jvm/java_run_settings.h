@@ -1,5 +1,5 @@
 // The settings the Java thread runs the application with, as values; filled by
-// LauncherSettings::javaRunSettings (settings/launcher_settings.h).
+// LauncherSettings::javaRunSettings (app/launcher_settings.h).
 #pragma once
 
 #include "support/text.h"

@@ -1,22 +1,21 @@
 #include "jvm/java_thread.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
-#include "frontend/frontend.h"
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
-#include "jvm/system_text.h"
-#include "service/service_hooks.h"
-#include "settings/messages.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
-#include "update/restart.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 
 namespace {
 
@@ -29,20 +28,14 @@ void showCreationFailure(jint result) {
 
 class LaunchHost : public InvocationHost {
 public:
-    LaunchHost(JavaVM* vm, const Text& mainClass, JavaThreadObserver& observer)
-        : vm_(vm), mainClass_(mainClass), observer_(observer) {}
+    LaunchHost(JavaVM* vm, JavaThreadObserver& observer) : vm_(vm), observer_(observer) {}
     void showMessage(unsigned id, const Text& argument) override {
         showMessageId(id, {argument});
     }
-    // Later starts waiting for the application are served from here on; a service is running.
-    void beforeMain() override {
-        observer_.mainStarting(vm_);
-        serviceMainEntered(vm_, mainClass_);
-    }
+    void beforeMain() override { observer_.mainStarting(vm_); }
 
 private:
     JavaVM* vm_;
-    const Text& mainClass_;
     JavaThreadObserver& observer_;
 };
 
@@ -58,14 +51,17 @@ DWORD WINAPI javaThreadEntry(void* parameter) {
     return static_cast<DWORD>(javaThreadMain(call.session, call.settings, call.observer));
 }
 
+std::atomic<VmExitListener> g_exitListener{nullptr};
+
 }  // namespace
 
 void JNICALL vmExitHook(jint code) {
     VORNIC_TRACE(L"exit code " + decimalText(code) + L" (System.exit)");
     finishClassDataSharing();  // System.exit has written the archive by now
-    restartIfAsked(code);
-    serviceExiting(code);
+    if (VmExitListener listener = g_exitListener.load()) listener(code);
 }
+
+void listenForVmExit(VmExitListener listener) { g_exitListener.store(listener); }
 void JNICALL vmAbortHook() {}
 
 unsigned long long defaultStackSize(const JvmLibrary& library) {
@@ -148,7 +144,7 @@ bool createVm(JavaSession& session) {
 
 JavaEnd invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer) {
     JNIEnv* env = session.env;
-    LaunchHost host(session.vm, settings.mainClass, observer);
+    LaunchHost host(session.vm, observer);
     if (!runMain(env, session.jvmLibrary.findClassFromBootLoader, settings.mainClass, session.mainArguments, host)) {
         // Detached, so that destroying the machine later does not wait for this thread.
         session.vm->DetachCurrentThread();

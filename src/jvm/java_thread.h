@@ -33,6 +33,6 @@ unsigned long long defaultStackSize(const JvmLibrary& library);
 bool showExceptionDialog(JNIEnv* env, jthrowable throwable);
 
 // Hooks handed to the runtime as the options "exit" and "abort". They touch no launcher state; the
-// exit hook tells a running service its exit code, the last chance before the process ends.
+// exit hook tells the listener (listenForVmExit), the last chance before the process ends.
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();

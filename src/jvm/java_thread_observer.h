@@ -13,3 +13,11 @@ public:
     // main ended with an exception, before its dialog shows.
     virtual void mainThrew() = 0;
 };
+
+// The runtime ends the process with `exitCode` (System.exit), from its exit hook: nothing of the
+// launcher runs after this. A plain function, as the hook is one: a thread the application left
+// behind may call System.exit after the observer's launch has returned.
+using VmExitListener = void (*)(int exitCode);
+
+// Called by the exit hook from now on; set before the runtime is created.
+void listenForVmExit(VmExitListener listener);

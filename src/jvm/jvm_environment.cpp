@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "jvm/runtime_paths.h"
-#include "jvm/system_text.h"
 #include "runtime/runtime_folder.h"
+#include "settings/executable_path.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
+#include "support/system_text.h"
 #include "support/trace.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "jvm/java_launch.h"
 #include "jvm/missing_library.h"
-#include "settings/messages.h"
 #include "support/procedure.h"
+#include "texts/messages.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "jvm/class_data_sharing.h"
-#include "jvm/system_text.h"
 #include "runtime/system_registry.h"
 #include "settings/ini_store.h"
 #include "settings/settings_paths.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"
+#include "support/system_text.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "jvm/system_text.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
+#include "support/system_text.h"
 
 namespace {
 
@@ -79,4 +79,13 @@ bool SystemRedirectionPlatform::fullPath(const Text& name, Text& full) {
 
 unsigned long SystemRedirectionPlatform::createParentFolders(const Text& fullPath) {
     return ::createParentFolders(fullPath);
+}
+
+Text expandedRedirectionFile(const Text& written) {
+    if (written.empty()) return Text();
+    SystemRedirectionPlatform platform;
+    Text name = expandFileName(written, platform.localTime(), platform);
+    Text full;
+    if (platform.fullPath(name, full)) name = full;
+    return name;
 }

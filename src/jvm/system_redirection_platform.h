@@ -4,6 +4,10 @@
 
 #include "jvm/output_redirection.h"
 
+// `written` as the runtime's redirection names its file: expanded, then made a full path; empty
+// stays empty.
+Text expandedRedirectionFile(const Text& written);
+
 class SystemRedirectionPlatform : public RedirectionPlatform {
 public:
     LocalTime localTime() override;

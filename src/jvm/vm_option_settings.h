@@ -1,5 +1,5 @@
 // The settings the VM options and the runtime's environment are made from, as values; filled by
-// LauncherSettings::vmOptionSettings (settings/launcher_settings.h).
+// LauncherSettings::vmOptionSettings (app/launcher_settings.h).
 //
 //   prepareJvmEnvironment(settings, session);   // jvm_environment.h
 //   assembleVmOptions(settings, session);       // java_launch.h

@@ -4,15 +4,16 @@
 
 #include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
-#include "jvm/system_text.h"
 #include "jvm/vm_parameters.h"
+#include "settings/executable_path.h"
 #include "settings/ini_store.h"
-#include "settings/messages.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
 #include "support/path.h"
+#include "support/system_text.h"
 #include "support/unique_handle.h"
+#include "texts/messages.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "settings/executable_path.h"
 #include "support/filesystem.h"
 #include "support/procedure.h"
 #include "support/trace.h"

@@ -3,9 +3,9 @@
 #include "controls/dialog_layout.h"
 #include "controls/shell_functions.h"
 #include "runtime/runtime_folder.h"
-#include "settings/localized_resource.h"
-#include "settings/messages.h"
 #include "support/system_libraries.h"
+#include "texts/localized_resource.h"
+#include "texts/messages.h"
 
 namespace {
 

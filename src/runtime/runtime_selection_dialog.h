@@ -13,8 +13,8 @@
 #include "controls/hyperlink_control.h"
 #include "runtime/jvm_type.h"
 #include "runtime/runtime_selection_prompt.h"
-#include "settings/resource_ids.h"
 #include "support/text.h"
+#include "texts/resource_ids.h"
 
 // Lets the user pick a folder; false when the user cancels. `folder` is the file-system path.
 using FolderBrowser = std::function<bool(HWND owner, const Text& title, Text& folder)>;

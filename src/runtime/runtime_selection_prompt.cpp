@@ -1,8 +1,8 @@
 #include "runtime/runtime_selection_prompt.h"
 
-#include "settings/messages.h"
-#include "settings/requirement_text.h"
+#include "runtime/requirement_text.h"
 #include "settings/settings_paths.h"
+#include "texts/messages.h"
 
 Text runtimeSelectionPrompt(JvmType type, const JavaVersion& minimum, const JavaVersion& maximum) {
     const unsigned id = type == JvmType::ServerOnly ? kMsgSelectServerRuntime : kMsgSelectRuntime;

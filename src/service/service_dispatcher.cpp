@@ -32,11 +32,11 @@ bool readSettings(ServiceSettings& settings) {
 
 }  // namespace
 
-int runLaunch(Launch launch) {
+int runLaunch(Launch launch, FileNaming errorFileNaming) {
     ServiceSettings settings;
     if (!readSettings(settings) || !settings.isService) return launch();
 
-    ServiceSession session(settings, launch);
+    ServiceSession session(settings, launch, errorFileNaming);
     g_serving = &session;
     wchar_t noName[] = L"";
     const SERVICE_TABLE_ENTRYW table[] = {{noName, serviceMain}, {nullptr, nullptr}};

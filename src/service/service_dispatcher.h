@@ -1,12 +1,16 @@
 // Running a launch as a Windows service when the service control manager started this process.
 //
-//   int WINAPI wWinMain(...) { return runLaunch(launch); }   // launch: initialize, run, shut down
+//   int WINAPI wWinMain(...) { return runLaunch(launch, expandedRedirectionFile); }
+//   // launch: initialize, run, shut down; expandedRedirectionFile: jvm/system_redirection_platform.h
 #pragma once
+
+#include "service/service_frontend.h"
 
 // A whole launch: its exit code.
 using Launch = int (*)();
 
 // With "Application Type" "service" and a start by the service control manager, `launch` runs as
 // that service: the manager is told each state, messages go to the event log, and STOP, SHUTDOWN and
-// PRESHUTDOWN ask the application to stop. Started any other way, `launch` simply runs.
-int runLaunch(Launch launch);
+// PRESHUTDOWN ask the application to stop. Started any other way, `launch` simply runs. The service's
+// "Error File" is named by `errorFileNaming`.
+int runLaunch(Launch launch, FileNaming errorFileNaming);

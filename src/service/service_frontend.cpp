@@ -1,6 +1,5 @@
 #include "service/service_frontend.h"
 
-#include "jvm/system_redirection_platform.h"
 #include "runtime/runtime_selection_prompt.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
@@ -15,15 +14,6 @@ Text exeFileName() {
     if (!getModulePath(nullptr, path)) return L"vornicw";
     const size_t slash = path.find_last_of(L'\\');
     return slash == Text::npos ? path : path.substr(slash + 1);
-}
-
-Text expandedErrorFile(const Text& written) {
-    if (written.empty()) return Text();
-    SystemRedirectionPlatform platform;
-    Text name = expandFileName(written, platform.localTime(), platform);
-    Text full;
-    if (platform.fullPath(name, full)) name = full;
-    return name;
 }
 
 // Appends one line in UTF-8. The runtime may hold the same file open for System.err: both append,
@@ -56,15 +46,15 @@ void SystemEventLog::report(const Text& source, WORD type, const Text& text) {
     DeregisterEventSource(log);
 }
 
-ServiceFrontend::ServiceFrontend(EventLog& log, const Text& source, const Text& errorFile)
-    : log_(log), source_(source.empty() ? exeFileName() : source), errorFile_(errorFile) {}
+ServiceFrontend::ServiceFrontend(EventLog& log, const Text& source, const Text& errorFile, FileNaming naming)
+    : log_(log), source_(source.empty() ? exeFileName() : source), errorFile_(errorFile), naming_(naming) {}
 
 void ServiceFrontend::log(const Text& text) {
     // One message at a time, from whichever thread; the name is expanded on first use, once the
     // launch has made its working folder current ("Override WorkingDir"), as the runtime finds it.
     AcquireSRWLockExclusive(&lock_);
     if (!errorFileExpanded_) {
-        errorFile_ = expandedErrorFile(errorFile_);
+        errorFile_ = naming_(errorFile_);
         errorFileExpanded_ = true;
     }
     traceFormatted(L"service message to the event log%s%s: %s",

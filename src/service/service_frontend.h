@@ -3,13 +3,13 @@
 // the "Error File" when one is set; the runtime selection dialog is never shown.
 //
 //   SystemEventLog eventLog;
-//   ServiceFrontend frontend(eventLog, settings.eventSource, settings.errorFile);
+//   ServiceFrontend frontend(eventLog, settings.eventSource, settings.errorFile, errorFileNaming);
 //   overrideFrontend(&frontend);
 #pragma once
 
 #include <windows.h>
 
-#include "frontend/frontend.h"
+#include "texts/frontend.h"
 
 // The seam to the event log, so that a test sees what would be written.
 class EventLog {
@@ -26,12 +26,15 @@ public:
     void report(const Text& source, WORD type, const Text& text) override;
 };
 
+// How the runtime names the file of a redirected stream: environment variables and the date pattern
+// expanded, a relative name taken from the current folder. A service's "Error File" is named so.
+using FileNaming = Text (*)(const Text& written);
+
 class ServiceFrontend : public FrontendOverride {
 public:
-    // `source` empty: the executable's file name. `errorFile` as the settings wrote it: its
-    // environment variables and date pattern are expanded, and a relative name is taken from the
-    // current folder, as the runtime takes it.
-    ServiceFrontend(EventLog& log, const Text& source, const Text& errorFile);
+    // `source` empty: the executable's file name. `errorFile` as the settings wrote it, named by
+    // `naming` as the runtime names its stream files.
+    ServiceFrontend(EventLog& log, const Text& source, const Text& errorFile, FileNaming naming);
 
     int presentMessage(const Text& text, const Text* caption) override;
     // Logs the prompt (which says what runtime is needed) and gives IDCANCEL: the service ends with -1.
@@ -45,6 +48,7 @@ private:
     EventLog& log_;
     Text source_;
     Text errorFile_;
+    FileNaming naming_;
     bool errorFileExpanded_ = false;
     SRWLOCK lock_ = SRWLOCK_INIT;
 };

@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "frontend/frontend.h"
-#include "jvm/system_text.h"
 #include "service/service_frontend.h"
 #include "service/service_hooks.h"
 #include "service/stop_request.h"
+#include "support/system_text.h"
 #include "support/trace.h"
+#include "texts/frontend.h"
 
 namespace {
 
@@ -41,9 +41,10 @@ const wchar_t* outcomeName(StopOutcome outcome) {
 
 }  // namespace
 
-ServiceSession::ServiceSession(const ServiceSettings& settings, Launch launch)
+ServiceSession::ServiceSession(const ServiceSettings& settings, Launch launch, FileNaming errorFileNaming)
     : settings_(settings),
       launch_(launch),
+      errorFileNaming_(errorFileNaming),
       machine_(settings.stopTimeoutMilliseconds),
       served_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     g_session.store(this);
@@ -88,7 +89,7 @@ void ServiceSession::serve(const wchar_t* serviceName) {
     UniqueHandle pulse(quitPulse_ ? CreateThread(nullptr, 0, pulseLoop, this, 0, nullptr) : nullptr);
 
     SystemEventLog eventLog;
-    ServiceFrontend frontend(eventLog, settings_.eventSource, settings_.errorFile);
+    ServiceFrontend frontend(eventLog, settings_.eventSource, settings_.errorFile, errorFileNaming_);
     overrideFrontend(&frontend);
     exitCode_ = launch_();
     overrideFrontend(nullptr);

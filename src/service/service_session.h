@@ -17,7 +17,7 @@
 
 class ServiceSession {
 public:
-    ServiceSession(const ServiceSettings& settings, Launch launch);
+    ServiceSession(const ServiceSettings& settings, Launch launch, FileNaming errorFileNaming);
     ~ServiceSession();
     ServiceSession(const ServiceSession&) = delete;
     ServiceSession& operator=(const ServiceSession&) = delete;
@@ -44,6 +44,7 @@ private:
 
     ServiceSettings settings_;
     Launch launch_;
+    FileNaming errorFileNaming_;
     ServiceStatusMachine machine_;
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
     ExclusiveLock lock_;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/layered_ini_store.h"
-#include "settings/resource_ids.h"
+#include "texts/resource_ids.h"
 
 // Text in the thread's ANSI code page, as pass phrases are hashed.
 std::string narrowText(const Text& text);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "settings/executable_path.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/path.h"

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "jvm/system_text.h"
 #include "splash/splash_rules.h"
 #include "support/filesystem.h"
 #include "support/procedure.h"
+#include "support/system_text.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "splash/splash_controller.h"
 
-#include "settings/messages.h"
+#include "settings/executable_path.h"
 #include "splash/native_splash.h"
 #include "splash/splash_watch.h"
 #include "splash/splash_window.h"
 #include "support/filesystem.h"
+#include "texts/messages.h"
 
 namespace {
 

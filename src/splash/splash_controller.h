@@ -2,7 +2,7 @@
 // file beside the executable, shown by the runtime's splash library when preferred and present,
 // else by the launcher's own window on a thread of its own.
 //
-//   splash.start(settings, jvmLibraryPath, exitHook);   // settings/launcher_settings_files.h reads them
+//   splash.start(settings, jvmLibraryPath, exitHook);   // app/launcher_settings_files.h reads them
 //   ...
 //   splash.closeWindow();                // Java thread or main thread; safe when there is none
 #pragma once

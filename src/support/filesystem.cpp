@@ -1,6 +1,5 @@
 #include "support/filesystem.h"
 
-#include "settings/messages.h"
 #include "support/growing_buffer.h"
 #include "support/path.h"
 
@@ -11,26 +10,6 @@ bool getModulePath(HMODULE module, Text& path) {
         // A truncated path fills the whole buffer; ask again with a larger one.
         return length >= capacity ? capacity : length;
     });
-}
-
-bool getModulePathReporting(HMODULE module, Text& path) {
-    if (getModulePath(module, path)) return true;
-    const DWORD error = GetLastError();
-    showMessageId(kMsgEntryPointOrPathFailed, {stringOf(kMsgExePathText), error});
-    SetLastError(error);
-    return false;
-}
-
-bool getExePath(Text& path) { return getModulePathReporting(nullptr, path); }
-
-bool getExeFolder(Text& folder) {
-    Text path;
-    if (!getExePath(path)) {
-        folder.clear();
-        return false;
-    }
-    folder = folderOf(path);
-    return true;
 }
 
 bool fileExists(const Text& path) {

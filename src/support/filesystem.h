@@ -9,14 +9,7 @@
 // The whole path of `module` (null: the running executable), however long it is.
 bool getModulePath(HMODULE module, Text& path);
 
-// As getModulePath, but a failure is shown: message 202 with the text of 208 and the error code.
-bool getModulePathReporting(HMODULE module, Text& path);
-
-// The running executable's path (getModulePathReporting of the executable).
-bool getExePath(Text& path);
-
-// The executable's folder, ending with a backslash.
-bool getExeFolder(Text& folder);
+// getExePath and the reporting variants, which show a message, are in settings/executable_path.h.
 
 // True when a file or folder of that exact path exists.
 bool fileExists(const Text& path);

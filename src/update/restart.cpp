@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include "service/service_hooks.h"
-#include "settings/messages.h"
 #include "support/environment.h"
 #include "support/trace.h"
+#include "texts/messages.h"
 #include "update/restart_guard.h"
 #include "update/successor.h"
 
@@ -45,10 +44,10 @@ void armRestart(int restartExitCode) {
     VORNIC_TRACE(L"Restart Exit Code " + decimalText(restartExitCode) + L": an end with it starts the application again");
 }
 
-bool restartIfAsked(int exitCode) {
+bool restartIfAsked(int exitCode, bool asService) {
     const Armed* armed = &g_armed;
     if (armed->code == 0 || exitCode != armed->code) return false;
-    if (runningAsService()) {
+    if (asService) {
         VORNIC_TRACE(L"exit code " + decimalText(exitCode) + L" asks for a restart, which for a service is the service manager's");
         return false;
     }

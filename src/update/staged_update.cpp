@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "frontend/frontend.h"
-#include "settings/messages.h"
 #include "support/environment.h"
 #include "support/trace.h"
 #include "support/trace_file.h"
 #include "support/unique_handle.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 #include "update/folder_processes.h"
 #include "update/successor.h"
 #include "update/update_apply.h"

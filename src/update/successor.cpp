@@ -1,9 +1,9 @@
 #include "update/successor.h"
 
-#include "app/standard_handles_for_child.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
 #include "support/growing_buffer.h"
+#include "support/standard_handles_for_child.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 #include "update/update_files.h"

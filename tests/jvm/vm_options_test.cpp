@@ -4,10 +4,11 @@
 
 #include "harness.h"
 #include "jvm/jvm_environment.h"
-#include "jvm/system_text.h"
 #include "jvm/vm_options.h"
+#include "settings/executable_path.h"
 #include "settings/ini_document.h"
 #include "support/filesystem.h"
+#include "support/system_text.h"
 
 namespace {
 

@@ -4,11 +4,12 @@
 
 #include <vector>
 
-#include "frontend/frontend.h"
 #include "harness.h"
+#include "jvm/system_redirection_platform.h"
 #include "runtime/runtime_selection_dialog.h"
 #include "service/service_frontend.h"
-#include "settings/messages.h"
+#include "texts/frontend.h"
+#include "texts/messages.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ TEST(ServiceFrontend, EveryMessageReachesTheEventLogAndTheErrorFileWithoutAWindo
     const TempFolder folder;
     SetEnvironmentVariableW(L"VORNIC_SERVICE_LOGS", folder.path().c_str());
     RecordingEventLog log;
-    ServiceFrontend frontend(log, L"Shop Server", L"%VORNIC_SERVICE_LOGS%logs\\errors.txt");
+    ServiceFrontend frontend(log, L"Shop Server", L"%VORNIC_SERVICE_LOGS%logs\\errors.txt", expandedRedirectionFile);
     const Installed installed(frontend);
 
     // Through the launcher's own message path, the one every subsystem uses.
@@ -65,7 +66,7 @@ TEST(ServiceFrontend, EveryMessageReachesTheEventLogAndTheErrorFileWithoutAWindo
 
 TEST(ServiceFrontend, WithoutProductNameOrErrorFileTheSourceIsTheExecutablesName) {
     RecordingEventLog log;
-    ServiceFrontend frontend(log, L"", L"");
+    ServiceFrontend frontend(log, L"", L"", expandedRedirectionFile);
     frontend.presentMessage(L"\x00e9t\x00e9", nullptr);
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0].source, L"service_frontend_tests.exe");

@@ -3,13 +3,13 @@
 
 #include <memory>
 
+#include "app/launcher_settings_files.h"
 #include "harness.h"
+#include "runtime/requirement_text.h"
 #include "settings/ini_document.h"
-#include "settings/launcher_settings_files.h"
 #include "settings/layered_ini_store.h"
-#include "settings/messages.h"
-#include "settings/requirement_text.h"
 #include "settings/settings_paths.h"
+#include "texts/messages.h"
 
 namespace {
 

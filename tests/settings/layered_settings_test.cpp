@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/launcher_settings.h"
 #include "settings/ini_document.h"
-#include "settings/launcher_settings.h"
 #include "settings/layered_ini_store.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "settings/executable_path.h"
 #include "support/filesystem.h"
 
 namespace {

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "settings/messages.h"
+#include "settings/executable_path.h"
 #include "support/filesystem.h"
+#include "texts/messages.h"
 
 namespace {
 

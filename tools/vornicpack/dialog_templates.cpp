@@ -2,7 +2,7 @@
 
 #include "byte_io.h"
 #include "language_texts.h"
-#include "settings/resource_ids.h"
+#include "texts/resource_ids.h"
 
 namespace {
 

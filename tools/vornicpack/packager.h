@@ -12,7 +12,7 @@
 #include "resource_tree.h"
 #include "settings_split.h"
 #include "support/text.h"
-#include "settings/resource_ids.h"
+#include "texts/resource_ids.h"
 
 inline constexpr const wchar_t* kDefaultDownloadPage = L"https://adoptium.net/";
 

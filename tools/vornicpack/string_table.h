@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "resource_tree.h"
-#include "settings/resource_ids.h"
+#include "texts/resource_ids.h"
 #include "support/text.h"
 
 struct MessageDefinition {

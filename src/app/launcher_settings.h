@@ -1,5 +1,5 @@
 // Every launcher setting as values, read from stores: portable, so the reading is tested on any
-// host. The Windows side opens the stores (settings/launcher_settings_files.h).
+// host. The Windows side opens the stores (app/launcher_settings_files.h).
 //
 //   LauncherSettings settings;
 //   if (!readLayeredSettings(settings, layered, userFile)) ...   // no "Main Class": message 210

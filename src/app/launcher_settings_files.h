@@ -1,7 +1,7 @@
-// Opens this executable's settings stores and reads them into values (settings/launcher_settings.h).
+// Opens this executable's settings stores and reads them into values (app/launcher_settings.h).
 #pragma once
 
-#include "settings/launcher_settings.h"
+#include "app/launcher_settings.h"
 
 // False ends the launch with -1 (the failing step has shown its message: 202 for the executable's
 // path, 210 for a missing "Main Class").

@@ -1,4 +1,4 @@
-#include "settings/launcher_settings.h"
+#include "app/launcher_settings.h"
 
 #include "settings/ini_store.h"
 #include "support/trace.h"

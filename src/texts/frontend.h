@@ -11,9 +11,11 @@
 
 #include <cstdint>
 
-#include "runtime/jvm_type.h"
 #include "support/text.h"
 
+// Declared by the subsystems that use them (runtime/jvm_type.h, runtime/runtime_selection_prompt.h,
+// download/http_download.h); the frontends that implement these calls include them.
+enum class JvmType;
 struct RuntimeChoice;
 class HttpDownload;
 

@@ -1,12 +1,13 @@
-#include "settings/launcher_settings_files.h"
+#include "app/launcher_settings_files.h"
 
+#include "settings/executable_path.h"
 #include "settings/ini_file_store.h"
-#include "settings/messages.h"
 #include "settings/packaged_settings.h"
 #include "settings/settings_paths.h"
 #include "support/filesystem.h"
 #include "support/path.h"
 #include "support/trace.h"
+#include "texts/messages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/localized_resource.h"
+#include "texts/localized_resource.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "jvm/system_text.h"
+#include "support/system_text.h"
 
 #include <windows.h>
 

@@ -6,9 +6,9 @@
 
 #include <initializer_list>
 
-#include "settings/resource_ids.h"
 #include "support/format.h"
 #include "support/text.h"
+#include "texts/resource_ids.h"
 
 // The owner of every message box: the splash window once it exists, else none.
 HWND messageOwner();

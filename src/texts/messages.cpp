@@ -1,10 +1,9 @@
-#include "settings/messages.h"
+#include "texts/messages.h"
 
 #include <atomic>
 
-#include "display/process_dpi.h"
-#include "frontend/frontend.h"
-#include "settings/localized_resource.h"
+#include "texts/frontend.h"
+#include "texts/localized_resource.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ bool loadStringId(unsigned id, Text& text) {
 }
 
 int showMessage(HWND owner, const Text& text, const Text* caption) {
-    const SystemAwareThread sharp;
     return presentMessage(owner, text, caption);
 }
 

@@ -1,6 +1,6 @@
-#include "settings/requirement_text.h"
+#include "runtime/requirement_text.h"
 
-#include "settings/messages.h"
+#include "texts/messages.h"
 
 Text requirementText(const JavaVersion& minimum, const JavaVersion& maximum) {
     const bool hasMinimum = !minimum.isUnset();

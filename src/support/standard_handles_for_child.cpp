@@ -1,4 +1,4 @@
-#include "app/standard_handles_for_child.h"
+#include "support/standard_handles_for_child.h"
 
 namespace {
 
