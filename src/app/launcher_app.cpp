@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/relaunch.h"
 #include "display/process_dpi.h"
 #include "display/taskbar_identity.h"
 #include "download/runtime_download.h"
