@@ -27,7 +27,7 @@ jclass loadThroughLauncherHelper(JNIEnv* env, BootClassFinder bootFinder, const 
 
 }  // namespace
 
-jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host) {
+jclass loadMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host) {
     if (jclass found = loadThroughLauncherHelper(env, bootFinder, mainClass)) return found;
     clearPending(env);
 
@@ -54,7 +54,7 @@ jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainCl
 bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, const TextList& arguments,
              InvocationHost& host) {
     LocalRefs refs(env);
-    jclass mainType = refs.keep(findMainClass(env, bootFinder, mainClass, host));
+    jclass mainType = refs.keep(loadMainClass(env, bootFinder, mainClass, host));
     if (!mainType) return false;
 
     jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");

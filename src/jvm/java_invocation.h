@@ -25,7 +25,7 @@ public:
 // The main class through LauncherHelper.checkAndLoadMain when `bootFinder` is given and the runtime
 // has it, else through FindClass. `mainClass` is in slash form. Null after the failure was shown
 // (211, 215) or described.
-jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host);
+jclass loadMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host);
 
 // Finds the main class and its main(String[]), builds the arguments and calls main. False, after
 // the failure was shown or described, when main could not be called; true when it ran, with any

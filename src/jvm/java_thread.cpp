@@ -7,7 +7,6 @@
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
 #include "jvm/local_refs.h"
-#include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
 #include "jvm/system_text.h"
