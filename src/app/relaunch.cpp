@@ -20,11 +20,7 @@ const wchar_t kHandOverVariable[] = L"VORNIC_HANDED_OVER_FROM";
 // exists, so that two spellings of one file compare equal.
 Text fullPathOf(const Text& path) {
     Text full;
-    const bool haveFull = readGrowing(full, [&path](wchar_t* buffer, std::size_t capacity) -> std::size_t {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
-        return length == 0 ? kReadFailed : length;
-    });
-    if (!haveFull) return path;
+    if (!fullPathName(path, full)) return path;
     Text longForm;
     const bool haveLong = readGrowing(longForm, [&full](wchar_t* buffer, std::size_t capacity) -> std::size_t {
         const DWORD length = GetLongPathNameW(full.c_str(), buffer, static_cast<DWORD>(capacity));
