@@ -1,9 +1,11 @@
+#include "app/relaunch.h"
+
 #include <windows.h>
 
-#include "app/command_line.h"
 #include "settings/executable_path.h"
 #include "support/environment.h"
 #include "support/filesystem.h"
+#include "support/growing_buffer.h"
 #include "support/path.h"
 #include "support/standard_handles_for_child.h"
 #include "support/unique_handle.h"
@@ -18,19 +20,14 @@ const wchar_t kHandOverVariable[] = L"VORNIC_HANDED_OVER_FROM";
 // The full form of `path`: "." and ".." removed, and short (8.3) components made long when the file
 // exists, so that two spellings of one file compare equal.
 Text fullPathOf(const Text& path) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    Text full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    full.resize(length);
-    const DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
-    if (longNeeded == 0) return full;
-    Text longForm(longNeeded, L'\0');
-    const DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
-    if (longLength == 0 || longLength >= longNeeded) return full;
-    longForm.resize(longLength);
-    return longForm;
+    Text full;
+    if (!fullPathName(path, full)) return path;
+    Text longForm;
+    const bool haveLong = readGrowing(longForm, [&full](wchar_t* buffer, std::size_t capacity) -> std::size_t {
+        const DWORD length = GetLongPathNameW(full.c_str(), buffer, static_cast<DWORD>(capacity));
+        return length == 0 ? kReadFailed : length;
+    });
+    return haveLong ? longForm : full;
 }
 
 }  // namespace

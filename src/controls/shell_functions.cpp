@@ -4,6 +4,7 @@
 
 #include "support/procedure.h"
 #include "support/run_once.h"
+#include "support/system_libraries.h"
 
 namespace {
 
@@ -18,23 +19,19 @@ static_assert(std::is_same_v<decltype(ShellFunctions::shellExecute), decltype(&S
 static_assert(std::is_same_v<decltype(ShellFunctions::initCommonControls), decltype(&InitCommonControlsEx)>);
 static_assert(std::is_same_v<decltype(ShellFunctions::taskDialogIndirect), decltype(&TaskDialogIndirect)>);
 
-// From the system folder only: a library of the same name beside the program or in the current
-// folder must never run. Never freed, as an imported library would not be.
-HMODULE systemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
-
 ShellFunctions functions;
 INIT_ONCE loaded = INIT_ONCE_STATIC_INIT;
 
 void load() {
-    const HMODULE ole = systemLibrary(L"ole32.dll");
+    const HMODULE ole = loadSystemLibrary(L"ole32.dll");
     findProcedure(ole, "CoInitializeEx", functions.coInitializeEx);
     findProcedure(ole, "CoUninitialize", functions.coUninitialize);
     findProcedure(ole, "CoTaskMemFree", functions.coTaskMemFree);
-    const HMODULE shell = systemLibrary(L"shell32.dll");
+    const HMODULE shell = loadSystemLibrary(L"shell32.dll");
     findProcedure(shell, "SHBrowseForFolderW", functions.shBrowseForFolder);
     findProcedure(shell, "SHGetPathFromIDListEx", functions.shGetPathFromIdList);
     findProcedure(shell, "ShellExecuteW", functions.shellExecute);
-    const HMODULE controls = systemLibrary(L"comctl32.dll");
+    const HMODULE controls = loadSystemLibrary(L"comctl32.dll");
     findProcedure(controls, "InitCommonControlsEx", functions.initCommonControls);
     findProcedure(controls, "TaskDialogIndirect", functions.taskDialogIndirect);
 }

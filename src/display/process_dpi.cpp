@@ -8,6 +8,7 @@
 #include "runtime/runtime_candidates.h"
 #include "runtime/system_registry.h"
 #include "support/procedure.h"
+#include "support/system_libraries.h"
 #include "support/trace.h"
 
 namespace {
@@ -56,7 +57,7 @@ bool setByContext(DpiContext context, DWORD& error) {
 // Windows 8.1: no v2. From the system folder only, like every library loaded by name.
 bool setThroughShcore(DpiContext context, DWORD& error) {
     if (context == DpiContext::PerMonitorV2) return false;
-    const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE shcore = loadSystemLibrary(L"shcore.dll");
     const auto set = procedureOf<SetProcessAwarenessFunction>(shcore, "SetProcessDpiAwareness");
     if (!set) return false;
     const int awareness = context == DpiContext::Unaware ? 0 : context == DpiContext::System ? 1 : 2;

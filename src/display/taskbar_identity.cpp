@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/procedure.h"
+#include "support/system_libraries.h"
 #include "support/trace.h"
 
 namespace {
@@ -14,7 +15,7 @@ using SetAppIdFunction = HRESULT(WINAPI*)(PCWSTR);
 void applyAppUserModelId(const DisplaySettings& display) {
     if (display.appUserModelId.empty()) return;
     // Never freed, as an imported library would not be: the shell keeps the identity in it.
-    const HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE shell = loadSystemLibrary(L"shell32.dll");
     const auto set = procedureOf<SetAppIdFunction>(shell, "SetCurrentProcessExplicitAppUserModelID");
     const HRESULT result = set ? set(display.appUserModelId.c_str()) : E_NOTIMPL;
     VORNIC_TRACE(L"App User Model ID \"" + display.appUserModelId + L"\": " +

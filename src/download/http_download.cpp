@@ -7,6 +7,7 @@
 
 #include "support/procedure.h"
 #include "support/run_once.h"
+#include "support/system_libraries.h"
 #include "support/trace.h"
 
 namespace {
@@ -31,7 +32,7 @@ INIT_ONCE winHttpOnce = INIT_ONCE_STATIC_INIT;
 
 void loadWinHttp() {
     // From the system folder only: a winhttp.dll beside the program or in the current folder would run.
-    const HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE module = loadSystemLibrary(L"winhttp.dll");
     WinHttp& w = winHttp;
     w.loaded = findProcedure(module, "WinHttpOpen", w.open) && findProcedure(module, "WinHttpConnect", w.connect) &&
                findProcedure(module, "WinHttpOpenRequest", w.openRequest) &&

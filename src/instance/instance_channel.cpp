@@ -8,6 +8,7 @@
 
 #include "instance/instance_block.h"
 #include "instance/instance_namespace.h"
+#include "instance/machine_shutdown.h"
 #include "support/filesystem.h"
 #include "support/system_text.h"
 #include "support/trace.h"
@@ -103,37 +104,6 @@ bool takeRequest(const Text& key, Request& request) {
         return false;
     }
     return decodeRequest(static_cast<std::uint8_t*>(request.view.get()), region.RegionSize, request.arguments);
-}
-
-// Whether the machine has begun to shut down: its last non-daemon thread has ended, or System.exit
-// was called. A command line delivered now would reach an application that is going away (and a void
-// secondaryMain is answered before it runs), so it is left to its own start. Only then does the
-// runtime refuse a new shutdown hook, with IllegalStateException.
-bool machineShuttingDown(JNIEnv* env) {
-    jclass runtimeClass = env->FindClass("java/lang/Runtime");
-    jclass threadClass = runtimeClass ? env->FindClass("java/lang/Thread") : nullptr;
-    jclass refusal = threadClass ? env->FindClass("java/lang/IllegalStateException") : nullptr;
-    jmethodID getRuntime =
-        refusal ? env->GetStaticMethodID(runtimeClass, "getRuntime", "()Ljava/lang/Runtime;") : nullptr;
-    jmethodID add = getRuntime ? env->GetMethodID(runtimeClass, "addShutdownHook", "(Ljava/lang/Thread;)V") : nullptr;
-    jmethodID remove =
-        add ? env->GetMethodID(runtimeClass, "removeShutdownHook", "(Ljava/lang/Thread;)Z") : nullptr;
-    jmethodID newThread = remove ? env->GetMethodID(threadClass, "<init>", "()V") : nullptr;
-    jobject runtime = newThread ? env->CallStaticObjectMethod(runtimeClass, getRuntime) : nullptr;
-    jobject hook = runtime ? env->NewObject(threadClass, newThread) : nullptr;
-    bool refused = false;
-    if (hook) {
-        env->CallVoidMethod(runtime, add, hook);
-        jthrowable thrown = env->ExceptionOccurred();
-        env->ExceptionClear();
-        refused = thrown && env->IsInstanceOf(thrown, refusal);
-        if (thrown) env->DeleteLocalRef(thrown);
-        if (!thrown) env->CallBooleanMethod(runtime, remove, hook);
-        env->DeleteLocalRef(hook);
-    }
-    // A runtime without these classes cannot tell: the request is served as always.
-    env->ExceptionClear();
-    return refused;
 }
 
 void postEnding(const Request& request) {

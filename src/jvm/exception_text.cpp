@@ -1,40 +1,8 @@
 #include "jvm/exception_text.h"
 
 #include "jvm/java_strings.h"
-
-namespace {
-
-void describePending(JNIEnv* env) {
-    jthrowable pending = env->ExceptionOccurred();
-    if (!pending) return;
-    env->DeleteLocalRef(pending);
-    env->ExceptionDescribe();
-}
-
-// Local references die together at the end of the call.
-class LocalRefs {
-public:
-    explicit LocalRefs(JNIEnv* env) : env_(env) {}
-    ~LocalRefs() {
-        for (int i = 0; i < count_; ++i) env_->DeleteLocalRef(refs_[i]);
-    }
-    LocalRefs(const LocalRefs&) = delete;
-    LocalRefs& operator=(const LocalRefs&) = delete;
-
-    template <typename T>
-    T keep(T ref) {
-        if (ref && count_ < kCapacity) refs_[count_++] = ref;
-        return ref;
-    }
-
-private:
-    static constexpr int kCapacity = 10;
-    JNIEnv* env_;
-    jobject refs_[kCapacity] = {};
-    int count_ = 0;
-};
-
-}  // namespace
+#include "jvm/local_refs.h"
+#include "jvm/pending_exception.h"
 
 Text exceptionText(JNIEnv* env, jthrowable throwable) {
     if (!throwable) return Text();

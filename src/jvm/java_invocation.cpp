@@ -3,56 +3,36 @@
 #include <string>
 
 #include "jvm/java_strings.h"
+#include "jvm/local_refs.h"
+#include "jvm/pending_exception.h"
 #include "texts/resource_ids.h"
 
 namespace {
-
-// True (and the exception cleared) when one was pending.
-bool clearPending(JNIEnv* env) {
-    jthrowable pending = env->ExceptionOccurred();
-    if (!pending) return false;
-    env->ExceptionClear();
-    env->DeleteLocalRef(pending);
-    return true;
-}
-
-bool describePending(JNIEnv* env) {
-    jthrowable pending = env->ExceptionOccurred();
-    if (!pending) return false;
-    env->DeleteLocalRef(pending);
-    env->ExceptionDescribe();  // prints and clears
-    return true;
-}
 
 // LauncherHelper reports a missing or broken main class itself and checks the module system; null
 // when this runtime lacks it or it gave no class.
 jclass loadThroughLauncherHelper(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass) {
     if (!bootFinder) return nullptr;
-    jclass helper = bootFinder(env, "sun/launcher/LauncherHelper");
+    LocalRefs refs(env);
+    jclass helper = refs.keep(bootFinder(env, "sun/launcher/LauncherHelper"));
     if (!helper) return nullptr;
-    jclass result = nullptr;
     jmethodID checkAndLoad =
         env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
-    if (checkAndLoad) {
-        jstring dotted = newJavaString(env, replaceChar(mainClass, L'/', L'.'));
-        if (dotted) {
-            // true: report problems on the error stream; 1: the name is a class name.
-            result = static_cast<jclass>(
-                env->CallStaticObjectMethod(helper, checkAndLoad, static_cast<jboolean>(JNI_TRUE), jint{1}, dotted));
-            env->DeleteLocalRef(dotted);
-        }
-    }
-    env->DeleteLocalRef(helper);
-    return result;
+    jstring dotted = checkAndLoad ? refs.keep(newJavaString(env, replaceChar(mainClass, L'/', L'.'))) : nullptr;
+    if (!dotted) return nullptr;
+    // true: report problems on the error stream; 1: the name is a class name.
+    return static_cast<jclass>(
+        env->CallStaticObjectMethod(helper, checkAndLoad, static_cast<jboolean>(JNI_TRUE), jint{1}, dotted));
 }
 
 }  // namespace
 
-jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host) {
+jclass loadMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host) {
     if (jclass found = loadThroughLauncherHelper(env, bootFinder, mainClass)) return found;
     clearPending(env);
 
-    jstring name = newJavaString(env, mainClass);
+    LocalRefs refs(env);
+    jstring name = refs.keep(newJavaString(env, mainClass));
     if (!name) {
         host.showMessage(kMsgMainClassNotFound, mainClass);
         return nullptr;
@@ -60,7 +40,6 @@ jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainCl
     const char* chars = env->GetStringUTFChars(name, nullptr);
     if (!chars) {
         describePending(env);
-        env->DeleteLocalRef(name);
         return nullptr;
     }
     jclass found = env->FindClass(chars);
@@ -69,45 +48,42 @@ jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainCl
         host.showMessage(kMsgMainInvocation, fromModifiedUtf8(chars));
     }
     env->ReleaseStringUTFChars(name, chars);
-    env->DeleteLocalRef(name);
     return found;
 }
 
 bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, const TextList& arguments,
              InvocationHost& host) {
-    jclass mainType = findMainClass(env, bootFinder, mainClass, host);
+    LocalRefs refs(env);
+    jclass mainType = refs.keep(loadMainClass(env, bootFinder, mainClass, host));
     if (!mainType) return false;
 
     jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
     if (!mainMethod) {
         // The runtime's own NoSuchMethodError says more than our message could.
         if (!describePending(env)) host.showMessage(kMsgMainInvocationFailed, Text());
-        env->DeleteLocalRef(mainType);
         return false;
     }
-    jobjectArray javaArguments = newJavaStringArray(env, arguments);
+    jobjectArray javaArguments = refs.keep(newJavaStringArray(env, arguments));
     if (!javaArguments) {
         describePending(env);
-        env->DeleteLocalRef(mainType);
         return false;
     }
     host.beforeMain();
     env->CallStaticVoidMethod(mainType, mainMethod, javaArguments);
-    env->DeleteLocalRef(javaArguments);
-    env->DeleteLocalRef(mainType);
     return true;
 }
 
 void reportUncaughtException(JNIEnv* env, jthrowable thrown) {
-    jclass threadClass = env->FindClass("java/lang/Thread");
+    LocalRefs refs(env);
+    jclass threadClass = refs.keep(env->FindClass("java/lang/Thread"));
     jmethodID current =
         threadClass ? env->GetStaticMethodID(threadClass, "currentThread", "()Ljava/lang/Thread;") : nullptr;
-    jobject thread = current ? env->CallStaticObjectMethod(threadClass, current) : nullptr;
+    jobject thread = current ? refs.keep(env->CallStaticObjectMethod(threadClass, current)) : nullptr;
     jmethodID getHandler = thread ? env->GetMethodID(threadClass, "getUncaughtExceptionHandler",
                                                      "()Ljava/lang/Thread$UncaughtExceptionHandler;")
                                   : nullptr;
-    jobject handler = getHandler ? env->CallObjectMethod(thread, getHandler) : nullptr;
-    jclass handlerClass = handler ? env->GetObjectClass(handler) : nullptr;
+    jobject handler = getHandler ? refs.keep(env->CallObjectMethod(thread, getHandler)) : nullptr;
+    jclass handlerClass = handler ? refs.keep(env->GetObjectClass(handler)) : nullptr;
     jmethodID uncaught = handlerClass ? env->GetMethodID(handlerClass, "uncaughtException",
                                                          "(Ljava/lang/Thread;Ljava/lang/Throwable;)V")
                                       : nullptr;
@@ -118,7 +94,7 @@ void reportUncaughtException(JNIEnv* env, jthrowable thrown) {
         // A thread the runtime put in no group: printed on System.err as its group would print it
         // (a runtime's own ExceptionDescribe may narrow the text to bytes).
         clearPending(env);
-        jclass thrownClass = env->GetObjectClass(thrown);
+        jclass thrownClass = refs.keep(env->GetObjectClass(thrown));
         jmethodID print = thrownClass ? env->GetMethodID(thrownClass, "printStackTrace", "()V") : nullptr;
         if (print) {
             env->CallVoidMethod(thrown, print);
@@ -128,25 +104,22 @@ void reportUncaughtException(JNIEnv* env, jthrowable thrown) {
             env->Throw(thrown);
             env->ExceptionDescribe();
         }
-        if (thrownClass) env->DeleteLocalRef(thrownClass);
-    }
-    for (jobject ref : {static_cast<jobject>(handlerClass), handler, thread, static_cast<jobject>(threadClass)}) {
-        if (ref) env->DeleteLocalRef(ref);
     }
 }
 
-bool requestSystemExit(JNIEnv* env) {
-    jclass system = env->FindClass("java/lang/System");
-    if (!system) return false;
-    jmethodID exitMethod = env->GetStaticMethodID(system, "exit", "(I)V");
+SystemExitCall callSystemExit(JNIEnv* env, jint code) {
+    LocalRefs refs(env);
+    jclass system = refs.keep(env->FindClass("java/lang/System"));
+    jmethodID exitMethod = system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
     if (!exitMethod) {
-        env->DeleteLocalRef(system);
-        return false;
+        describePending(env);
+        return SystemExitCall::NotCalled;
     }
-    env->CallStaticVoidMethod(system, exitMethod, jint{-1});
-    env->DeleteLocalRef(system);
-    return !describePending(env);
+    env->CallStaticVoidMethod(system, exitMethod, code);
+    return describePending(env) ? SystemExitCall::Threw : SystemExitCall::Returned;
 }
+
+bool requestSystemExit(JNIEnv* env) { return callSystemExit(env, -1) == SystemExitCall::Returned; }
 
 SecondaryMain findSecondaryMain(JNIEnv* env, jclass mainClass) {
     SecondaryMain found;
@@ -180,7 +153,8 @@ jint callSecondaryMain(JNIEnv* env, jclass mainClass, const SecondaryMain& secon
 
 bool serveSecondaryRequest(JNIEnv* env, const char* mainClass, const TextList& arguments, SecondaryReply reply,
                            void* context) {
-    jclass found = env->FindClass(mainClass);
+    LocalRefs refs(env);
+    jclass found = refs.keep(env->FindClass(mainClass));
     if (!found) {
         describePending(env);
         return false;
@@ -188,18 +162,16 @@ bool serveSecondaryRequest(JNIEnv* env, const char* mainClass, const TextList& a
     bool served = false;
     const SecondaryMain secondary = findSecondaryMain(env, found);
     if (secondary.kind != SecondaryMain::Kind::Missing) {
-        if (jobjectArray javaArguments = newJavaStringArray(env, arguments)) {
+        if (jobjectArray javaArguments = refs.keep(newJavaStringArray(env, arguments))) {
             if (secondary.kind == SecondaryMain::Kind::Void) reply(context, 0);
             const jint result = callSecondaryMain(env, found, secondary, javaArguments);
             const bool threw = env->ExceptionCheck() == JNI_TRUE;
             // An exception instead of a result is a failed hand-over, not a 0 the method never returned.
             if (secondary.kind == SecondaryMain::Kind::Int) reply(context, threw ? -1 : result);
             served = !describePending(env);
-            env->DeleteLocalRef(javaArguments);
         } else {
             describePending(env);
         }
     }
-    env->DeleteLocalRef(found);
     return served;
 }

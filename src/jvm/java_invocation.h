@@ -25,7 +25,7 @@ public:
 // The main class through LauncherHelper.checkAndLoadMain when `bootFinder` is given and the runtime
 // has it, else through FindClass. `mainClass` is in slash form. Null after the failure was shown
 // (211, 215) or described.
-jclass findMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host);
+jclass loadMainClass(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, InvocationHost& host);
 
 // Finds the main class and its main(String[]), builds the arguments and calls main. False, after
 // the failure was shown or described, when main could not be called; true when it ran, with any
@@ -39,8 +39,14 @@ bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, con
 // that cannot be called. Call with nothing pending; nothing is left pending.
 void reportUncaughtException(JNIEnv* env, jthrowable thrown);
 
-// Calls java.lang.System.exit(-1). Normally it does not return; false when a look-up failed or the
-// call raised an exception (described).
+// How a call of java.lang.System.exit came back, when it did: not made because a look-up failed, or
+// made and raising an exception (both described), or made and returning.
+enum class SystemExitCall { NotCalled, Threw, Returned };
+
+// Calls java.lang.System.exit(code). Normally it does not return.
+SystemExitCall callSystemExit(JNIEnv* env, jint code);
+
+// System.exit(-1), the end the user asked for; false when it was not made or threw.
 bool requestSystemExit(JNIEnv* env);
 
 // The optional static "secondaryMain" of a main class: the void variant first, then the int one.

@@ -5,7 +5,7 @@
 //   session.jvmLibraryPath = ...;                          // the runtime phase's choice
 //   if (!session.jvmLibrary.load(session.jvmLibraryPath)) return -1;
 //   if (!assembleVmOptions(settings, session)) return -1;
-//   startJavaThread(session, runSettings, observer);        // java_launch.h
+//   startJavaThread(session, runSettings, observer);        // java_thread.h
 #pragma once
 
 #include <cstdint>

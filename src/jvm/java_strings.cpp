@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "jvm/local_refs.h"
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -104,40 +106,29 @@ jstring newJavaString(JNIEnv* env, const Text& text) {
     if (units.size() > static_cast<size_t>(INT_MAX)) return nullptr;
     const auto length = static_cast<jsize>(units.size());
 
-    jclass stringClass = env->FindClass("java/lang/String");
+    LocalRefs refs(env);
+    jclass stringClass = refs.keep(env->FindClass("java/lang/String"));
     if (!stringClass) return nullptr;
     jmethodID constructor = env->GetMethodID(stringClass, "<init>", "([C)V");
-    jcharArray chars = constructor ? env->NewCharArray(length) : nullptr;
-    jstring result = nullptr;
-    if (chars) {
-        if (length > 0) env->SetCharArrayRegion(chars, 0, length, reinterpret_cast<const jchar*>(units.data()));
-        jthrowable pending = env->ExceptionOccurred();
-        if (pending) {
-            env->DeleteLocalRef(pending);
-        } else {
-            result = static_cast<jstring>(env->NewObject(stringClass, constructor, chars));
-        }
-        env->DeleteLocalRef(chars);
-    }
-    env->DeleteLocalRef(stringClass);
-    return result;
+    jcharArray chars = constructor ? refs.keep(env->NewCharArray(length)) : nullptr;
+    if (!chars) return nullptr;
+    if (length > 0) env->SetCharArrayRegion(chars, 0, length, reinterpret_cast<const jchar*>(units.data()));
+    if (env->ExceptionCheck()) return nullptr;
+    return static_cast<jstring>(env->NewObject(stringClass, constructor, chars));
 }
 
 jobjectArray newJavaStringArray(JNIEnv* env, const TextList& list) {
     if (list.size() > static_cast<size_t>(INT_MAX)) return nullptr;
-    jclass stringClass = env->FindClass("java/lang/String");
+    LocalRefs refs(env);
+    jclass stringClass = refs.keep(env->FindClass("java/lang/String"));
     if (!stringClass) return nullptr;
-    jobjectArray array = env->NewObjectArray(static_cast<jsize>(list.size()), stringClass, nullptr);
-    env->DeleteLocalRef(stringClass);
+    jobjectArray array = refs.keep(env->NewObjectArray(static_cast<jsize>(list.size()), stringClass, nullptr));
     if (!array) return nullptr;
     for (size_t i = 0; i < list.size(); ++i) {
-        jstring element = newJavaString(env, list[i]);
-        if (!element) {
-            env->DeleteLocalRef(array);
-            return nullptr;
-        }
+        LocalRefs elementRefs(env);  // one element alive at a time, however long the list
+        jstring element = elementRefs.keep(newJavaString(env, list[i]));
+        if (!element) return nullptr;
         env->SetObjectArrayElement(array, static_cast<jsize>(i), element);
-        env->DeleteLocalRef(element);
     }
-    return array;
+    return refs.release(array);
 }

@@ -3,13 +3,13 @@
 #include <atomic>
 #include <climits>
 #include <cstdint>
-#include <vector>
 
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
-#include "jvm/java_launch.h"
+#include "jvm/local_refs.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
+#include "jvm/vm_creation.h"
 #include "support/filesystem.h"
 #include "support/system_text.h"
 #include "support/trace.h"
@@ -101,22 +101,8 @@ JavaEnd javaThreadMain(JavaSession& session, const JavaRunSettings& settings, Ja
 namespace {
 
 jint createWithOptions(JavaSession& session, JavaVM*& vm, JNIEnv*& env) {
-    std::vector<JavaVMOption> options;
-    options.reserve(session.vmOptions.size() + 2);
-    for (const std::string& option : session.vmOptions) {
-        options.push_back({const_cast<char*>(option.c_str()), nullptr});
-        VORNIC_TRACE(L"VM option: " + fromAnsiText(option));
-    }
-    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
-    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});
-
-    JavaVMInitArgs initArgs{};
-    initArgs.version = JNI_VERSION_1_2;
-    initArgs.nOptions = static_cast<jint>(options.size());
-    initArgs.options = options.data();
-    initArgs.ignoreUnrecognized = JNI_FALSE;
-
-    return session.jvmLibrary.createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    for (const std::string& option : session.vmOptions) VORNIC_TRACE(L"VM option: " + fromAnsiText(option));
+    return createJavaVm(session.jvmLibrary.createJavaVM, session.vmOptions, &vmExitHook, &vmAbortHook, vm, env);
 }
 
 }  // namespace
@@ -154,6 +140,8 @@ JavaEnd invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaTh
 
     JavaEnd end = JavaEnd::MainReturned;
     if (jthrowable thrown = env->ExceptionOccurred()) {
+        LocalRefs refs(env);  // gone before the detach
+        refs.keep(thrown);
         end = JavaEnd::MainThrew;
         VORNIC_TRACE(L"main ended by an exception");
         observer.mainThrew();
@@ -165,7 +153,6 @@ JavaEnd invokeMain(JavaSession& session, const JavaRunSettings& settings, JavaTh
             // and the program's own uncaught-exception handler hears of it as on any other thread.
             reportUncaughtException(env, thrown);
         }
-        env->DeleteLocalRef(thrown);
     }
 
     // IBM runtimes end the process only through the program itself; this thread stays attached.

@@ -1,17 +1,29 @@
 // The Java thread: creates the virtual machine, points its streams at files, runs main, shows an
-// escaped exception, and takes the machine down. startJavaThread and destroyVm are declared in
-// java_launch.h for the run sequence.
+// escaped exception, and takes the machine down.
 #pragma once
 
 #include <windows.h>
 
 #include <jni.h>
 
-#include "jvm/java_launch.h"
 #include "jvm/java_run_settings.h"
 #include "jvm/java_session.h"
 #include "jvm/java_thread_observer.h"
 #include "jvm/output_redirection.h"
+
+// How the Java side ended when it returned to the launcher (System.exit never does); the Java
+// thread's exit code.
+enum class JavaEnd : unsigned long { MainReturned = 0, Failed = 1, MainThrew = 2 };
+
+// A launch whose main ended by an exception ends with 1, as the runtime's own launcher does: a
+// script or a service manager must not take a crash for success.
+constexpr int kMainThrewExitCode = 1;
+
+// Runs the Java side on its own thread and waits for it. `observer` hears from that thread.
+JavaEnd startJavaThread(JavaSession& session, const JavaRunSettings& settings, JavaThreadObserver& observer);
+
+// Destroys the virtual machine if one exists.
+void destroyVm(JavaSession& session);
 
 // The body of the Java thread: how main ended, after the machine was destroyed; Failed when it
 // could not run.

@@ -1,6 +1,5 @@
 #include "jvm/jvm_library.h"
 
-#include "jvm/java_launch.h"
 #include "jvm/missing_library.h"
 #include "support/procedure.h"
 #include "texts/messages.h"

@@ -1,17 +1,11 @@
 #include "jvm/output_redirection.h"
 
 #include "jvm/java_strings.h"
+#include "jvm/local_refs.h"
+#include "jvm/pending_exception.h"
 #include "support/trace.h"
 
 namespace {
-
-bool describePending(JNIEnv* env) {
-    jthrowable pending = env->ExceptionOccurred();
-    if (!pending) return false;
-    env->DeleteLocalRef(pending);
-    env->ExceptionDescribe();
-    return true;
-}
 
 const wchar_t* settingOf(JavaStream stream) { return stream == JavaStream::Out ? L"Output File" : L"Error File"; }
 
@@ -33,17 +27,18 @@ bool prepareFile(Text& name, JavaStream stream, RedirectionPlatform& platform) {
 }  // namespace
 
 bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream target, bool bothStreams) {
-    jstring name = newJavaString(env, fileName);
+    LocalRefs refs(env);
+    jstring name = refs.keep(newJavaString(env, fileName));
     if (!name) return false;
 
     bool done = false;
-    jclass fileClass = env->FindClass("java/io/FileOutputStream");
+    jclass fileClass = refs.keep(env->FindClass("java/io/FileOutputStream"));
     jmethodID fileInit = fileClass ? env->GetMethodID(fileClass, "<init>", "(Ljava/lang/String;Z)V") : nullptr;
-    jobject file = fileInit ? env->NewObject(fileClass, fileInit, name, static_cast<jboolean>(append)) : nullptr;
-    jclass printClass = file ? env->FindClass("java/io/PrintStream") : nullptr;
+    jobject file = fileInit ? refs.keep(env->NewObject(fileClass, fileInit, name, static_cast<jboolean>(append))) : nullptr;
+    jclass printClass = file ? refs.keep(env->FindClass("java/io/PrintStream")) : nullptr;
     jmethodID printInit = printClass ? env->GetMethodID(printClass, "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
-    jobject printer = printInit ? env->NewObject(printClass, printInit, file) : nullptr;
-    jclass system = printer ? env->FindClass("java/lang/System") : nullptr;
+    jobject printer = printInit ? refs.keep(env->NewObject(printClass, printInit, file)) : nullptr;
+    jclass system = printer ? refs.keep(env->FindClass("java/lang/System")) : nullptr;
     const char* setter = target == JavaStream::Out ? "setOut" : "setErr";
     jmethodID set = system ? env->GetStaticMethodID(system, setter, "(Ljava/io/PrintStream;)V") : nullptr;
     jmethodID setOther =
@@ -58,11 +53,6 @@ bool redirectStream(JNIEnv* env, const Text& fileName, bool append, JavaStream t
             env->CallStaticVoidMethod(system, setOther, printer);
             done = !describePending(env);
         }
-    }
-
-    for (jobject ref : {static_cast<jobject>(system), printer, static_cast<jobject>(printClass), file,
-                        static_cast<jobject>(fileClass), static_cast<jobject>(name)}) {
-        if (ref) env->DeleteLocalRef(ref);
     }
     return done;
 }

@@ -4,7 +4,6 @@
 
 #include "support/environment.h"
 #include "support/filesystem.h"
-#include "support/growing_buffer.h"
 #include "support/system_text.h"
 
 namespace {
@@ -70,11 +69,7 @@ Text SystemRedirectionPlatform::expandEnvironment(const Text& text) { return ::e
 bool SystemRedirectionPlatform::fullPath(const Text& name, Text& full) {
     // As the runtime resolves a relative name: against the current folder ("logs\out.log"), its
     // drive ("\logs\out.log") or that drive's own current folder ("D:out.log").
-    return readGrowing(full, [&name](wchar_t* buffer, std::size_t capacity) -> std::size_t {
-        const DWORD needed = GetFullPathNameW(name.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
-        if (needed == 0) return kReadFailed;
-        return needed;  // the length when it fit, else the size needed with the NUL (above capacity)
-    });
+    return fullPathName(name, full);
 }
 
 unsigned long SystemRedirectionPlatform::createParentFolders(const Text& fullPath) {

@@ -2,7 +2,7 @@
 // LauncherSettings::vmOptionSettings (app/launcher_settings.h).
 //
 //   prepareJvmEnvironment(settings, session);   // jvm_environment.h
-//   assembleVmOptions(settings, session);       // java_launch.h
+//   assembleVmOptions(settings, session);       // vm_options.h
 #pragma once
 
 #include "support/text.h"

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "jvm/java_launch.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/vm_parameters.h"
 #include "settings/executable_path.h"

@@ -1,7 +1,7 @@
 // The VM options from the settings: the class path, the VM parameters, and the output, error and
 // "Cmd" settings that later steps use.
 //
-//   assembleVmOptions(settings, session);   // reads the layered settings; see java_launch.h
+//   assembleVmOptions(settings, session);   // reads the layered settings
 #pragma once
 
 #include "jvm/class_path.h"
@@ -9,6 +9,11 @@
 #include "jvm/memory_share.h"
 #include "jvm/vm_option_settings.h"
 #include "support/text.h"
+
+// Builds the VM options from the layered settings; false when the settings file path cannot be
+// formed or the class path is empty (message 209): the launch then ends without creating the
+// runtime. An option the runtime may refuse is no failure here.
+bool assembleVmOptions(const VmOptionSettings& settings, JavaSession& session);
 
 class IniStore;
 

@@ -5,6 +5,7 @@
 #include "settings/executable_path.h"
 #include "support/filesystem.h"
 #include "support/procedure.h"
+#include "support/system_libraries.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 
@@ -45,7 +46,7 @@ WORD imageMachine(const BYTE* view, ULONGLONG size) {
 
     // From the system folder only: a bare name would run a Dbghelp.dll planted beside the
     // executable, in the current folder or on the path.
-    UniqueModule dbghelp(LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    UniqueModule dbghelp(loadSystemLibrary(L"dbghelp.dll"));
     if (!dbghelp) return 0;
     const auto imageNtHeader = procedureOf<ImageNtHeaderFunction>(dbghelp.get(), "ImageNtHeader");
     if (!imageNtHeader) return 0;

@@ -35,15 +35,14 @@ void appendLine(const Text& file, const Text& text) {
 }  // namespace
 
 void SystemEventLog::report(const Text& source, WORD type, const Text& text) {
-    HANDLE log = RegisterEventSourceW(nullptr, source.c_str());
+    const UniqueEventSource log(RegisterEventSourceW(nullptr, source.c_str()));
     if (!log) {
         traceFormatted(L"event log source %s cannot be registered: error %u", {source, GetLastError()});
         return;
     }
     const wchar_t* strings[] = {text.c_str()};
-    if (!ReportEventW(log, type, 0, 0, nullptr, 1, 0, strings, nullptr))
+    if (!ReportEventW(log.get(), type, 0, 0, nullptr, 1, 0, strings, nullptr))
         traceFormatted(L"event log entry not written: error %u", {GetLastError()});
-    DeregisterEventSource(log);
 }
 
 ServiceFrontend::ServiceFrontend(EventLog& log, const Text& source, const Text& errorFile, FileNaming naming)

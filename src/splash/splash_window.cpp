@@ -78,9 +78,8 @@ void SplashWindow::paint(HWND window) {
         UniqueDc memory(CreateCompatibleDC(target));
         BITMAP size{};
         if (memory && GetObjectW(picture_.get(), sizeof(size), &size)) {
-            const HGDIOBJ previous = SelectObject(memory.get(), picture_.get());
+            const UniqueSelection selected = selectInto(memory.get(), picture_.get());
             BitBlt(target, 0, 0, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
-            SelectObject(memory.get(), previous);
         }
     }
     EndPaint(window, &paint);

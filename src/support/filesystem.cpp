@@ -12,6 +12,13 @@ bool getModulePath(HMODULE module, Text& path) {
     });
 }
 
+bool fullPathName(const Text& path, Text& full) {
+    return readGrowing(full, [&path](wchar_t* buffer, size_t capacity) -> size_t {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
+        return length == 0 ? kReadFailed : length;  // when too small, the size needed with the NUL
+    });
+}
+
 bool fileExists(const Text& path) {
     WIN32_FIND_DATAW data;
     UniqueFind search(FindFirstFileW(withLongPathPrefix(path).c_str(), &data));
@@ -24,11 +31,7 @@ bool FileSearch::findFirst(const Text& pattern) {
     search_.reset(FindFirstFileW(searched.c_str(), &entry_));
     if (!search_) return false;
     Text full;
-    const bool haveFull = readGrowing(full, [&searched](wchar_t* buffer, size_t capacity) -> size_t {
-        const DWORD length = GetFullPathNameW(searched.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
-        return length == 0 ? kReadFailed : length;
-    });
-    if (!haveFull) {
+    if (!fullPathName(searched, full)) {
         close();
         SetLastError(ERROR_INVALID_NAME);
         return false;

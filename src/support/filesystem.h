@@ -14,6 +14,10 @@ bool getModulePath(HMODULE module, Text& path);
 // True when a file or folder of that exact path exists.
 bool fileExists(const Text& path);
 
+// GetFullPathNameW of `path`: made absolute against the current folder (or its drive's), "." and
+// ".." resolved; the file need not exist. False when the system refuses the name.
+bool fullPathName(const Text& path, Text& full);
+
 // A directory search that stays open until the next findFirst, close or destruction.
 class FileSearch {
 public:

@@ -4,13 +4,15 @@
 
 #include "support/run_once.h"
 
+HMODULE loadSystemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
+
 namespace {
 
-// With LOAD_LIBRARY_SEARCH_SYSTEM32 a library's static imports come from the system folder too, so
-// pinning a library also pins what it imports; only what it loads by name later needs its own line.
+// A library's static imports come from the system folder too, so pinning a library also pins what
+// it imports; only what it loads by name later needs its own line.
 void pin(const wchar_t* name) {
     // Never freed: the process would keep them loaded anyway once they were used.
-    LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    loadSystemLibrary(name);
 }
 
 void pinAll() {

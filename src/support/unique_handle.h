@@ -123,6 +123,13 @@ struct ObjectSelectionTraits {
     static void close(Value value) { SelectObject(value.dc, value.previous); }
 };
 
+// A source of the event log, from RegisterEventSourceW.
+struct EventSourceTraits {
+    using Value = HANDLE;
+    static Value empty() { return nullptr; }
+    static void close(Value value) { DeregisterEventSource(value); }
+};
+
 struct WindowTraits {
     using Value = HWND;
     static Value empty() { return nullptr; }
@@ -176,6 +183,7 @@ using UniqueDc = UniqueResource<DcTraits>;
 using UniqueWindowDc = UniqueResource<WindowDcTraits>;
 using UniqueSelection = UniqueResource<ObjectSelectionTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueEventSource = UniqueResource<EventSourceTraits>;
 struct GpImage;
 using UniqueGdiplusImage = UniqueResource<GdiplusObjectTraits<GpImage>>;
 using UniqueCryptProvider = UniqueResource<CryptProviderTraits>;

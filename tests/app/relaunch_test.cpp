@@ -2,7 +2,7 @@
 // one handed over.
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "app/relaunch.h"
 #include "harness.h"
 
 namespace {

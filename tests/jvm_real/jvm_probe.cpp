@@ -19,6 +19,7 @@
 #include "jvm/java_invocation.h"
 #include "jvm/java_strings.h"
 #include "jvm/output_redirection.h"
+#include "jvm/vm_creation.h"
 
 #include <filesystem>
 
@@ -155,25 +156,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s: %s\n", libraryPath, dlerror());
         return 3;
     }
-    using CreateVm = jint (*)(JavaVM**, void**, void*);
-    auto createVm = reinterpret_cast<CreateVm>(dlsym(library, "JNI_CreateJavaVM"));
+    auto create = reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM"));
 
-    std::string classPath = std::string("-Djava.class.path=") + argv[1];
-    std::vector<JavaVMOption> options(3);
-    options[0].optionString = classPath.data();
-    options[1].optionString = const_cast<char*>("abort");
-    options[1].extraInfo = reinterpret_cast<void*>(&vmAbortHook);
-    options[2].optionString = const_cast<char*>("exit");
-    options[2].extraInfo = reinterpret_cast<void*>(&vmExitHook);
-    for (int at = 2; at < scenarioAt; ++at) options.push_back({argv[at], nullptr});
-    JavaVMInitArgs initArgs{};
-    initArgs.version = JNI_VERSION_1_2;
-    initArgs.nOptions = static_cast<jint>(options.size());
-    initArgs.options = options.data();
-    initArgs.ignoreUnrecognized = JNI_FALSE;
+    std::vector<std::string> options{std::string("-Djava.class.path=") + argv[1]};
+    for (int at = 2; at < scenarioAt; ++at) options.emplace_back(argv[at]);
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    const jint created = createVm(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    const jint created = createJavaVm(create, options, &vmExitHook, &vmAbortHook, vm, env);
     if (created != JNI_OK) {
         say("create failed " + std::to_string(created));
         return 4;

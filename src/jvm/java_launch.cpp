@@ -1,1 +1,0 @@
-#include "jvm/java_launch.h"
