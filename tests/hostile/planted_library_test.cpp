@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "dialog_templates.h"
+#include "resources/dialog_templates.h"
 #include "packaged_copy.h"
-#include "string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 

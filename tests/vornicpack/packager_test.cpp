@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "packager.h"
+#include "package/packager.h"
 #include "settings/settings_cipher.h"
-#include "string_table.h"
+#include "resources/string_table.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pe_image.h"
+#include "pe/pe_image.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "settings_split.h"
-#include "string_table.h"
-#include "text_codec.h"
+#include "project/settings_split.h"
+#include "resources/string_table.h"
+#include "texts/text_codec.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app_folder.h"
-#include "app_project.h"
-#include "language_texts.h"
-#include "packager.h"
-#include "platform.h"
-#include "text_codec.h"
-#include "verify.h"
+#include "folder/application_folder.h"
+#include "project/project_file.h"
+#include "texts/language_texts.h"
+#include "package/packager.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
+#include "package/verify.h"
 
 namespace {
 

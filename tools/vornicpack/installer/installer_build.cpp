@@ -4,8 +4,8 @@
 
 #include "installer/msi_package.h"
 #include "installer/msi_summary.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 

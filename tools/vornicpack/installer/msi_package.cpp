@@ -8,9 +8,9 @@
 #include "installer/msi_summary.h"
 #include "installer/msi_tools.h"
 #include "installer/settings_removal.h"
-#include "packager.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "package/packager.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 
