@@ -4,9 +4,10 @@
 //
 //   Text value;
 //   store.getValue(L"Java Runtime Environment", L"JRE Path", value);
-//   const Text home = iniValue(store, L"Java Runtime Environment", L"JRE Path");   // the same, as a value
+//   const Text home = iniValue(store, Setting::JrePath);   // the same, as a value
 #pragma once
 
+#include "settings/setting_names.h"
 #include "support/text.h"
 
 class IniStore {
@@ -19,3 +20,13 @@ public:
 
 // The value of `key` in `section`, starting from empty: a missing key reads as empty in every store.
 Text iniValue(const IniStore& store, const Text& section, const Text& key);
+
+// The launcher's readers name settings this way, so that every key they read is in kSettingNames.
+inline Text iniValue(const IniStore& store, Setting setting) {
+    return iniValue(store, sectionName(settingSection(setting)), settingKey(setting));
+}
+
+// As IniStore::getValue: `value` is left to the store's rule when the key is missing.
+inline void getSetting(const IniStore& store, Setting setting, Text& value) {
+    store.getValue(sectionName(settingSection(setting)), settingKey(setting), value);
+}

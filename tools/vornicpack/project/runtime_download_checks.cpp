@@ -2,12 +2,20 @@
 
 #include "download/download_settings.h"
 #include "download/zip_directory.h"
+#include "settings/setting_names.h"
 #include "system/platform.h"
 #include "texts/text_codec.h"
 
 namespace {
 
-const wchar_t* const kWidths[] = {L"x64", L"x86"};
+const wchar_t* const kDownloadSection = sectionName(SettingSection::RuntimeDownload);
+const wchar_t* const kDownloadConsentKey = settingKey(Setting::RuntimeDownload);
+
+struct WidthKeys {
+    const char* name;
+    RuntimeDownloadKeys keys;
+};
+const WidthKeys kWidths[] = {{"x64", runtimeDownloadKeys(true)}, {"x86", runtimeDownloadKeys(false)}};
 
 std::string atLine(std::size_t line) { return "line " + std::to_string(line) + ": "; }
 
@@ -24,10 +32,8 @@ const IniPair* findKey(const IniSection& section, const Text& key) {
 }
 
 bool knownKey(const Text& key) {
-    if (key == kDownloadConsentKey) return true;
-    for (const wchar_t* width : kWidths)
-        for (const wchar_t* suffix : {L" URL", L" SHA-256", L" Size"})
-            if (key == Text(width) + suffix) return true;
+    for (const SettingName& name : kSettingNames)
+        if (name.section == SettingSection::RuntimeDownload && key == name.key) return true;
     return false;
 }
 
@@ -46,11 +52,11 @@ std::string urlProblem(const Text& value) {
     return "it is no address the launcher can fetch: write https://host[:port]/path, without blanks";
 }
 
-bool checkWidth(const IniSection& section, const wchar_t* width, std::string& error) {
-    const IniPair* url = findKey(section, Text(width) + L" URL");
-    const IniPair* digest = findKey(section, Text(width) + L" SHA-256");
-    const IniPair* size = findKey(section, Text(width) + L" Size");
-    const std::string name = encodeUtf8(width);
+bool checkWidth(const IniSection& section, const WidthKeys& width, std::string& error) {
+    const IniPair* url = findKey(section, settingKey(width.keys.url));
+    const IniPair* digest = findKey(section, settingKey(width.keys.sha256));
+    const IniPair* size = findKey(section, settingKey(width.keys.size));
+    const std::string name = width.name;
     if (!url) {
         const IniPair* stray = digest ? digest : size;
         if (!stray) return true;
@@ -136,7 +142,7 @@ bool checkRuntimeDownload(const std::vector<IniSection>& sections, std::string& 
                 return false;
             }
         }
-        for (const wchar_t* width : kWidths)
+        for (const WidthKeys& width : kWidths)
             if (!checkWidth(section, width, error)) return false;
     }
     return true;
@@ -158,7 +164,7 @@ bool fillRuntimeDownload(std::vector<IniSection>& sections, const char* width, c
         sections.push_back({kDownloadSection, line, {}});
         section = &sections.back();
     }
-    const Text prefix = widenAscii(width) + L" ";
-    return agreeOrSet(*section, prefix + L"SHA-256", digest, true, line, error) &&
-           agreeOrSet(*section, prefix + L"Size", decimalText(bytes.size()), false, line, error);
+    const RuntimeDownloadKeys keys = runtimeDownloadKeys(std::string(width) == "x64");
+    return agreeOrSet(*section, settingKey(keys.sha256), digest, true, line, error) &&
+           agreeOrSet(*section, settingKey(keys.size), decimalText(bytes.size()), false, line, error);
 }

@@ -5,35 +5,15 @@
 
 #include "jvm/vm_parameters.h"
 #include "project/runtime_download_checks.h"
+#include "settings/setting_names.h"
 #include "update/restart_guard.h"
 #include "texts/text_codec.h"
 
 namespace {
 
-const wchar_t* const kProductSection = L"Product Information";
-const wchar_t* const kRuntimeSection = L"Java Runtime Environment";
-
-struct KnownSection {
-    const wchar_t* name;
-    std::vector<const wchar_t*> keys;
-};
-
-// What the launcher reads from the packaged text, where names are matched exactly.
-const std::vector<KnownSection>& knownPackagedSections() {
-    static const std::vector<KnownSection> sections = {
-        {L"Java Runtime Environment",
-         {L"Minimum Version", L"Maximum Version", L"Preferred versions", L"JRE Path", L"JVM Type", L"JVM Source",
-          L"VM Provider", L"Main Class", L"System Path", L"Library Path", L"Virtual Machine Parameters"}},
-        {L"Application",
-         {L"Application Type", L"Failure Check", L"Override WorkingDir", L"Pair Product", L"Pair Return Code",
-          L"Embedded Jar", L"Output File", L"Output Append", L"Error File", L"Error Append", L"Cmd",
-          L"Single Instance", L"Stop Method", L"Stop Timeout", L"Restart Exit Code"}},
-        {L"Class Path", {L"Class Path"}},
-        {L"Runtime Download",
-         {L"Runtime Download", L"x64 URL", L"x64 SHA-256", L"x64 Size", L"x86 URL", L"x86 SHA-256", L"x86 Size"}},
-    };
-    return sections;
-}
+const wchar_t* const kProductSection = sectionName(SettingSection::Product);
+const wchar_t* const kRuntimeSection = sectionName(SettingSection::Runtime);
+const wchar_t* const kApplicationSection = sectionName(SettingSection::Application);
 
 std::string quoted(const Text& text) { return "[" + encodeUtf8(text) + "]"; }
 
@@ -45,8 +25,11 @@ Text lineEndsToCrLf(const std::vector<Text>& lines) {
     return out;
 }
 
+// The launcher matches the packaged text's section names and keys exactly: one of them written in
+// another letter case would be read as missing.
 bool checkNames(const IniSection& section, std::string& error) {
-    for (const KnownSection& known : knownPackagedSections()) {
+    for (const SectionName& known : kSectionNames) {
+        if (known.besideOnly) continue;
         if (section.name != known.name && equalsNoCase(section.name, known.name)) {
             error = atLine(section.line) + "write the section " + quoted(section.name) + " as " +
                     quoted(known.name) + ": the launcher matches packaged section names exactly";
@@ -54,10 +37,10 @@ bool checkNames(const IniSection& section, std::string& error) {
         }
         if (section.name != known.name) continue;
         for (const IniPair& pair : section.pairs)
-            for (const wchar_t* key : known.keys)
-                if (pair.key != key && equalsNoCase(pair.key, key)) {
+            for (const SettingName& name : kSettingNames)
+                if (name.section == known.section && pair.key != name.key && equalsNoCase(pair.key, name.key)) {
                     error = atLine(pair.line) + "write the key \"" + encodeUtf8(pair.key) + "\" as \"" +
-                            encodeUtf8(key) + "\": the launcher matches packaged keys exactly";
+                            encodeUtf8(name.key) + "\": the launcher matches packaged keys exactly";
                     return false;
                 }
     }
@@ -127,7 +110,7 @@ bool checkMemoryShares(const IniSection& section, MemoryArithmetic arithmetic, s
     if (!equalsNoCase(section.name, kRuntimeSection) && !equalsNoCase(section.name, Text(kRuntimeSection) + L"+"))
         return true;
     for (const IniPair& pair : section.pairs) {
-        if (!equalsNoCase(pair.key, L"Virtual Machine Parameters")) continue;
+        if (!equalsNoCase(pair.key, settingKey(Setting::VirtualMachineParameters))) continue;
         for (const Text& parameter : splitVmParameters(isBesideSection(section.name) ? profileValue(pair.value) : pair.value)) {
             const Text option = unquoteOption(parameter);
             if (!isMemoryShare(option)) continue;
@@ -198,7 +181,7 @@ bool parseSettingsText(const Text& text, std::vector<IniSection>& sections, std:
 }
 
 bool isBesideSection(const Text& name) {
-    return equalsNoCase(name, kProductSection) || equalsNoCase(name, L"Display") ||
+    return equalsNoCase(name, kProductSection) || equalsNoCase(name, sectionName(SettingSection::Display)) ||
            (!name.empty() && name.back() == L'+');
 }
 
@@ -214,7 +197,7 @@ bool hasMainClass(const std::vector<IniSection>& sections) {
     for (const IniSection& section : sections)
         if (section.name == kRuntimeSection)
             for (const IniPair& pair : section.pairs)
-                if (pair.key == L"Main Class" && !pair.value.empty()) return true;
+                if (pair.key == settingKey(Setting::MainClass) && !pair.value.empty()) return true;
     return false;
 }
 
@@ -222,14 +205,14 @@ bool hasMainClass(const std::vector<IniSection>& sections) {
 // written beside the executable so that every later start finds the same.
 void takeProductInformation(const IniSection& section, const Text& generatedUpgradeCode, SplitSettings& split,
                             std::vector<Text>& beside) {
-    if (const IniPair* code = findPair(section, L"Upgrade Code")) split.upgradeCode = profileValue(code->value);
-    if (const IniPair* name = findPair(section, L"Product Name")) split.productName = profileValue(name->value);
-    if (const IniPair* version = findPair(section, L"Product Version"))
+    if (const IniPair* code = findPair(section, settingKey(Setting::UpgradeCode))) split.upgradeCode = profileValue(code->value);
+    if (const IniPair* name = findPair(section, settingKey(Setting::ProductName))) split.productName = profileValue(name->value);
+    if (const IniPair* version = findPair(section, settingKey(Setting::ProductVersion)))
         split.productVersion = profileValue(version->value);
     if (split.upgradeCode.empty()) {
         split.upgradeCode = generatedUpgradeCode;
         split.upgradeCodeGenerated = true;
-        beside.push_back(L"Upgrade Code=" + generatedUpgradeCode);
+        beside.push_back(Text(settingKey(Setting::UpgradeCode)) + L"=" + generatedUpgradeCode);
     }
 }
 
@@ -250,15 +233,15 @@ bool isJavaIdentifier(const Text& name) {
 
 bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& error) {
     for (const IniSection& section : sections) {
-        if (section.name != L"Application") continue;
+        if (section.name != kApplicationSection) continue;
         for (const IniPair& pair : section.pairs) {
             // The packaged text is read as written: no quotes are dropped, only the blanks around.
             const Text& value = pair.value;
             std::string rule;
-            if (pair.key == L"Application Type" && !value.empty() && value != L"service") {
+            if (pair.key == settingKey(Setting::ApplicationType) && !value.empty() && value != L"service") {
                 rule = "the launcher knows one type, the exact word service (in lower case); any other value runs "
                        "it as a plain program: write service, or leave the key out";
-            } else if (pair.key == L"Stop Timeout" && !value.empty()) {
+            } else if (pair.key == settingKey(Setting::StopTimeout) && !value.empty()) {
                 // As the launcher reads it: up to five digits, 1 to 86400; anything else would be the default.
                 bool digits = value.size() <= 5;
                 std::uint32_t seconds = 0;
@@ -268,7 +251,7 @@ bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& 
                 }
                 if (!digits || seconds == 0 || seconds > 86400)
                     rule = "it is whole seconds from 1 to 86400 (digits only); the launcher would take 20 instead";
-            } else if (pair.key == L"Stop Method" && !value.empty() && !isJavaIdentifier(value)) {
+            } else if (pair.key == settingKey(Setting::StopMethod) && !value.empty() && !isJavaIdentifier(value)) {
                 rule = "it is the name of a static method of the main class, such as shutdown: letters, digits, _ "
                        "and $ (ASCII), no dots or parentheses";
             }
@@ -282,10 +265,10 @@ bool checkServiceSettings(const std::vector<IniSection>& sections, std::string& 
 
 bool checkRestartExitCode(const std::vector<IniSection>& sections, std::string& error) {
     for (const IniSection& section : sections) {
-        if (section.name != L"Application") continue;
+        if (section.name != kApplicationSection) continue;
         for (const IniPair& pair : section.pairs) {
             int code = 0;
-            if (pair.key != L"Restart Exit Code" || pair.value.empty() || parseRestartExitCode(pair.value, code)) continue;
+            if (pair.key != settingKey(Setting::RestartExitCode) || pair.value.empty() || parseRestartExitCode(pair.value, code)) continue;
             error = atLine(pair.line) + "\"Restart Exit Code\" is \"" + encodeUtf8(pair.value) +
                     "\": it is a whole number (digits, an optional sign, 32 bits) other than 0, 1 and -1, which "
                     "mean a normal end, an exception in main and the launcher's own failure; the launcher would "
@@ -327,7 +310,7 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
         beside.push_back(L"[" + section.name + L"]");
         const bool isProduct = equalsNoCase(section.name, kProductSection);
         for (const IniPair& pair : section.pairs) {
-            if (isProduct && equalsNoCase(pair.key, L"Upgrade Code") && profileValue(pair.value).empty()) continue;
+            if (isProduct && equalsNoCase(pair.key, settingKey(Setting::UpgradeCode)) && profileValue(pair.value).empty()) continue;
             beside.push_back(pair.key + L"=" + pair.value);
         }
         if (!isProduct) continue;
@@ -337,7 +320,8 @@ bool splitSettings(const std::vector<IniSection>& sections, const Text& generate
     if (!productSeen) {
         split.upgradeCode = generatedUpgradeCode;
         split.upgradeCodeGenerated = true;
-        std::vector<Text> product = {L"[Product Information]", L"Upgrade Code=" + generatedUpgradeCode};
+        std::vector<Text> product = {L"[" + Text(kProductSection) + L"]",
+                                     Text(settingKey(Setting::UpgradeCode)) + L"=" + generatedUpgradeCode};
         if (!beside.empty()) product.push_back(Text());
         beside.insert(beside.begin(), product.begin(), product.end());
     }
