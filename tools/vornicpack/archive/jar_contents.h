@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 
 // An attribute of the main section of a JAR manifest (continuation lines joined), its name in any
 // case; empty when the section has none.

@@ -6,8 +6,10 @@
 //   if (const ZipEntry* entry = jar.find("META-INF/MANIFEST.MF")) jar.read(*entry, manifest, error);
 //
 //   ZipWriter zip(dosDateTime(sourceDateEpoch));
-//   zip.addFolder("app/");  zip.addFile("app/a.txt", bytes);
-//   Bytes archive = zip.finish();
+//   zip.addFolder("app/");
+//   if (!zip.addFile("app/a.txt", bytes, error)) ...
+//   Bytes archive;
+//   if (!zip.finish(archive, error)) ...
 #pragma once
 
 #include <cstdint>
@@ -15,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 
 struct ZipEntry {
     std::string name;  // as stored: "/" separators, a trailing "/" for a folder

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "pe/byte_io.h"
+#include "support/pe_headers.h"
 
 namespace {
 
-constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::uint32_t kMaxSections = 96;
 constexpr std::uint32_t kScnInitializedData = 0x00000040;
 constexpr std::uint32_t kScnMemRead = 0x40000000;
@@ -74,21 +74,17 @@ bool PeImage::parse(Bytes bytes, std::string& error) {
         error = what;
         return false;
     };
-    if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return fail("is not a Windows executable (no MZ header)");
-    const std::size_t ntAt = getLe32(bytes.data(), 0x3C);
-    if (ntAt > bytes.size() || bytes.size() - ntAt < 24 || getLe32(bytes.data(), ntAt) != 0x00004550)
-        return fail("is not a Windows executable (no PE header)");
-    const std::size_t optionalAt = ntAt + 24;
-    const std::size_t optionalSize = getLe16(bytes.data(), ntAt + 20);
-    if (bytes.size() - optionalAt < optionalSize || optionalSize < 2) return fail("has a truncated PE header");
-    const std::uint16_t magic = getLe16(bytes.data(), optionalAt);
-    if (magic != 0x10B && magic != 0x20B) return fail("is neither a PE32 nor a PE32+ image");
-    const bool is64 = magic == 0x20B;
-    const std::size_t countAt = is64 ? 108 : 92;
-    if (optionalSize < countAt + 4) return fail("has a truncated optional header");
-    const std::uint32_t directoryCount =
-        std::min<std::uint32_t>(16, getLe32(bytes.data(), optionalAt + countAt));
-    if (countAt + 4 + 8 * std::size_t{directoryCount} > optionalSize) return fail("has a truncated data directory");
+    PeHeaders headers;
+    switch (readPeOptionalHeader(bytes.data(), bytes.size(), headers)) {
+        case PeFault::None: break;
+        case PeFault::NoMzHeader: return fail("is not a Windows executable (no MZ header)");
+        case PeFault::NoPeHeader: return fail("is not a Windows executable (no PE header)");
+        case PeFault::TruncatedPeHeader: return fail("has a truncated PE header");
+        case PeFault::UnknownMagic: return fail("is neither a PE32 nor a PE32+ image");
+        case PeFault::TruncatedOptionalHeader: return fail("has a truncated optional header");
+        case PeFault::TruncatedDirectories: return fail("has a truncated data directory");
+    }
+    const std::size_t optionalAt = headers.optionalAt;
 
     sectionAlignment_ = getLe32(bytes.data(), optionalAt + 32);
     fileAlignment_ = getLe32(bytes.data(), optionalAt + 36);
@@ -97,8 +93,8 @@ bool PeImage::parse(Bytes bytes, std::string& error) {
         return fail("has an invalid section or file alignment");
     if (sizeOfHeaders_ > bytes.size()) return fail("is truncated inside its headers");
 
-    const std::uint32_t sectionCount = getLe16(bytes.data(), ntAt + 6);
-    const std::size_t tableAt = optionalAt + optionalSize;
+    const std::uint32_t sectionCount = headers.sectionCount;
+    const std::size_t tableAt = headers.sectionTableAt;
     if (sectionCount == 0 || sectionCount > kMaxSections || bytes.size() - tableAt < kSectionHeaderSize * sectionCount)
         return fail("has an invalid section table");
     std::size_t overlayStart = sizeOfHeaders_;
@@ -110,28 +106,31 @@ bool PeImage::parse(Bytes bytes, std::string& error) {
     }
 
     bytes_ = std::move(bytes);
-    is64_ = is64;
-    machine_ = getLe16(bytes_.data(), ntAt + 4);
-    ntAt_ = ntAt;
-    directoryCount_ = directoryCount;
+    is64_ = headers.is64;
+    machine_ = headers.machine;
+    ntAt_ = headers.ntAt;
+    directoriesAt_ = headers.directoriesAt;
+    directoryCount_ = headers.directoryCount;
     sectionTableAt_ = tableAt;
     overlayStart_ = overlayStart;
     return true;
 }
 
-std::size_t PeImage::directoryAt(int index) const { return optionalAt() + (is64_ ? 112 : 96) + 8 * index; }
+std::size_t PeImage::directoryAt(int index) const { return directoriesAt_ + kDataDirectorySize * index; }
 
 DataDirectory PeImage::directory(int index) const {
     if (static_cast<std::uint32_t>(index) >= directoryCount_) return {};
     return {getLe32(bytes_.data(), directoryAt(index)), getLe32(bytes_.data(), directoryAt(index) + 4)};
 }
 
-std::uint32_t PeImage::checksum() const { return getLe32(bytes_.data(), optionalAt() + 64); }
+std::size_t PeImage::checksumAt() const { return optionalAt() + kOptionalChecksum; }
+
+std::uint32_t PeImage::checksum() const { return getLe32(bytes_.data(), checksumAt()); }
 
 // At the same place in PE32 and PE32+; parse has seen an optional header long enough to hold it.
-std::uint16_t PeImage::subsystem() const { return getLe16(bytes_.data(), optionalAt() + 68); }
+std::uint16_t PeImage::subsystem() const { return getLe16(bytes_.data(), optionalAt() + kOptionalSubsystem); }
 
-std::uint32_t PeImage::sizeOfImage() const { return getLe32(bytes_.data(), optionalAt() + 56); }
+std::uint32_t PeImage::sizeOfImage() const { return getLe32(bytes_.data(), optionalAt() + kOptionalSizeOfImage); }
 
 int PeImage::sectionOf(std::uint32_t rva) const {
     for (std::size_t i = 0; i < sections_.size(); ++i)
@@ -287,10 +286,10 @@ void PeImage::patchHeaders(Rewrite& rewrite) const {
     const std::uint32_t symbols = getLe32(bytes_.data(), ntAt_ + 12);
     if (symbols != 0 && symbols >= overlayStart_)
         putLe32(image, ntAt_ + 12, static_cast<std::uint32_t>(symbols - overlayStart_ + newOverlayStart));
-    putLe32(image, optional + 56, static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_)));
+    putLe32(image, optional + kOptionalSizeOfImage, static_cast<std::uint32_t>(alignUp(sections.back().virtualEnd(), sectionAlignment_)));
     const std::int64_t initialized = std::int64_t{getLe32(bytes_.data(), optional + 8)} + rewrite.initializedDelta;
     putLe32(image, optional + 8, static_cast<std::uint32_t>(std::max<std::int64_t>(0, initialized)));
-    putLe32(image, optional + 64, peChecksum(image, optional + 64));
+    putLe32(image, checksumAt(), peChecksum(image, checksumAt()));
 }
 
 bool PeImage::withResources(const std::vector<Resource>& resources, Bytes& out, std::string& error) const {

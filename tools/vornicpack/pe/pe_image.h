@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "pe/resource_tree.h"
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 
 struct PeSection {
     std::string name;
@@ -54,6 +54,7 @@ public:
     const std::vector<PeSection>& sections() const { return sections_; }
     DataDirectory directory(int index) const;
     std::uint32_t checksum() const;
+    std::size_t checksumAt() const;  // the file offset of the header checksum
     std::uint32_t sizeOfImage() const;
     std::size_t overlayStart() const { return overlayStart_; }
     const Bytes& bytes() const { return bytes_; }
@@ -84,7 +85,7 @@ private:
     bool appendSection(const std::vector<Resource>& resources, Rewrite& rewrite, std::string& error) const;
     void patchHeaders(Rewrite& rewrite) const;
 
-    std::size_t optionalAt() const { return ntAt_ + 24; }
+    std::size_t optionalAt() const { return ntAt_ + 24; }  // past the signature and the file header
     std::size_t directoryAt(int index) const;
     int sectionOf(std::uint32_t rva) const;
 
@@ -92,6 +93,7 @@ private:
     bool is64_ = false;
     std::uint16_t machine_ = 0;
     std::size_t ntAt_ = 0;
+    std::size_t directoriesAt_ = 0;
     std::uint32_t directoryCount_ = 0;
     std::uint32_t sectionAlignment_ = 0;
     std::uint32_t fileAlignment_ = 0;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 #include "support/text.h"
 
 struct ResourceName {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "installer/installer_options.h"
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 #include "project/settings_split.h"
 #include "support/text.h"
 

@@ -1,6 +1,7 @@
 #include "resources/dialog_templates.h"
 
 #include "pe/byte_io.h"
+#include "support/utf16.h"
 #include "texts/language_texts.h"
 #include "settings/resource_ids.h"
 

@@ -1,6 +1,7 @@
 #include "resources/icon_version.h"
 
 #include "pe/byte_io.h"
+#include "support/utf16.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 
 // From the system's cryptographic generator (/dev/urandom, BCryptGenRandom).
 bool secureRandom(std::uint8_t* out, std::size_t size);

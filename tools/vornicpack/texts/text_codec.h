@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 #include "support/text.h"
+#include "support/utf16.h"
 #include "support/utf8.h"
 
 // A settings or strings file: UTF-8 (with or without BOM) or UTF-16 LE/BE with BOM. The BOM is not
