@@ -13,6 +13,7 @@
 #include "folder/application_folder.h"
 #include "folder/build_lock.h"
 #include "package/packager.h"
+#include "package/package_report.h"
 #include "pe/pe_image.h"
 #include "system/platform.h"
 #include "synthetic_pe.h"

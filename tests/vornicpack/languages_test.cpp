@@ -5,6 +5,7 @@
 
 #include "texts/language_texts.h"
 #include "package/packager.h"
+#include "package/package_report.h"
 #include "resources/string_table.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"

@@ -10,6 +10,7 @@
 #include "folder/application_folder.h"
 #include "project/project_file.h"
 #include "package/packager.h"
+#include "package/package_report.h"
 #include "system/platform.h"
 #include "project/settings_split.h"
 #include "synthetic_pe.h"

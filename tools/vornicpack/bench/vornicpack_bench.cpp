@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "package/packager.h"
+#include "package/identity_codes.h"
 #include "system/platform.h"
 #include "texts/text_codec.h"
 

@@ -10,6 +10,7 @@
 #include "archive/jar_contents.h"
 #include "folder/output_guard.h"
 #include "folder/output_swap.h"
+#include "package/identity_codes.h"
 #include "package/packager.h"
 #include "pe/pe_image.h"
 #include "system/platform.h"

@@ -1,14 +1,13 @@
 #include "package/packager.h"
 
-#include <cstdio>
-
 #include "resources/dialog_templates.h"
 #include "resources/icon_version.h"
 #include "texts/language_texts.h"
 #include "pe/pe_image.h"
-#include "system/platform.h"
+#include "package/identity_codes.h"
 #include "settings/settings_cipher.h"
 #include "resources/string_table.h"
+#include "support/pe_headers.h"
 #include "texts/text_codec.h"
 
 namespace {
@@ -39,15 +38,6 @@ const Resource* findResource(const std::vector<Resource>& resources, std::uint16
     return nullptr;
 }
 
-std::string hexDigits(const std::uint8_t* bytes, std::size_t size, const char* digits) {
-    std::string out;
-    for (std::size_t i = 0; i < size; ++i) {
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 15];
-    }
-    return out;
-}
-
 }  // namespace
 
 bool isPackagedResource(const Resource& resource) {
@@ -67,59 +57,16 @@ bool isPackagedResource(const Resource& resource) {
     }
 }
 
-bool newPassPhrase(std::string& passPhrase) {
-    std::uint8_t random[24];
-    if (!secureRandom(random, sizeof random)) return false;
-    passPhrase = hexDigits(random, sizeof random, "0123456789abcdef");
-    return true;
-}
-
-std::string derivePassPhrase(const SplitSettings& settings) {
-    // Derived rather than random, so that the same inputs give the same executable. Nothing is lost: the
-    // phrase is stored beside the settings, enciphered under the Upgrade Code that the INI file beside
-    // the executable holds in plain text, so it never kept the settings from anyone who has the folder.
-    const std::string seed = "vornicpack pass phrase\n" + encodeUtf8(settings.upgradeCode) + "\n" +
-                             encodeUtf8(settings.packagedText);
-    const Md5Digest first = md5(seed);
-    const Md5Digest second = md5(std::string(first.begin(), first.end()) + seed);
-    return hexDigits(first.data(), first.size(), "0123456789abcdef") +
-           hexDigits(second.data(), 8, "0123456789abcdef");
-}
-
-Text guidFromSeed(const std::string& seed) {
-    Md5Digest bytes = md5(seed);
-    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x30);  // version 3: name-based, MD5
-    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
-    const char* digits = "0123456789ABCDEF";
-    const std::uint8_t* b = bytes.data();
-    return widenBytes("{" + hexDigits(b, 4, digits) + "-" + hexDigits(b + 4, 2, digits) + "-" +
-                      hexDigits(b + 6, 2, digits) + "-" + hexDigits(b + 8, 2, digits) + "-" +
-                      hexDigits(b + 10, 6, digits) + "}");
-}
-
-bool newGuid(Text& guid) {
-    std::uint8_t random[16];
-    if (!secureRandom(random, sizeof random)) return false;
-    random[6] = static_cast<std::uint8_t>((random[6] & 0x0F) | 0x40);  // version 4: random
-    random[8] = static_cast<std::uint8_t>((random[8] & 0x3F) | 0x80);  // RFC 4122 variant
-    const char* digits = "0123456789ABCDEF";
-    const std::string text = "{" + hexDigits(random, 4, digits) + "-" + hexDigits(random + 4, 2, digits) + "-" +
-                             hexDigits(random + 6, 2, digits) + "-" + hexDigits(random + 8, 2, digits) + "-" +
-                             hexDigits(random + 10, 6, digits) + "}";
-    guid = widenBytes(text);
-    return true;
-}
-
 namespace {
 
 // The icon, when one is given, and the version resource: from the options, else from the settings.
 bool putIconAndVersion(const PackageInputs& in, const SplitSettings& split, std::vector<Resource>& resources,
-                       std::string& error) {
+                       PackageError& error) {
     std::string problem;
     if (in.hasIcon) {
         std::vector<Resource> icons;
         if (!buildIconResources(in.icon, icons, problem)) {
-            error = "icon: " + problem;
+            error = {PackageInput::Icon, problem};
             return false;
         }
         for (Resource& icon : icons) putResource(resources, std::move(icon));
@@ -130,7 +77,8 @@ bool putIconAndVersion(const PackageInputs& in, const SplitSettings& split, std:
                              : !split.productVersion.empty() ? split.productVersion
                                                              : Text(L"1.0.0.0");
     if (!parseFourPartVersion(versionText, version.version)) {
-        error = "version: \"" + encodeUtf8(versionText) + "\" is not a version of up to four numbers 0 to 65535";
+        error = {PackageInput::Version,
+                 "\"" + encodeUtf8(versionText) + "\" is not a version of up to four numbers 0 to 65535"};
         return false;
     }
     version.productName = split.productName;
@@ -149,7 +97,7 @@ bool putIconAndVersion(const PackageInputs& in, const SplitSettings& split, std:
 
 // English always, as the neutral fallback; then the chosen languages, or all when none are chosen.
 bool shippedLanguages(const std::vector<std::string>& tags, std::vector<const LanguageTexts*>& shipped,
-                      std::string& error) {
+                      PackageError& error) {
     shipped = {&englishTexts()};
     if (tags.empty()) {
         shipped = knownLanguages();
@@ -160,7 +108,7 @@ bool shippedLanguages(const std::vector<std::string>& tags, std::vector<const La
         if (!language) {
             std::string known;
             for (const LanguageTexts* each : knownLanguages()) known += (known.empty() ? "" : ", ") + std::string(each->tag);
-            error = "languages: \"" + tag + "\" is not a language the packer has texts for (" + known + ")";
+            error = {PackageInput::Languages, "\"" + tag + "\" is not a language the packer has texts for (" + known + ")"};
             return false;
         }
         bool listed = false;
@@ -172,18 +120,18 @@ bool shippedLanguages(const std::vector<std::string>& tags, std::vector<const La
 
 // The strings file's texts by language; texts for a language the package leaves out are a slip.
 bool readUserTexts(const PackageInputs& in, const std::vector<const LanguageTexts*>& shipped, UserTexts& userTexts,
-                   std::string& error) {
+                   PackageError& error) {
     std::string problem;
     if (in.hasStrings && !readStringsFile(in.stringsText, userTexts, problem)) {
-        error = "strings: " + problem;
+        error = {PackageInput::Strings, problem};
         return false;
     }
     for (const auto& [tag, texts] : userTexts) {
         bool kept = false;
         for (const LanguageTexts* language : shipped) kept = kept || tag == language->tag;
         if (!kept) {
-            error = "strings: texts for " + std::string(findLanguage(tag)->name) + " (" + tag +
-                    "), a language the package leaves out";
+            error = {PackageInput::Strings, "texts for " + std::string(findLanguage(tag)->name) + " (" + tag +
+                                                "), a language the package leaves out"};
             return false;
         }
     }
@@ -206,21 +154,33 @@ void putLanguages(const std::vector<const LanguageTexts*>& shipped, UserTexts& u
 
 }  // namespace
 
+std::string PackageError::line() const {
+    const char* const labels[] = {"", "stub: ", "settings: ", "strings: ", "languages: ", "icon: ", "version: "};
+    return labels[static_cast<int>(input)] + text;
+}
+
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error) {
+    PackageError fault;
+    if (buildPackage(in, out, fault)) return true;
+    error = fault.line();
+    return false;
+}
+
+bool buildPackage(const PackageInputs& in, PackageOutput& out, PackageError& error) {
     out = PackageOutput();
     if (!isPrintableAscii(widenBytes(in.passPhrase))) {
-        error = "the pass phrase must be printable ASCII";
+        error = {PackageInput::None, "the pass phrase must be printable ASCII"};
         return false;
     }
     PeImage stub;
     std::string problem;
     if (!stub.parse(in.stub, problem)) {
-        error = "stub: " + problem;
+        error = {PackageInput::Stub, problem};
         return false;
     }
     std::vector<Resource> kept;
     if (!stub.readResources(kept, problem)) {
-        error = "stub: " + problem;
+        error = {PackageInput::Stub, problem};
         return false;
     }
     std::vector<Resource> resources;
@@ -231,8 +191,8 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     SplitSettings split;
     if (!parseSettingsText(in.settingsText, sections, problem) ||
         !splitSettings(sections, in.generatedUpgradeCode, split, problem,
-                       stub.machine() == 0x014C ? MemoryArithmetic::Bits32 : MemoryArithmetic::Bits64)) {
-        error = "settings: " + problem;
+                       stub.machine() == kMachineI386 ? MemoryArithmetic::Bits32 : MemoryArithmetic::Bits64)) {
+        error = {PackageInput::Settings, problem};
         return false;
     }
 
@@ -252,7 +212,7 @@ bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& erro
     if (!putIconAndVersion(in, split, resources, error)) return false;
 
     if (!stub.withResources(resources, out.executable, problem)) {
-        error = "stub: " + problem;
+        error = {PackageInput::Stub, problem};
         return false;
     }
     out.besideIni = {0xFF, 0xFE};
@@ -277,110 +237,5 @@ bool decipherPackagedSettings(const std::vector<Resource>& resources, const std:
         return false;
     }
     settings = fromUtf16Le(decipherSettings(settingsResource->data, narrowAscii(passPhrase)));
-    return true;
-}
-
-namespace {
-
-// The image's kind and its resources, one line each.
-std::string describeImage(const PeImage& image, const std::vector<Resource>& resources) {
-    std::string text;
-    char line[160];
-    std::snprintf(line, sizeof line, "%s image, %zu sections, %zu bytes after the last section\n",
-                  image.is64() ? "PE32+ (x64)" : "PE32 (x86)", image.sections().size(),
-                  image.bytes().size() - image.overlayStart());
-    text += line;
-    // What the system makes of it at start: a windowed program gets no console, a console one keeps
-    // the console it was started from (and its standard streams and exit code).
-    const std::uint16_t subsystem = image.subsystem();
-    if (subsystem == kSubsystemWindows) text += "Windowed launcher (GUI subsystem): messages show in boxes\n";
-    else if (subsystem == kSubsystemConsole) text += "Console launcher (console subsystem): messages go to standard error\n";
-    else text += "Subsystem " + std::to_string(subsystem) + ": neither a windowed nor a console launcher\n";
-    text += "Resources:\n";
-    for (const Resource& resource : resources) {
-        std::snprintf(line, sizeof line, "  %-10s %-8s language %-5u %7zu bytes\n", describeType(resource.type).c_str(),
-                      resource.name.describe().c_str(), resource.language, resource.data.size());
-        text += line;
-    }
-    return text;
-}
-
-// The INI file beside the executable, and the Upgrade Code it gives for deciphering.
-bool describeBesideIni(const Bytes* besideIni, std::string& text, Text& upgradeCode, std::string& error) {
-    if (!besideIni) {
-        text += "\nNo INI file beside the executable: the launcher deciphers with an empty Upgrade Code.\n";
-        return true;
-    }
-    Text iniText;
-    std::vector<IniSection> sections;
-    std::string problem;
-    if (!decodeTextFile(*besideIni, iniText) || !parseSettingsText(iniText, sections, problem)) {
-        error = "the INI file beside it cannot be read" + (problem.empty() ? std::string() : ": " + problem);
-        return false;
-    }
-    text += "\nINI file beside the executable:\n" + encodeUtf8(iniText);
-    for (const IniSection& section : sections)
-        if (upgradeCode.empty() && equalsNoCase(section.name, L"Product Information"))
-            for (const IniPair& pair : section.pairs)
-                if (upgradeCode.empty() && equalsNoCase(pair.key, L"Upgrade Code")) upgradeCode = profileValue(pair.value);
-    if (!isPrintableAscii(upgradeCode)) {
-        error = "the Upgrade Code in the INI file beside it is not plain ASCII";
-        return false;
-    }
-    return true;
-}
-
-// The languages that string tables and dialogs exist in, then the neutral string table.
-std::string describeTexts(const std::vector<Resource>& resources) {
-    std::string text;
-    std::vector<std::uint16_t> languages;
-    for (const Resource& resource : resources)
-        if (resource.type == ResourceName::of(kTypeString) || resource.type == ResourceName::of(kTypeDialog)) {
-            bool listed = false;
-            for (const std::uint16_t each : languages) listed = listed || each == resource.language;
-            if (!listed) languages.push_back(resource.language);
-        }
-    if (!languages.empty()) {
-        text += "\nLanguages of the texts and dialogs:\n";
-        for (const std::uint16_t language : languages) {
-            const LanguageTexts* known = languageOfResource(language);
-            char line[160];
-            std::snprintf(line, sizeof line, "  0x%04X %s%s\n", language, known ? known->name : "(unknown)",
-                          language == kLanguageNeutral ? " (neutral: the fallback for every other language)" : "");
-            text += line;
-        }
-    }
-    const std::map<unsigned, Text> strings = readStringTables(resources);
-    if (!strings.empty()) {
-        text += "\nString table (neutral):\n";
-        for (const auto& [id, value] : strings) {
-            Text shown;
-            for (const wchar_t unit : value) shown += unit == L'\n' ? Text(L"\\n") : Text(1, unit);
-            text += "  " + std::to_string(id) + " = " + encodeUtf8(shown) + "\n";
-        }
-    }
-    return text;
-}
-
-}  // namespace
-
-bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error) {
-    report.clear();
-    PeImage image;
-    std::vector<Resource> resources;
-    if (!image.parse(executable, error) || !image.readResources(resources, error)) return false;
-
-    std::string text = describeImage(image, resources);
-    Text upgradeCode;
-    if (!describeBesideIni(besideIni, text, upgradeCode, error)) return false;
-    // A stub as the build leaves it has none yet; what kind it is is still worth saying.
-    if (!findResource(resources, kTypeRcData, kPassPhraseResource) && !findResource(resources, kTypeRcData, kSettingsResource)) {
-        text += "\nNo packaged settings: a launcher stub, not yet packaged.\n";
-    } else {
-        Text settings;
-        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, error)) return false;
-        text += "\nPackaged settings:\n" + encodeUtf8(settings);
-    }
-    report = std::move(text) + describeTexts(resources);
     return true;
 }

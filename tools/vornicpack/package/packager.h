@@ -3,7 +3,10 @@
 //
 //   PackageInputs in;  in.stub = ...; in.settingsText = ...;
 //   PackageOutput out;
-//   if (!buildPackage(in, out, error)) ...
+//   PackageError error;
+//   if (!buildPackage(in, out, error)) ... error.input ...   // which input to name
+//   std::string line;
+//   if (!buildPackage(in, out, line)) ...                      // "stub: ..." as one line
 #pragma once
 
 #include <string>
@@ -40,25 +43,23 @@ struct PackageOutput {
     SplitSettings settings;
 };
 
-// Errors are one line; those about an input file start with what is wrong with it, so that the
-// caller can put the file's name in front.
+// The input a packaging error is about, so that the caller can put that file's name in front.
+enum class PackageInput { None, Stub, Settings, Strings, Languages, Icon, Version };
+
+struct PackageError {
+    PackageInput input = PackageInput::None;
+    std::string text;  // one line, without the input's name
+
+    // The line with the input's label in front ("stub: ...", "settings: ...").
+    std::string line() const;
+};
+
+bool buildPackage(const PackageInputs& in, PackageOutput& out, PackageError& error);
+// The same, with the error as PackageError::line.
 bool buildPackage(const PackageInputs& in, PackageOutput& out, std::string& error);
 
 // True for the resources that packaging writes, which packaging again replaces.
 bool isPackagedResource(const Resource& resource);
-
-// A pass phrase of 48 hexadecimal digits, and an upper-case GUID in braces, from secure random bytes.
-bool newPassPhrase(std::string& passPhrase);
-bool newGuid(Text& guid);
-
-// A pass phrase of 48 hexadecimal digits that depends only on the packaged text and the Upgrade Code.
-std::string derivePassPhrase(const SplitSettings& settings);
-// A GUID in braces (name-based, from the MD5 hash of `seed`): the same seed gives the same GUID.
-Text guidFromSeed(const std::string& seed);
-
-// What a launcher packaged as `executable` will read, as text: its resources, the INI beside it (when
-// given), the deciphered settings and the string table.
-bool describePackage(const Bytes& executable, const Bytes* besideIni, std::string& report, std::string& error);
 
 // The settings text a launcher deciphers from the packaged resources with `upgradeCode`.
 bool decipherPackagedSettings(const std::vector<Resource>& resources, const std::string& upgradeCode,

@@ -1,14 +1,14 @@
 #include "package/verify.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 
-#include "project/project_file.h"
-#include "pe/byte_io.h"
-#include "system/child_process.h"
 #include "package/packager.h"
+#include "package/signature_check.h"
+#include "pe/byte_io.h"
 #include "pe/pe_image.h"
+#include "project/project_file.h"
+#include "settings/setting_names.h"
 #include "system/platform.h"
 #include "texts/text_codec.h"
 
@@ -59,99 +59,6 @@ void readVersionNode(const Bytes& data, std::size_t at, std::size_t end, int dep
     }
 }
 
-// A DER element: its tag and where its contents lie. Only definite lengths, as DER has.
-bool readDer(const Bytes& data, std::size_t at, std::size_t end, std::uint8_t& tag, std::size_t& contents,
-             std::size_t& next) {
-    if (at + 2 > end) return false;
-    tag = data[at];
-    std::size_t length = data[at + 1], cursor = at + 2;
-    if (length & 0x80) {
-        const std::size_t count = length & 0x7F;
-        if (count == 0 || count > 4 || cursor + count > end) return false;
-        length = 0;
-        for (std::size_t i = 0; i < count; ++i) length = length << 8 | data[cursor++];
-    }
-    if (length > end - cursor) return false;
-    contents = cursor;
-    next = cursor + length;
-    return true;
-}
-
-// The certificates a PKCS#7 SignedData carries: ContentInfo { type, [0] { SignedData { version,
-// digest algorithms, content, [0] IMPLICIT certificates, ... } } }.
-bool signatureCertificates(const Bytes& pkcs7, std::vector<Bytes>& certificates) {
-    certificates.clear();
-    std::uint8_t tag = 0;
-    std::size_t contents = 0, next = 0, end = pkcs7.size();
-    if (!readDer(pkcs7, 0, end, tag, contents, end) || tag != 0x30) return false;
-    if (!readDer(pkcs7, contents, end, tag, contents, next) || tag != 0x06) return false;  // contentType
-    if (!readDer(pkcs7, next, end, tag, contents, end) || tag != 0xA0) return false;
-    if (!readDer(pkcs7, contents, end, tag, contents, end) || tag != 0x30) return false;  // SignedData
-    std::size_t at = contents;
-    for (int field = 0; field < 3; ++field)
-        if (!readDer(pkcs7, at, end, tag, contents, at)) return false;
-    if (!readDer(pkcs7, at, end, tag, contents, next) || tag != 0xA0) return false;
-    for (std::size_t cert = contents, certEnd = next; cert < certEnd;) {
-        std::size_t inner = 0, after = 0;
-        if (!readDer(pkcs7, cert, certEnd, tag, inner, after)) return false;
-        if (tag == 0x30) certificates.emplace_back(pkcs7.begin() + cert, pkcs7.begin() + after);
-        cert = after;
-    }
-    return !certificates.empty();
-}
-
-std::string pemOf(const Bytes& der) {
-    static const char* const digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text = "-----BEGIN CERTIFICATE-----\n", line;
-    for (std::size_t i = 0; i < der.size(); i += 3) {
-        const std::uint32_t chunk = der[i] << 16 | (i + 1 < der.size() ? der[i + 1] << 8 : 0) |
-                                    (i + 2 < der.size() ? der[i + 2] : 0);
-        line += digits[chunk >> 18 & 63];
-        line += digits[chunk >> 12 & 63];
-        line += i + 1 < der.size() ? digits[chunk >> 6 & 63] : '=';
-        line += i + 2 < der.size() ? digits[chunk & 63] : '=';
-        if (line.size() == 64) {
-            text += line + "\n";
-            line.clear();
-        }
-    }
-    if (!line.empty()) text += line + "\n";
-    return text + "-----END CERTIFICATE-----\n";
-}
-
-// A file of the system's temporary folder, removed with its owner.
-struct TemporaryFile {
-    fs::path path;
-    ~TemporaryFile() {
-        std::error_code ignored;
-        if (!path.empty()) fs::remove(path, ignored);
-    }
-};
-
-bool writeTemporary(const std::string& text, TemporaryFile& file) {
-    std::uint8_t random[8];
-    if (!secureRandom(random, sizeof random)) return false;
-    std::string name = "vornicpack-trust-";
-    for (const std::uint8_t byte : random) name += "0123456789abcdef"[byte >> 4], name += "0123456789abcdef"[byte & 15];
-    std::error_code code;
-    file.path = fs::temp_directory_path(code) / (name + ".pem");
-    std::ofstream out(file.path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
-}
-
-// Why osslsigncode's verify failed, in a line.
-std::string verifyReason(const std::string& output) {
-    if (output.find("MISMATCH") != std::string::npos)
-        return "the file was changed after it was signed (its digest does not match the signature's)";
-    for (std::size_t at = output.find("Error: "); at != std::string::npos; at = output.find("Error: ", at + 1)) {
-        const std::size_t end = output.find('\n', at);
-        return output.substr(at + 7, end == std::string::npos ? std::string::npos : end - at - 7);
-    }
-    return "osslsigncode's verify failed";
-}
-
 class ShipmentCheck {
 public:
     ShipmentCheck(const VerifyOptions& options, VerifyReport& report) : options(options), report(report) {}
@@ -168,8 +75,7 @@ public:
         Launcher& launcher = launchers[name];
         launcher.file = file;
         launcher.machine = image.machine();
-        const std::size_t checksumAt = getLe32(bytes.data(), 0x3C) + 24 + 64;
-        const std::uint32_t sum = peChecksum(bytes, checksumAt);
+        const std::uint32_t sum = peChecksum(bytes, image.checksumAt());
         if (image.checksum() != sum)
             add(name, FindingKind::Image, "its header checksum is " + hex32(image.checksum()) + ", but the file sums to " +
                                               hex32(sum) + ": it was changed after it was written; build it again");
@@ -295,51 +201,17 @@ private:
     }
 
     void checkSignature(const std::string& name, const Bytes& bytes, std::size_t table, std::size_t size) {
-        // WIN_CERTIFICATE: dwLength, wRevision, wCertificateType (2: PKCS#7 SignedData), the data.
-        const std::size_t length = getLe32(bytes.data(), table);
-        std::vector<Bytes> certificates;
-        if (length < 8 || length > size || getLe16(bytes.data(), table + 6) != 2 ||
-            !signatureCertificates(Bytes(bytes.begin() + table + 8, bytes.begin() + table + length), certificates)) {
-            add(name, FindingKind::Signature, "its signature cannot be read: sign the file again");
-            return;
+        const SignatureCheck check = checkEmbeddedSignature(bytes, table, size, launchers[name].file, options);
+        switch (check.outcome) {
+            case SignatureCheck::Verified: break;
+            case SignatureCheck::Unreadable:
+                add(name, FindingKind::Signature, "its signature cannot be read: sign the file again");
+                break;
+            case SignatureCheck::NotChecked: report.notes.push_back(name + ": " + check.text); break;
+            case SignatureCheck::Refused:
+                add(name, FindingKind::Signature, "its signature does not verify: " + check.text + "; sign the file again");
+                break;
         }
-        // Without trust anchors of the user's, a signature verifies when the certificates it carries
-        // (or the system's store) account for it: whether Windows trusts them is the machine's matter.
-        TemporaryFile anchors;
-        fs::path trust = options.trust;
-        if (trust.empty()) {
-            std::string text;
-            for (const Bytes& certificate : certificates) text += pemOf(certificate);
-            Bytes system;
-            std::string ignored;
-            if (readWholeFile("/etc/ssl/certs/ca-certificates.crt", system, ignored))
-                text.append(system.begin(), system.end());
-            if (!writeTemporary(text, anchors)) {
-                report.notes.push_back(name + ": signature not checked: cannot write a temporary file");
-                return;
-            }
-            trust = anchors.path;
-        }
-        std::vector<std::string> args = {"osslsigncode", "verify", "-ignore-cdp", "-CAfile", utf8Of(trust),
-                                         "-TSA-CAfile", utf8Of(trust)};
-        if (options.verifyTime >= 0) args.insert(args.end(), {"-time", std::to_string(options.verifyTime)});
-        args.insert(args.end(), {"-in", utf8Of(launchers[name].file)});
-        int exitCode = 0;
-        std::string output, problem;
-        bool ran = runProgram(args, std::string(), exitCode, output, problem);
-        // Fetching revocation lists would make the check depend on the network; osslsigncode 2.5
-        // (Debian 12) fetches none and knows no -ignore-cdp.
-        if (ran && exitCode != 0 && output.find("Unknown option: -ignore-cdp") != std::string::npos) {
-            args.erase(args.begin() + 2);
-            ran = runProgram(args, std::string(), exitCode, output, problem);
-        }
-        if (!ran) {
-            report.notes.push_back(name + ": signature present, not checked: " + problem);
-            return;
-        }
-        if (exitCode != 0)
-            add(name, FindingKind::Signature, "its signature does not verify: " + verifyReason(output) +
-                                                  "; sign the file again");
     }
 
     enum class Settings { None, Unreadable, Read };
@@ -359,13 +231,13 @@ private:
         std::string problem;
         if (readWholeFile(ini, iniBytes, problem) && decodeTextFile(iniBytes, iniText) &&
             parseSettingsText(iniText, sections, problem))
-            upgradeCode = valueOf(sections, L"Product Information", L"Upgrade Code");
+            upgradeCode = valueOf(sections, Setting::UpgradeCode);
         sections.clear();
         if (!decipherPackagedSettings(resources, narrow(upgradeCode), settings, problem) ||
             !parseSettingsText(settings, sections, problem))
             return Settings::Unreadable;
         launcher.packaged = true;
-        launcher.pair = valueOf(sections, L"Application", L"Pair Product");
+        launcher.pair = valueOf(sections, Setting::PairProduct);
         return Settings::Read;
     }
 
@@ -391,11 +263,11 @@ private:
         return out;
     }
 
-    static Text valueOf(const std::vector<IniSection>& sections, const wchar_t* section, const wchar_t* key) {
+    static Text valueOf(const std::vector<IniSection>& sections, Setting setting) {
         for (const IniSection& each : sections)
-            if (equalsNoCase(each.name, section))
+            if (equalsNoCase(each.name, sectionName(settingSection(setting))))
                 for (const IniPair& pair : each.pairs)
-                    if (equalsNoCase(pair.key, key)) return profileValue(pair.value);
+                    if (equalsNoCase(pair.key, settingKey(setting))) return profileValue(pair.value);
         return Text();
     }
 
