@@ -7,6 +7,9 @@
 //   BuildRequest request;  request.project = "hello.vornic";  request.stubs = "dist";
 //   std::vector<std::string> notes;
 //   if (!buildApplication(request, notes, error)) ...
+//
+// The steps: folder_plan.h (the files and the settings the packer completes), launcher_plan.h (the
+// stubs and the launchers), folder_writer.h (staging, checking and moving into place).
 #pragma once
 
 #include <filesystem>

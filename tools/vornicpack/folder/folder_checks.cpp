@@ -5,6 +5,7 @@
 #include "archive/jar_contents.h"
 #include "jvm/class_path.h"
 #include "pe/pe_image.h"
+#include "support/pe_headers.h"
 #include "system/platform.h"
 #include "runtime/java_version.h"
 #include "texts/text_codec.h"
@@ -160,12 +161,21 @@ std::string javaVersionNeeded(const MainClassFound& found) {
     return javaVersionOfClassFile(major);
 }
 
+namespace {
+
+// "a.b.C" as the entry that holds it: "a/b/C.class".
+std::string classEntryName(const std::string& className) {
+    std::string entryName = className;
+    std::replace(entryName.begin(), entryName.end(), '.', '/');
+    return entryName + ".class";
+}
+
+}  // namespace
+
 bool findMainClass(const std::string& className, const std::vector<std::filesystem::path>& inputs,
                    const std::vector<std::string>& targets, MainClassFound& found, std::string& error) {
     found = MainClassFound();
-    std::string entryName = className;
-    std::replace(entryName.begin(), entryName.end(), '.', '/');
-    entryName += ".class";
+    const std::string entryName = classEntryName(className);
     MainClassFound first;
     // Every input is looked at, not only those before the main class: each file must be a jar the
     // runtime can read, or be said not to be one.
@@ -211,15 +221,16 @@ bool findMainClass(const std::string& className, const std::vector<std::filesyst
             return false;
         }
     }
-    if (!first.target.empty()) {
-        found = std::move(first);
-        return true;
-    }
+    if (!first.target.empty()) found = std::move(first);
+    return true;
+}
+
+std::string mainClassMissing(const std::string& className, const std::vector<std::string>& targets) {
     std::string shipped;
     for (const std::string& target : targets) shipped += (shipped.empty() ? "" : ", ") + target;
-    error = "the Main Class " + className + " (" + entryName + ") is in none of the shipped jars or folders (" +
-            shipped + "): correct \"Main Class\" in [Java Runtime Environment] or add its jar to Jars in [Package]";
-    return false;
+    return "the Main Class " + className + " (" + classEntryName(className) + ") is in none of the shipped jars or " +
+           "folders (" + shipped + "): correct \"Main Class\" in [Java Runtime Environment] or add its jar to Jars " +
+           "in [Package]";
 }
 
 bool mainClassOfFirstJar(const std::vector<std::filesystem::path>& inputs, std::string& className,
@@ -294,10 +305,10 @@ bool checkLibraryWidth(const std::filesystem::path& jvm, Width width, const std:
         error = displayPath(jvm) + ": it is not a Windows library (" + problem + ")";
         return false;
     }
-    const std::uint16_t wanted = width == Width::X64 ? 0x8664 : 0x014C;
+    const std::uint16_t wanted = width == Width::X64 ? kMachineAmd64 : kMachineI386;
     if (image.machine() == wanted) return true;
-    const std::string is = image.machine() == 0x014C   ? "a 32-bit (x86)"
-                           : image.machine() == 0x8664 ? "a 64-bit (x64)"
+    const std::string is = image.machine() == kMachineI386    ? "a 32-bit (x86)"
+                           : image.machine() == kMachineAmd64 ? "a 64-bit (x64)"
                                                        : "another processor's";
     error = displayPath(jvm) + ": it is " + is + " library, which the " + widthName(width) +
             " launcher cannot load: give a " + (width == Width::X64 ? "64-bit" : "32-bit") + " runtime as " + name;

@@ -3,7 +3,8 @@
 // the fix. They work on the planned folder: relative names with "/" and the files they come from.
 //
 //   std::vector<PlannedFile> plan = ...;
-//   if (!checkClassPath(classPath, plan, error)) ...
+//   TextList unchecked;   // entries outside the folder
+//   if (!checkClassPath(classPath, plan, "lib/app.jar", unchecked, error)) ...
 #pragma once
 
 #include <filesystem>
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "project/project_file.h"
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 
 struct PlannedFile {
     std::string target;            // relative to the application folder, "/" separated
@@ -38,9 +39,12 @@ std::string javaVersionNeeded(const MainClassFound& found);
 
 // Looks for `className` ("a.b.C") in the shipped inputs, each planned under `targets[i]`. A jar whose
 // manifest says Multi-Release: true may hold it under META-INF/versions/N/ alone. A file that is no
-// zip archive is refused when it is named as a jar (.jar, .zip), and otherwise noted.
+// zip archive is refused when it is named as a jar (.jar, .zip), and otherwise noted. True with an
+// empty `found.target` when no input holds it (mainClassMissing says so); false for a faulty input,
+// with `error` naming its file.
 bool findMainClass(const std::string& className, const std::vector<std::filesystem::path>& inputs,
                    const std::vector<std::string>& targets, MainClassFound& found, std::string& error);
+std::string mainClassMissing(const std::string& className, const std::vector<std::string>& targets);
 
 // The Main-Class of the first jar among the inputs; false when it has none.
 bool mainClassOfFirstJar(const std::vector<std::filesystem::path>& inputs, std::string& className,
