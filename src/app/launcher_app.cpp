@@ -16,6 +16,7 @@
 #include "settings/launcher_settings_files.h"
 #include "settings/messages.h"
 #include "service/service_hooks.h"
+#include "settings/setting_names.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
@@ -51,7 +52,7 @@ private:
 void writeJrePath(const Text& file, const Text& home) {
     // The system would take an empty name as a file in the Windows folder.
     if (file.empty()) return;
-    writeIniValue(file, L"Java Runtime Environment", L"JRE Path", home);
+    writeIniValue(file, sectionName(settingSection(Setting::JrePath)), settingKey(Setting::JrePath), home);
 }
 
 }  // namespace
