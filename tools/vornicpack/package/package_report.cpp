@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string narrowAscii(const Text& text) {
-    std::string out;
-    for (const wchar_t unit : text) out.push_back(static_cast<char>(unit));
-    return out;
-}
-
 bool hasResource(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id) {
     for (const Resource& resource : resources)
         if (resource.type == ResourceName::of(type) && resource.name == ResourceName::of(id)) return true;

@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string narrowAscii(const Text& text) {
-    std::string out;
-    for (const wchar_t unit : text) out.push_back(static_cast<char>(unit));
-    return out;
-}
-
 Text widenBytes(const std::string& text) {
     Text out;
     for (const char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));

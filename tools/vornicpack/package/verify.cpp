@@ -233,7 +233,7 @@ private:
             parseSettingsText(iniText, sections, problem))
             upgradeCode = valueOf(sections, Setting::UpgradeCode);
         sections.clear();
-        if (!decipherPackagedSettings(resources, narrow(upgradeCode), settings, problem) ||
+        if (!decipherPackagedSettings(resources, narrowAscii(upgradeCode), settings, problem) ||
             !parseSettingsText(settings, sections, problem))
             return Settings::Unreadable;
         launcher.packaged = true;
@@ -255,12 +255,6 @@ private:
             readSettings(file, resources, launcher);
         }
         return launcher;
-    }
-
-    static std::string narrow(const Text& text) {
-        std::string out;
-        for (const wchar_t unit : text) out += static_cast<char>(unit);
-        return out;
     }
 
     static Text valueOf(const std::vector<IniSection>& sections, Setting setting) {

@@ -62,3 +62,9 @@ bool isPrintableAscii(const Text& text) {
         if (unit < 0x20 || unit > 0x7E) return false;
     return true;
 }
+
+std::string narrowAscii(const Text& text) {
+    std::string out;
+    for (const wchar_t unit : text) out.push_back(static_cast<char>(unit));
+    return out;
+}

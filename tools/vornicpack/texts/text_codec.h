@@ -26,3 +26,5 @@ std::string displayPath(const std::filesystem::path& path);
 std::size_t utf16Length(const Text& text);
 
 bool isPrintableAscii(const Text& text);
+// Each unit as one byte, for text that isPrintableAscii accepts (pass phrases, Upgrade Codes).
+std::string narrowAscii(const Text& text);
