@@ -17,6 +17,7 @@
 #include "runtime/runtime_selection_prompt.h"
 #include "service/service_hooks.h"
 #include "settings/ini_file.h"
+#include "settings/setting_names.h"
 #include "settings/settings_paths.h"
 #include "splash/splash_controller.h"
 #include "support/trace.h"
@@ -63,7 +64,7 @@ void vmExiting(int exitCode) {
 void writeJrePath(const Text& file, const Text& home) {
     // The system would take an empty name as a file in the Windows folder.
     if (file.empty()) return;
-    writeIniValue(file, L"Java Runtime Environment", L"JRE Path", home);
+    writeIniValue(file, sectionName(settingSection(Setting::JrePath)), settingKey(Setting::JrePath), home);
 }
 
 }  // namespace

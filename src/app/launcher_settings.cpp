@@ -4,14 +4,6 @@
 #include "support/trace.h"
 #include "update/restart_guard.h"
 
-namespace {
-
-const Text kRuntime = L"Java Runtime Environment";
-const Text kApplication = L"Application";
-const Text kDisplay = L"Display";
-
-}  // namespace
-
 void readJvmSource(SearchPreferences& search, const Text& value) {
     if (value.empty()) {
         search.jdkWanted = true;
@@ -51,51 +43,51 @@ void readVmProvider(SearchPreferences& search, const Text& value) {
 
 bool readLayeredSettings(LauncherSettings& settings, const IniStore& layered, const IniStore* userFile) {
     SearchPreferences& search = settings.search;
-    const Text minimum = iniValue(layered, kRuntime, L"Minimum Version");
+    const Text minimum = iniValue(layered, Setting::MinimumVersion);
     if (minimum == L"any") search.minimumVersion.set(0, 0, 0, 0);
     else search.minimumVersion.parse(minimum, 0);
 
-    const Text maximum = iniValue(layered, kRuntime, L"Maximum Version");
+    const Text maximum = iniValue(layered, Setting::MaximumVersion);
     const std::int32_t unbounded = JavaVersion::kUnbounded;
     if (maximum == L"any") search.maximumVersion.set(unbounded, unbounded, unbounded, unbounded);
     else search.maximumVersion.parse(maximum, unbounded);
 
-    settings.isService = iniValue(layered, kApplication, L"Application Type") == L"service";
-    search.preferredVersions = splitText(iniValue(layered, kRuntime, L"Preferred versions"), L";");
+    settings.isService = iniValue(layered, Setting::ApplicationType) == L"service";
+    search.preferredVersions = splitText(iniValue(layered, Setting::PreferredVersions), L";");
 
     // A runtime the user once picked is final for a non-service application, even when empty.
     const IniStore& jrePathSource = (!settings.isService && userFile) ? *userFile : layered;
-    settings.jrePathSetting = iniValue(jrePathSource, kRuntime, L"JRE Path");
+    settings.jrePathSetting = iniValue(jrePathSource, Setting::JrePath);
 
-    const Text jvmType = iniValue(layered, kRuntime, L"JVM Type");
+    const Text jvmType = iniValue(layered, Setting::JvmType);
     search.jvmType = jvmType == L"server"         ? JvmType::ServerOnly
                      : jvmType == L"favor_server" ? JvmType::ServerFirst
                                                   : JvmType::ClientFirst;
 
-    readJvmSource(search, iniValue(layered, kRuntime, L"JVM Source"));
-    const Text provider = iniValue(layered, kRuntime, L"VM Provider");
+    readJvmSource(search, iniValue(layered, Setting::JvmSource));
+    const Text provider = iniValue(layered, Setting::VmProvider);
     if (!provider.empty()) readVmProvider(search, provider);
 
-    settings.mainClass = iniValue(layered, kRuntime, L"Main Class");
+    settings.mainClass = iniValue(layered, Setting::MainClass);
     if (settings.mainClass.empty()) return false;
     settings.mainClass = replaceChar(settings.mainClass, L'.', L'/');
 
-    settings.failureCheck = equalsNoCase(iniValue(layered, kApplication, L"Failure Check"), L"Yes");
-    settings.overrideWorkingDir = equalsNoCase(iniValue(layered, kApplication, L"Override WorkingDir"), L"Yes");
-    settings.systemPathSetting = iniValue(layered, kRuntime, L"System Path");
-    settings.libraryPathSetting = iniValue(layered, kRuntime, L"Library Path");
-    settings.pairProduct = iniValue(layered, kApplication, L"Pair Product");
-    settings.pairReturnCode = equalsNoCase(iniValue(layered, kApplication, L"Pair Return Code"), L"Yes");
-    const Text restart = iniValue(layered, kApplication, L"Restart Exit Code");
+    settings.failureCheck = equalsNoCase(iniValue(layered, Setting::FailureCheck), L"Yes");
+    settings.overrideWorkingDir = equalsNoCase(iniValue(layered, Setting::OverrideWorkingDir), L"Yes");
+    settings.systemPathSetting = iniValue(layered, Setting::SystemPath);
+    settings.libraryPathSetting = iniValue(layered, Setting::LibraryPath);
+    settings.pairProduct = iniValue(layered, Setting::PairProduct);
+    settings.pairReturnCode = equalsNoCase(iniValue(layered, Setting::PairReturnCode), L"Yes");
+    const Text restart = iniValue(layered, Setting::RestartExitCode);
     if (!parseRestartExitCode(restart, settings.restartExitCode) && !restart.empty())
         VORNIC_TRACE(L"Restart Exit Code \"" + restart + L"\" is no exit code the launcher takes (0, 1 and -1 are its own): no restart");
-    search.vendorSearch = equalsNoCase(iniValue(layered, kRuntime, L"Search Vendor Registrations"), L"Yes");
+    search.vendorSearch = equalsNoCase(iniValue(layered, Setting::SearchVendorRegistrations), L"Yes");
     settings.download = readRuntimeDownload(layered, sizeof(void*) == 8 ? L"x64" : L"x86");
-    settings.display.dpiAwareness = iniValue(layered, kDisplay, L"DPI Awareness");
-    settings.display.appUserModelId = iniValue(layered, kApplication, L"App User Model ID");
+    settings.display.dpiAwareness = iniValue(layered, Setting::DpiAwareness);
+    settings.display.appUserModelId = iniValue(layered, Setting::AppUserModelId);
     // Exactly "yes": the channel is a deliberate choice.
     settings.instance.singleInstance =
-        !settings.isService && iniValue(layered, kApplication, L"Single Instance") == L"yes";
+        !settings.isService && iniValue(layered, Setting::SingleInstance) == L"yes";
     settings.instance.mainClass = settings.mainClass;
     settings.instance.keepAttached = search.acceptIbm || search.favorIbm;
     VORNIC_TRACE(L"settings: Minimum Version \"" + minimum + L"\", Maximum Version \"" + maximum + L"\", JVM Type \"" +
@@ -108,11 +100,11 @@ SplashSettings readSplashSettings(const IniStore& besideExecutable) {
     SplashSettings splash;
     Text closeOnWindow;
     Text timeLimit;
-    besideExecutable.getValue(kDisplay, L"Splash Screen", splash.picture);
-    besideExecutable.getValue(kDisplay, L"Splash Screen Shadow", splash.shadow);
-    besideExecutable.getValue(kDisplay, L"Preffer Native Splash Screen", splash.native);
-    besideExecutable.getValue(kDisplay, L"Splash Screen Close On Window", closeOnWindow);
-    besideExecutable.getValue(kDisplay, L"Splash Screen Time Limit", timeLimit);
+    getSetting(besideExecutable, Setting::SplashScreen, splash.picture);
+    getSetting(besideExecutable, Setting::SplashScreenShadow, splash.shadow);
+    getSetting(besideExecutable, Setting::NativeSplashScreen, splash.native);
+    getSetting(besideExecutable, Setting::SplashScreenCloseOnWindow, closeOnWindow);
+    getSetting(besideExecutable, Setting::SplashScreenTimeLimit, timeLimit);
     splash.closing = splashClosingOf(closeOnWindow, timeLimit);
     return splash;
 }

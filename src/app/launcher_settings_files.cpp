@@ -9,12 +9,6 @@
 #include "support/trace.h"
 #include "texts/messages.h"
 
-namespace {
-
-const Text kProduct = L"Product Information";
-
-}  // namespace
-
 bool loadLayeredSettings(LauncherSettings& settings, const IniStore& layered, const IniStore* userFile) {
     if (readLayeredSettings(settings, layered, userFile)) return true;
     showMessage(messageOwner(), kMsgMainClassMissing);
@@ -33,12 +27,12 @@ bool loadLauncherSettings(LauncherSettings& settings) {
         return false;
     }
     const IniFileStore exeFile(iniPath);
-    settings.productCode = iniValue(exeFile, kProduct, L"Product Code");
-    settings.upgradeCode = iniValue(exeFile, kProduct, L"Upgrade Code");
-    settings.productName = iniValue(exeFile, kProduct, L"Product Name");
+    settings.productCode = iniValue(exeFile, Setting::ProductCode);
+    settings.upgradeCode = iniValue(exeFile, Setting::UpgradeCode);
+    settings.productName = iniValue(exeFile, Setting::ProductName);
 
     const LayeredIniStore layered = openLayeredStore(iniPath, settings.upgradeCode);
-    const bool service = iniValue(layered, L"Application", L"Application Type") == L"service";
+    const bool service = iniValue(layered, Setting::ApplicationType) == L"service";
     const IniFileStore userFile(service ? Text() : userSettingsFilePath(settings.productFiles(), false));
     const bool useUserFile = !userFile.path().empty() && fileExists(userFile.path());
     VORNIC_TRACE(L"settings read from the packaged settings, " + iniPath + (fileExists(iniPath) ? L"" : L" (missing)") +

@@ -5,9 +5,6 @@
 #include "settings/ini_store.h"
 #include "support/trace.h"
 
-const wchar_t kDownloadSection[] = L"Runtime Download";
-const wchar_t kDownloadConsentKey[] = L"Runtime Download";
-
 bool parseDownloadConsent(const Text& value, DownloadConsent& consent) {
     if (value.empty() || equalsNoCase(value, L"Ask")) consent = DownloadConsent::Ask;
     else if (equalsNoCase(value, L"Yes")) consent = DownloadConsent::Yes;
@@ -30,15 +27,12 @@ bool parseDownloadSize(const Text& value, std::uint64_t& size) {
 
 RuntimeDownloadSettings readRuntimeDownload(const IniStore& store, const wchar_t* width) {
     RuntimeDownloadSettings settings;
-    const Text section = kDownloadSection;
-    if (!parseDownloadConsent(iniValue(store, section, kDownloadConsentKey), settings.consent))
+    if (!parseDownloadConsent(iniValue(store, Setting::RuntimeDownload), settings.consent))
         settings.consent = DownloadConsent::Ask;
-    Text key = Text(width) + L" URL";
-    settings.url = iniValue(store, section, key);
-    key.replace(4, Text::npos, L"SHA-256");
-    settings.sha256 = iniValue(store, section, key);
-    key.replace(4, Text::npos, L"Size");
-    settings.size = iniValue(store, section, key);
+    const RuntimeDownloadKeys keys = runtimeDownloadKeys(Text(width) == L"x64");
+    settings.url = iniValue(store, keys.url);
+    settings.sha256 = iniValue(store, keys.sha256);
+    settings.size = iniValue(store, keys.size);
     return settings;
 }
 

@@ -19,9 +19,6 @@
 
 class IniStore;
 
-extern const wchar_t kDownloadSection[];  // "Runtime Download"
-extern const wchar_t kDownloadConsentKey[];  // "Runtime Download"
-
 enum class DownloadConsent { Ask, Yes, No };
 
 // The keys of one width, as written.

@@ -3,11 +3,12 @@
 #include "jvm/java_strings.h"
 #include "jvm/local_refs.h"
 #include "jvm/pending_exception.h"
+#include "settings/setting_names.h"
 #include "support/trace.h"
 
 namespace {
 
-const wchar_t* settingOf(JavaStream stream) { return stream == JavaStream::Out ? L"Output File" : L"Error File"; }
+const wchar_t* settingOf(JavaStream stream) { return settingKey(stream == JavaStream::Out ? Setting::OutputFile : Setting::ErrorFile); }
 
 // The name expanded and made full, its folders made. False (traced) when the folders cannot be made:
 // the runtime could not open the file, and the stream is better left where a console shows it.

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 
+#include "support/pe_headers.h"
+
 namespace {
 
 constexpr std::size_t kImportDescriptorSize = 20;
-constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::size_t kLongestName = 260;
 
 bool readU16(const std::string& bytes, std::size_t at, std::uint32_t& value) {
@@ -50,27 +51,15 @@ bool offsetOf(const std::string& image, const Sections& sections, std::uint32_t 
 
 bool importedLibraryNames(const std::string& image, std::vector<std::string>& names) {
     names.clear();
-    std::uint32_t peOffset = 0, signature = 0, sectionCount = 0, optionalSize = 0, magic = 0;
-    if (image.size() < 64 || image[0] != 'M' || image[1] != 'Z') return false;
-    if (!readU32(image, 0x3c, peOffset) || !readU32(image, peOffset, signature) || signature != 0x00004550) return false;
-    const std::size_t coff = static_cast<std::size_t>(peOffset) + 4;
-    const std::size_t optional = coff + 20;
-    if (!readU16(image, coff + 2, sectionCount) || !readU16(image, coff + 16, optionalSize) ||
-        !readU16(image, optional, magic)) {
-        return false;
-    }
-    // The data directories follow the fields that differ between the two widths.
-    std::size_t directories = 0;
-    if (magic == 0x10b) directories = optional + 96;
-    else if (magic == 0x20b) directories = optional + 112;
-    else return false;
-    std::uint32_t directoryCount = 0, importRva = 0;
-    if (!readU32(image, directories - 4, directoryCount)) return false;
-    if (directoryCount < 2) return true;  // no import directory: nothing imported
-    if (!readU32(image, directories + 8, importRva)) return false;
+    PeHeaders headers;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    if (readPeOptionalHeader(bytes, image.size(), headers) != PeFault::None) return false;
+    if (headers.directoryCount < 2) return true;  // no import directory: nothing imported
+    std::uint32_t importRva = 0;
+    if (!readU32(image, headers.directoriesAt + 8, importRva)) return false;
     if (importRva == 0) return true;
 
-    const Sections sections{optional + optionalSize, sectionCount};
+    const Sections sections{headers.sectionTableAt, headers.sectionCount};
     std::size_t descriptor = 0;
     if (!offsetOf(image, sections, importRva, descriptor)) return false;
     for (;; descriptor += kImportDescriptorSize) {

@@ -90,7 +90,7 @@ Text sweepArchives(const Text& folder, const Text& productPrefix, const Text& st
 }  // namespace
 
 void addClassDataSharing(const Text& productName, const IniStore& store, const Text& classPath, JavaSession& session) {
-    if (!equalsNoCase(iniValue(store, L"Java Runtime Environment", L"Class Data Sharing"), L"Yes")) return;
+    if (!equalsNoCase(iniValue(store, Setting::ClassDataSharing), L"Yes")) return;
 
     SharingInputs inputs;
     inputs.productName = productName;

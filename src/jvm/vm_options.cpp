@@ -16,13 +16,12 @@
 
 namespace {
 
-void readStreamSetting(const IniStore& store, const wchar_t* fileKey, const wchar_t* appendKey, Text& file,
-                       bool& append) {
+void readStreamSetting(const IniStore& store, Setting fileKey, Setting appendKey, Text& file, bool& append) {
     // Left as written: its environment variables are expanded with its date pattern when the stream
     // is redirected, since only the written text tells a pattern's "%" from one in a variable's value.
-    file = iniValue(store, L"Application", fileKey);
+    file = iniValue(store, fileKey);
     // Only the exact lower-case word counts, unlike the "Yes" of other flags.
-    append = iniValue(store, L"Application", appendKey) == L"yes";
+    append = iniValue(store, appendKey) == L"yes";
 }
 
 }  // namespace
@@ -52,8 +51,8 @@ MemoryFigures currentMemoryFigures() {
 
 bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& store, const VmOptionSources& sources,
                            const ClassPathSystem& system, JavaSession& session) {
-    Text classPath = buildClassPath(iniValue(store, L"Class Path", L"Class Path"), folderOf(sources.exePath), system);
-    if (equalsNoCase(iniValue(store, L"Application", L"Embedded Jar"), L"Yes")) {
+    Text classPath = buildClassPath(iniValue(store, Setting::ClassPath), folderOf(sources.exePath), system);
+    if (equalsNoCase(iniValue(store, Setting::EmbeddedJar), L"Yes")) {
         classPath = system.narrowSafePath(sources.exePath) + L";" + classPath;
     }
     if (classPath.empty()) {
@@ -67,7 +66,7 @@ bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& sto
     // Before the VM parameters, so that an option written there has the last word.
     addClassDataSharing(settings.productName, store, classPath, session);
     TextList options;
-    const Text parameters = iniValue(store, L"Java Runtime Environment", L"Virtual Machine Parameters");
+    const Text parameters = iniValue(store, Setting::VirtualMachineParameters);
     for (const Text& parameter : splitVmParameters(parameters)) {
         addVmParameter(parameter, sources.memory, sources.arithmetic, options, session.javaThreadStackSize);
     }
@@ -77,10 +76,10 @@ bool assembleVmOptionsFrom(const VmOptionSettings& settings, const IniStore& sto
     session.vmOptions.push_back(toAnsiText(L"-Dvornicw.update.folder=" + exeFolder + L"update\\"));
     session.vmOptions.push_back(toAnsiText(L"-Dvornicw.launcher=" + system.narrowSafePath(sources.exePath)));
 
-    readStreamSetting(store, L"Output File", L"Output Append", session.outputFile, session.outputAppend);
-    readStreamSetting(store, L"Error File", L"Error Append", session.errorFile, session.errorAppend);
+    readStreamSetting(store, Setting::OutputFile, Setting::OutputAppend, session.outputFile, session.outputAppend);
+    readStreamSetting(store, Setting::ErrorFile, Setting::ErrorAppend, session.errorFile, session.errorAppend);
 
-    const Text cmd = iniValue(store, L"Application", L"Cmd");
+    const Text cmd = iniValue(store, Setting::Cmd);
     if (!cmd.empty()) {
         TextList words;
         splitArguments(::expandEnvironment(cmd), words);

@@ -4,8 +4,7 @@
 
 #include "settings/executable_path.h"
 #include "support/filesystem.h"
-#include "support/procedure.h"
-#include "support/system_libraries.h"
+#include "support/pe_headers.h"
 #include "support/trace.h"
 #include "support/unique_handle.h"
 
@@ -29,30 +28,6 @@ Text firstExisting(const Text& home, const wchar_t* const (&order)[Count], bool*
         }
     }
     return Text();
-}
-
-using ImageNtHeaderFunction = PIMAGE_NT_HEADERS(WINAPI*)(PVOID base);
-
-// The PE machine of the image in `view` (`size` bytes), or 0 when it is not a PE image that
-// Dbghelp can read.
-WORD imageMachine(const BYTE* view, ULONGLONG size) {
-    if (size < sizeof(IMAGE_DOS_HEADER)) return 0;
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(view);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return 0;
-    // ImageNtHeader trusts e_lfanew; a crafted file must not make it read past the view.
-    const ULONGLONG headersEnd = static_cast<ULONGLONG>(static_cast<DWORD>(dos->e_lfanew)) + sizeof(DWORD) +
-                                 sizeof(IMAGE_FILE_HEADER);
-    if (dos->e_lfanew < 0 || headersEnd > size) return 0;
-
-    // From the system folder only: a bare name would run a Dbghelp.dll planted beside the
-    // executable, in the current folder or on the path.
-    UniqueModule dbghelp(loadSystemLibrary(L"dbghelp.dll"));
-    if (!dbghelp) return 0;
-    const auto imageNtHeader = procedureOf<ImageNtHeaderFunction>(dbghelp.get(), "ImageNtHeader");
-    if (!imageNtHeader) return 0;
-    const auto* headers = imageNtHeader(const_cast<BYTE*>(view));
-    if (!headers || headers->Signature != IMAGE_NT_SIGNATURE) return 0;
-    return headers->FileHeader.Machine;
 }
 
 }  // namespace
@@ -101,7 +76,12 @@ std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath) {
     if (!mapping) return 0;
     UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return 0;
-    return imageMachine(static_cast<const BYTE*>(view.get()), static_cast<ULONGLONG>(size.QuadPart));
+    // The view is read only as far as the headers say, each offset checked against the file's size.
+    PeHeaders headers;
+    if (readPeFileHeader(static_cast<const std::uint8_t*>(view.get()), static_cast<std::size_t>(size.QuadPart),
+                         headers) != PeFault::None)
+        return 0;
+    return headers.machine;
 }
 
 bool pairRunsRuntime(const Text& jvmLibraryPath, const Text& pairProduct) {
@@ -112,7 +92,7 @@ bool pairRunsRuntime(const Text& jvmLibraryPath, const Text& pairProduct) {
     if (!pairProduct.empty()) return otherWidth;
     if (otherWidth) {
         VORNIC_TRACE(jvmLibraryPath + L": wrong processor width (" +
-                     (machine == 0x014C ? L"a 32-bit" : L"a 64-bit or other") + L" jvm.dll for the " +
+                     (machine == kMachineI386 ? L"a 32-bit" : L"a 64-bit or other") + L" jvm.dll for the " +
                      (sizeof(void*) == 8 ? L"x64" : L"x86") + L" launcher), and no Pair Product to hand it to");
     }
     return false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "runtime/jvm_type.h"
+#include "support/pe_headers.h"
 #include "support/text.h"
 
 // The jvm.dll under `home` (ending with a backslash) that `type` accepts first; empty when none.
@@ -30,13 +31,12 @@ const wchar_t* privateRuntimeFolderName();
 // "Pair Product" a jvm.dll of the other width is only named in the trace.
 bool pairRunsRuntime(const Text& jvmLibraryPath, const Text& pairProduct);
 
-// The PE machine of a jvm.dll (0x014C for x86, 0x8664 for x64); 0 when the file is not a PE image
+// The PE machine of a jvm.dll (kMachineI386, kMachineAmd64); 0 when the file is not a PE image
 // that can be read.
 std::uint16_t jvmLibraryMachine(const Text& jvmLibraryPath);
 
 // True when an image of PE `machine` cannot be loaded by a launcher of that width.
 constexpr bool isOtherWidthMachine(std::uint16_t machine, bool launcherIs64Bit) {
-    constexpr std::uint16_t kMachineI386 = 0x014C;
     return launcherIs64Bit ? machine == kMachineI386 : machine != kMachineI386;
 }
 

@@ -25,7 +25,7 @@ bool readSettings(ServiceSettings& settings) {
     Text iniPath;
     if (!getModulePath(nullptr, iniPath) || !replaceExtension(iniPath, L"ini")) return false;
     const IniFileStore exeFile(iniPath);
-    const Text upgradeCode = iniValue(exeFile, L"Product Information", L"Upgrade Code");
+    const Text upgradeCode = iniValue(exeFile, Setting::UpgradeCode);
     settings = readServiceSettings(openLayeredStore(iniPath, upgradeCode), exeFile);
     return true;
 }

@@ -14,10 +14,10 @@ std::uint32_t stopTimeoutOf(const Text& seconds) {
 
 ServiceSettings readServiceSettings(const IniStore& layered, const IniStore& exeIni) {
     ServiceSettings settings;
-    settings.isService = iniValue(layered, L"Application", L"Application Type") == L"service";
-    settings.stopMethod = iniValue(layered, L"Application", L"Stop Method");
-    settings.stopTimeoutMilliseconds = stopTimeoutOf(iniValue(layered, L"Application", L"Stop Timeout"));
-    settings.eventSource = iniValue(exeIni, L"Product Information", L"Product Name");
-    settings.errorFile = iniValue(layered, L"Application", L"Error File");
+    settings.isService = iniValue(layered, Setting::ApplicationType) == L"service";
+    settings.stopMethod = iniValue(layered, Setting::StopMethod);
+    settings.stopTimeoutMilliseconds = stopTimeoutOf(iniValue(layered, Setting::StopTimeout));
+    settings.eventSource = iniValue(exeIni, Setting::ProductName);
+    settings.errorFile = iniValue(layered, Setting::ErrorFile);
     return settings;
 }

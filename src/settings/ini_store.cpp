@@ -1,7 +1,11 @@
 #include "settings/ini_store.h"
 
-Text iniValue(const IniStore& store, const Text& section, const Text& key) {
+Text iniValue(const IniStore& store, Setting setting) {
     Text value;
-    store.getValue(section, key, value);
+    getSetting(store, setting, value);
     return value;
+}
+
+void getSetting(const IniStore& store, Setting setting, Text& value) {
+    store.getValue(sectionName(settingSection(setting)), settingKey(setting), value);
 }

@@ -5,7 +5,7 @@
 // with the Base provider's default length: 40 bits, i.e. the first 5 hash bytes followed by 11 zero
 // salt bytes. RC4 is symmetric, so enciphering and deciphering are the same operation.
 //
-//   Bytes data = toUtf16Le(L"[Application]\r\nMain Class=a.Main\r\n");
+//   Bytes data = toUtf16Le(L"[Application]\r\nMain Class=a.Main\r\n");   // support/utf16.h
 //   Bytes sealed = encipherSettings(data, "pass phrase");
 //   decipherSettings(sealed, "pass phrase") == data;
 #pragma once
@@ -16,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "support/text.h"
+#include "support/bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
 using Md5Digest = std::array<std::uint8_t, 16>;
 using SettingsKey = std::array<std::uint8_t, 16>;
 
@@ -33,10 +32,3 @@ SettingsKey deriveSettingsKey(const std::string& passPhrase);
 
 Bytes encipherSettings(Bytes data, const std::string& passPhrase);
 Bytes decipherSettings(Bytes data, const std::string& passPhrase);
-
-// UTF-16 little endian, no BOM. Where wchar_t is 32 bits wide, units above U+FFFF become surrogate
-// pairs, and pairs are joined again when reading back.
-Bytes toUtf16Le(const Text& text);
-// An odd last byte is dropped, as the launcher does.
-Text fromUtf16Le(const std::uint8_t* data, std::size_t size);
-Text fromUtf16Le(const Bytes& bytes);

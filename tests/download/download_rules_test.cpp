@@ -10,8 +10,8 @@
 #include "download/zip_directory.h"
 #include "settings/ini_document.h"
 #include "support/sha256.h"
-#include "text_codec.h"
-#include "zip_archive.h"
+#include "texts/text_codec.h"
+#include "archive/zip_archive.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "fuzz_text.h"
 #include "settings/ini_document.h"
 #include "settings/settings_cipher.h"
+#include "support/utf16.h"
 
 #ifdef VORNIC_REFERENCE_MD5
 #include <openssl/evp.h>

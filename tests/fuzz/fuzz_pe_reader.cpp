@@ -3,7 +3,7 @@
 // stopping at the first signature. Whatever is read must be written again and read back the same.
 #include <cstdlib>
 
-#include "pe_image.h"
+#include "pe/pe_image.h"
 #include "synthetic_pe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "jar_contents.h"
-#include "zip_archive.h"
+#include "archive/jar_contents.h"
+#include "archive/zip_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Bytes input(data, data + size);

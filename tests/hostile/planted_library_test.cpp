@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "dialog_templates.h"
+#include "resources/dialog_templates.h"
 #include "packaged_copy.h"
-#include "string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST_F(PlantedLibraries, NoneRunsOnAnyPathThroughTheLauncher) {
         {"settings, machine check and a Java run",
          PackagedCopy::plainSettings(
              L"JRE Path=" + base.path() + L"app1\\" + (sizeof(void*) == 8 ? L"jre64" : L"jre") + L"\r\n",
-             // A paired build makes the launcher read the runtime's machine with Dbghelp.
+             // A paired build makes the launcher read the runtime's machine from its headers.
              L"[Application]\r\nPair Product=" + base.path() + L"pair.exe\r\n"),
          "main: out hello\n", 0, nullptr},
         {"exception dialog", PackagedCopy::plainSettings(L"", L"[Application]\r\nFailure Check=Yes\r\n"),

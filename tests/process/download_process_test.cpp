@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <thread>
 
-#include "dialog_templates.h"
+#include "resources/dialog_templates.h"
 #include "download/download_settings.h"
 #include "harness.h"
 #include "local_http_server.h"
 #include "package_resources.h"
-#include "string_table.h"
+#include "resources/string_table.h"
 #include "support/sha256.h"
-#include "zip_archive.h"
+#include "archive/zip_archive.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "language_texts.h"
-#include "packager.h"
-#include "string_table.h"
+#include "texts/language_texts.h"
+#include "package/packager.h"
+#include "resources/string_table.h"
 
 namespace {
 

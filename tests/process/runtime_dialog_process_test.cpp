@@ -3,10 +3,10 @@
 // remembers it for the next start.
 #include <gtest/gtest.h>
 
-#include "dialog_templates.h"
+#include "resources/dialog_templates.h"
 #include "harness.h"
 #include "package_resources.h"
-#include "string_table.h"
+#include "resources/string_table.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <mutex>
 
-#include "dialog_templates.h"
+#include "resources/dialog_templates.h"
 #include "harness.h"
 #include "modal_dialog_thread.h"
 #include "package_resources.h"

@@ -193,7 +193,7 @@ TEST(PairRunsRuntime, APlantedDbghelpIsNeverLoaded) {
     ChildProcess check = ChildProcess::start(probe, L"probe machine \"" + library + L"\"", current, environment);
     DWORD code = 99;
     ASSERT_TRUE(check.waitForExit(20000, code));
-    EXPECT_EQ(code, expectedCode);  // the system's Dbghelp did the work
+    EXPECT_EQ(code, expectedCode);  // the machine was read all the same
     std::string loaded;
     EXPECT_FALSE(readFileBytes(record, loaded)) << "planted dbghelp.dll was loaded";
 

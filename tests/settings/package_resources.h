@@ -13,6 +13,7 @@
 #include <string>
 
 #include "settings/settings_cipher.h"
+#include "support/utf16.h"
 
 struct PackagedResources {
     std::map<int, Bytes> rcdata;                   // RCDATA id -> bytes

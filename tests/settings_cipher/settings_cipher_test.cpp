@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/utf16.h"
+
 namespace {
 
 std::string hex(const std::uint8_t* data, std::size_t size) {

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <random>
 
-#include "app_folder.h"
+#include "folder/application_folder.h"
 #include "installer/msi_package.h"
 #include "installer/msi_summary.h"
-#include "platform.h"
+#include "system/platform.h"
 #include "synthetic_pe.h"
-#include "text_codec.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <set>
 
-#include "language_texts.h"
-#include "packager.h"
-#include "string_table.h"
+#include "texts/language_texts.h"
+#include "package/packager.h"
+#include "package/package_report.h"
+#include "resources/string_table.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"
-#include "text_codec.h"
+#include "texts/text_codec.h"
 
 namespace {
 

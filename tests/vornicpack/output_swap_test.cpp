@@ -6,10 +6,10 @@
 #include <random>
 #include <thread>
 
-#include "build_lock.h"
-#include "output_guard.h"
-#include "output_swap.h"
-#include "platform.h"
+#include "folder/build_lock.h"
+#include "folder/output_guard.h"
+#include "folder/output_swap.h"
+#include "system/platform.h"
 
 namespace fs = std::filesystem;
 

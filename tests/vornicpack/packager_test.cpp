@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "packager.h"
+#include "package/packager.h"
+#include "package/package_report.h"
+#include "package/identity_codes.h"
 #include "settings/settings_cipher.h"
-#include "string_table.h"
+#include "support/utf16.h"
+#include "resources/string_table.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pe_image.h"
+#include "pe/pe_image.h"
 #include "synthetic_pe.h"
 #include "test_pe_reader.h"
 
@@ -184,6 +184,12 @@ TEST(PeReader, RejectsDamagedImages) {
         {"text file", Bytes{'h', 'e', 'l', 'l', 'o'}, "no MZ header"},
         {"PE offset beyond the end", modified([](Bytes& b) { testpe::put32(b, 0x3C, 0xFFFFFFF0); }), "no PE header"},
         {"unknown magic", modified([](Bytes& b) { testpe::put16(b, 0x80 + 24, 0x107); }), "neither"},
+        {"optional header past the end", modified([](Bytes& b) { testpe::put16(b, 0x80 + 20, 0xFFFF); }),
+         "truncated PE header"},
+        {"optional header without its directory count", modified([](Bytes& b) { testpe::put16(b, 0x80 + 20, 100); }),
+         "truncated optional header"},
+        {"more directories than the optional header holds",
+         modified([](Bytes& b) { testpe::put16(b, 0x80 + 20, 200); }), "truncated data directory"},
         {"no sections", modified([](Bytes& b) { testpe::put16(b, 0x80 + 6, 0); }), "section table"},
         {"truncated section", Bytes(good.begin(), good.begin() + 0x900), "truncated"},
         {"bad alignment", modified([](Bytes& b) { testpe::put32(b, 0x80 + 24 + 36, 0x300); }), "alignment"},

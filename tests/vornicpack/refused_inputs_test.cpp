@@ -7,13 +7,14 @@
 #include <fstream>
 #include <random>
 
-#include "app_folder.h"
-#include "app_project.h"
-#include "packager.h"
-#include "platform.h"
-#include "settings_split.h"
+#include "folder/application_folder.h"
+#include "project/project_file.h"
+#include "package/packager.h"
+#include "package/package_report.h"
+#include "system/platform.h"
+#include "project/settings_split.h"
 #include "synthetic_pe.h"
-#include "zip_archive.h"
+#include "archive/zip_archive.h"
 
 namespace fs = std::filesystem;
 

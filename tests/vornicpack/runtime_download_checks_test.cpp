@@ -5,12 +5,12 @@
 #include <fstream>
 #include <random>
 
-#include "app_project.h"
-#include "runtime_download_checks.h"
-#include "settings_split.h"
+#include "project/project_file.h"
+#include "project/runtime_download_checks.h"
+#include "project/settings_split.h"
 #include "support/sha256.h"
-#include "text_codec.h"
-#include "zip_archive.h"
+#include "texts/text_codec.h"
+#include "archive/zip_archive.h"
 
 namespace fs = std::filesystem;
 

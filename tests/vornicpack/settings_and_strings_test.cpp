@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "settings_split.h"
-#include "string_table.h"
-#include "text_codec.h"
+#include "project/settings_split.h"
+#include "resources/string_table.h"
+#include "settings/setting_names.h"
+#include "texts/text_codec.h"
 
 namespace {
 
@@ -80,6 +81,33 @@ TEST(SettingsSplit, RefusesWhatTheLauncherWouldReadDifferently) {
         std::string error;
         EXPECT_FALSE(split(c.text, out, error)) << encodeUtf8(c.text);
         EXPECT_NE(error.find(c.message), std::string::npos) << encodeUtf8(c.text) << " -> " << error;
+    }
+}
+
+// Every key the launcher reads: one from the packaged text, which the launcher matches exactly, is
+// refused in another letter case; one from the file beside the executable goes there as written.
+TEST(SettingsSplit, KnowsEveryKeyTheLauncherReads) {
+    const auto otherCase = [](Text text) {
+        for (wchar_t& c : text) c = c >= L'a' && c <= L'z' ? c - 32 : c >= L'A' && c <= L'Z' ? c + 32 : c;
+        return text;
+    };
+    for (const SettingName& name : kSettingNames) {
+        const Text section = sectionName(name.section);
+        const Text line = otherCase(name.key) + L"=v";
+        const Text text = L"[" + section + L"]\n" + line + L"\n" +
+                          (name.section == SettingSection::Runtime ? L"" : L"[Java Runtime Environment]\nMain Class=M\n");
+        SplitSettings out;
+        std::string error;
+        const bool packed = split(text, out, error);
+        if (isBesideOnly(name.section)) {
+            ASSERT_TRUE(packed) << encodeUtf8(name.key) << ": " << error;
+            EXPECT_NE(out.besideText.find(L"\r\n" + line + L"\r\n"), Text::npos) << encodeUtf8(name.key);
+            EXPECT_EQ(out.packagedText.find(line), Text::npos) << encodeUtf8(name.key);
+        } else {
+            EXPECT_FALSE(packed) << encodeUtf8(name.key) << " in another case was packaged";
+            EXPECT_NE(error.find("as \"" + encodeUtf8(name.key) + "\""), std::string::npos)
+                << encodeUtf8(name.key) << ": " << error;
+        }
     }
 }
 

@@ -10,10 +10,10 @@
 #include <map>
 #include <random>
 
-#include "app_folder.h"
-#include "child_process.h"
-#include "pe_image.h"
-#include "platform.h"
+#include "folder/application_folder.h"
+#include "system/child_process.h"
+#include "pe/pe_image.h"
+#include "system/platform.h"
 #include "synthetic_pe.h"
 
 namespace signingtest {

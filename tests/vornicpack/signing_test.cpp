@@ -3,7 +3,7 @@
 // each way of failing is one line and leaves the previous folder and zip as they were.
 #include "signing_fixture.h"
 
-#include "zip_archive.h"
+#include "archive/zip_archive.h"
 
 using namespace signingtest;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "resource_tree.h"
+#include "pe/resource_tree.h"
 
 namespace testpe {
 

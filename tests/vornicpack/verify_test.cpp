@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "byte_io.h"
-#include "resource_tree.h"
-#include "verify.h"
+#include "pe/byte_io.h"
+#include "pe/resource_tree.h"
+#include "package/verify.h"
 
 using namespace signingtest;
 

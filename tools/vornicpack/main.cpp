@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "app_folder.h"
-#include "app_project.h"
-#include "language_texts.h"
-#include "packager.h"
-#include "platform.h"
-#include "text_codec.h"
-#include "verify.h"
+#include "folder/application_folder.h"
+#include "project/project_file.h"
+#include "texts/language_texts.h"
+#include "package/packager.h"
+#include "package/package_report.h"
+#include "package/identity_codes.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
+#include "package/verify.h"
 
 namespace {
 
@@ -257,19 +259,15 @@ int pack(PackOptions& options) {
     std::string error;
     if (!readPackInputs(options, error)) return fail(error);
     PackageOutput out;
-    if (!buildPackage(options.in, out, error)) {
+    PackageError fault;
+    if (!buildPackage(options.in, out, fault)) {
         // Name the file that the problem is about.
-        const std::pair<const char*, std::filesystem::path> sources[] = {{"stub: ", options.stub},
-                                                                         {"settings: ", options.settings},
-                                                                         {"strings: ", options.strings},
-                                                                         {"icon: ", options.icon}};
-        for (const auto& [prefix, path] : sources)
-            if (error.rfind(prefix, 0) == 0) {
-                const std::string rest = error.substr(std::char_traits<char>::length(prefix));
-                error = displayPath(path) + ": " + rest;
-                break;
-            }
-        return fail(error);
+        const std::filesystem::path* file = fault.input == PackageInput::Stub       ? &options.stub
+                                            : fault.input == PackageInput::Settings ? &options.settings
+                                            : fault.input == PackageInput::Strings  ? &options.strings
+                                            : fault.input == PackageInput::Icon     ? &options.icon
+                                                                                    : nullptr;
+        return fail(file ? displayPath(*file) + ": " + fault.text : fault.line());
     }
     const std::filesystem::path iniOut = besideIniOf(options.out);
     if (!writeFilesReplacing({{options.out, out.executable}, {iniOut, out.besideIni}}, error)) return fail(error);

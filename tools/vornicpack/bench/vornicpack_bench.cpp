@@ -9,9 +9,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "packager.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "package/packager.h"
+#include "package/identity_codes.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -4,20 +4,13 @@
 
 #include "installer/msi_package.h"
 #include "installer/msi_summary.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "project/project_settings.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-Text settingOf(const std::vector<IniSection>& sections, const wchar_t* section, const wchar_t* key) {
-    for (const IniSection& candidate : sections)
-        if (candidate.name == section)
-            for (const IniPair& pair : candidate.pairs)
-                if (pair.key == key) return profileValue(pair.value);
-    return Text();
-}
 
 bool isGuid(const Text& text) {
     if (text.size() != 38 || text[0] != L'{' || text[37] != L'}') return false;
@@ -34,7 +27,7 @@ bool isGuid(const Text& text) {
 
 Text versionOf(const AppProject& project) {
     if (!project.package.version.empty()) return project.package.version;
-    const Text given = settingOf(project.settings, L"Product Information", L"Product Version");
+    const Text given = settingOf(project.settings, Setting::ProductVersion);
     return given.empty() ? Text(L"1.0.0.0") : given;
 }
 
@@ -74,7 +67,7 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
                 ": set Version in [Package]";
         return false;
     }
-    const Text upgradeCode = settingOf(project->settings, L"Product Information", L"Upgrade Code");
+    const Text upgradeCode = settingOf(project->settings, Setting::UpgradeCode);
     if (!upgradeCode.empty() && !isGuid(upgradeCode)) {
         error = at + "Installer=msi: the Upgrade Code \"" + encodeUtf8(upgradeCode) +
                 "\" is the installer's upgrade code and must be a GUID in upper case, such as "
@@ -140,7 +133,7 @@ InstallerInput InstallerOutputs::inputFor(const Target& target, const fs::path& 
     const ProjectPackage& package = project->package;
     InstallerInput in;
     in.folderName = package.name;
-    in.productName = settingOf(project->settings, L"Product Information", L"Product Name");
+    in.productName = settingOf(project->settings, Setting::ProductName);
     if (in.productName.empty()) in.productName = package.name;
     in.manufacturer = package.company;
     in.version = versionOf(*project);
@@ -156,11 +149,11 @@ InstallerInput InstallerOutputs::inputFor(const Target& target, const fs::path& 
         in.files.push_back({file.target, built / pathFromText(name)});
     }
     // Where this width's launcher keeps the user's settings: its product as the INI beside it names it.
-    in.userSettings.productName = settingOf(project->settings, L"Product Information", L"Product Name");
-    in.userSettings.productCode = settingOf(project->settings, L"Product Information", L"Product Code");
+    in.userSettings.productName = settingOf(project->settings, Setting::ProductName);
+    in.userSettings.productCode = settingOf(project->settings, Setting::ProductCode);
     in.userSettings.fileName = launcherFileName(package, target.width);
     replaceExtension(in.userSettings.fileName, L"ini");
-    if (settingOf(project->settings, L"Application", L"Application Type") == L"service") {
+    if (settingOf(project->settings, Setting::ApplicationType) == L"service") {
         in.service = true;
         ServiceDefinition& service = in.serviceDefinition;
         service.name = package.serviceName.empty() ? package.name : package.serviceName;

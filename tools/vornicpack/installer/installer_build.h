@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "app_checks.h"
-#include "app_project.h"
+#include "folder/folder_checks.h"
+#include "project/project_file.h"
 #include "installer/msi_package.h"
-#include "output_guard.h"
+#include "folder/output_guard.h"
 
 class InstallerOutputs {
 public:

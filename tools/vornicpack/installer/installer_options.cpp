@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "app_project.h"
-#include "text_codec.h"
+#include "project/project_file.h"
+#include "texts/text_codec.h"
 
 namespace {
 

@@ -8,9 +8,11 @@
 #include "installer/msi_summary.h"
 #include "installer/msi_tools.h"
 #include "installer/settings_removal.h"
-#include "packager.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "package/packager.h"
+#include "package/identity_codes.h"
+#include "settings/settings_cipher.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 
@@ -80,28 +82,8 @@ public:
     SourceWriter(const InstallerInput& in, std::string& out) : in(in), out(out) {}
 
     bool write(std::string& error) {
-        Folder root;
-        for (const InstallerFile& file : in.files) {
-            Folder* at = &root;
-            std::size_t from = 0;
-            for (std::size_t slash = file.target.find('/'); slash != std::string::npos;
-                 from = slash + 1, slash = file.target.find('/', from))
-                at = &at->folders[file.target.substr(from, slash - from)];
-            at->files.push_back(&file);
-        }
-        if (std::none_of(in.files.begin(), in.files.end(),
-                         [&](const InstallerFile& file) { return file.target == in.launcher; })) {
-            error = "the installer's launcher " + in.launcher + " is not in the folder";
-            return false;
-        }
-        for (const InstallerFileType& type : in.options.fileTypes)
-            if (!type.icon.empty() && std::none_of(in.files.begin(), in.files.end(), [&](const InstallerFile& file) {
-                    return file.target == encodeUtf8(type.icon);
-                })) {
-                error = "File Types: the icon " + encodeUtf8(type.icon) + " of " + encodeUtf8(type.extension) +
-                        " is not a file of the application folder";
-                return false;
-            }
+        if (!checkFiles(error)) return false;
+        const Folder root = folderTree();
         const bool x64 = in.width == Width::X64;
         registryRoot = in.options.perMachine ? "HKLM" : "HKCU";
         const Text manufacturer = in.manufacturer.empty() ? in.productName : in.manufacturer;
@@ -149,6 +131,37 @@ public:
     }
 
 private:
+    // The launcher and the file types' icons are files of the folder.
+    bool checkFiles(std::string& error) const {
+        if (std::none_of(in.files.begin(), in.files.end(),
+                         [&](const InstallerFile& file) { return file.target == in.launcher; })) {
+            error = "the installer's launcher " + in.launcher + " is not in the folder";
+            return false;
+        }
+        for (const InstallerFileType& type : in.options.fileTypes)
+            if (!type.icon.empty() && std::none_of(in.files.begin(), in.files.end(), [&](const InstallerFile& file) {
+                    return file.target == encodeUtf8(type.icon);
+                })) {
+                error = "File Types: the icon " + encodeUtf8(type.icon) + " of " + encodeUtf8(type.extension) +
+                        " is not a file of the application folder";
+                return false;
+            }
+        return true;
+    }
+
+    Folder folderTree() const {
+        Folder root;
+        for (const InstallerFile& file : in.files) {
+            Folder* at = &root;
+            std::size_t from = 0;
+            for (std::size_t slash = file.target.find('/'); slash != std::string::npos;
+                 from = slash + 1, slash = file.target.find('/', from))
+                at = &at->folders[file.target.substr(from, slash - from)];
+            at->files.push_back(&file);
+        }
+        return root;
+    }
+
     void line(const std::string& text) { out += text + "\n"; }
 
     void writeFolder(const Folder& folder, const std::string& path, const std::string& id, const std::string& indent) {

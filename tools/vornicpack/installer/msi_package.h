@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app_project.h"
+#include "project/project_file.h"
 #include "installer/installer_options.h"
 #include "installer/settings_removal.h"
-#include "service_scripts.h"
+#include "project/service_scripts.h"
 
 struct InstallerFile {
     std::string target;             // in the application folder, "/" separated

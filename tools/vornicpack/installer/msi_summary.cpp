@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform.h"
-#include "text_codec.h"
-#include "zip_archive.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
+#include "archive/zip_archive.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "settings/settings_cipher.h"
+#include "support/bytes.h"
 #include "support/text.h"
 
 inline constexpr std::uint32_t kSummaryKeywords = 5;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform.h"
-#include "text_codec.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "installer/msi_tools.h"
-#include "platform.h"
-#include "text_codec.h"
+#include "system/platform.h"
+#include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
 
