@@ -1,6 +1,6 @@
 #include "instance/machine_shutdown.h"
 
-#include "jvm/local_refs.h"
+#include "jni/local_refs.h"
 
 // Only while it shuts down does the runtime refuse a new shutdown hook, with IllegalStateException.
 bool machineShuttingDown(JNIEnv* env) {

@@ -1,8 +1,8 @@
 #include "jvm/exception_text.h"
 
 #include "jvm/java_strings.h"
-#include "jvm/local_refs.h"
-#include "jvm/pending_exception.h"
+#include "jni/local_refs.h"
+#include "jni/pending_exception.h"
 
 Text exceptionText(JNIEnv* env, jthrowable throwable) {
     if (!throwable) return Text();

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "jvm/java_strings.h"
-#include "jvm/local_refs.h"
-#include "jvm/pending_exception.h"
+#include "jni/local_refs.h"
+#include "jni/pending_exception.h"
 #include "texts/resource_ids.h"
 
 namespace {
@@ -105,18 +105,6 @@ void reportUncaughtException(JNIEnv* env, jthrowable thrown) {
             env->ExceptionDescribe();
         }
     }
-}
-
-SystemExitCall callSystemExit(JNIEnv* env, jint code) {
-    LocalRefs refs(env);
-    jclass system = refs.keep(env->FindClass("java/lang/System"));
-    jmethodID exitMethod = system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
-    if (!exitMethod) {
-        describePending(env);
-        return SystemExitCall::NotCalled;
-    }
-    env->CallStaticVoidMethod(system, exitMethod, code);
-    return describePending(env) ? SystemExitCall::Threw : SystemExitCall::Returned;
 }
 
 bool requestSystemExit(JNIEnv* env) { return callSystemExit(env, -1) == SystemExitCall::Returned; }

@@ -7,6 +7,7 @@
 
 #include <jni.h>
 
+#include "jni/system_exit.h"
 #include "support/text.h"
 
 // The runtime's optional JVM_FindClassFromBootLoader.
@@ -38,13 +39,6 @@ bool runMain(JNIEnv* env, BootClassFinder bootFinder, const Text& mainClass, con
 // System.err). Without a handler its printStackTrace() prints it, and ExceptionDescribe only when
 // that cannot be called. Call with nothing pending; nothing is left pending.
 void reportUncaughtException(JNIEnv* env, jthrowable thrown);
-
-// How a call of java.lang.System.exit came back, when it did: not made because a look-up failed, or
-// made and raising an exception (both described), or made and returning.
-enum class SystemExitCall { NotCalled, Threw, Returned };
-
-// Calls java.lang.System.exit(code). Normally it does not return.
-SystemExitCall callSystemExit(JNIEnv* env, jint code);
 
 // System.exit(-1), the end the user asked for; false when it was not made or threw.
 bool requestSystemExit(JNIEnv* env);

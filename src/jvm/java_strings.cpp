@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "jvm/local_refs.h"
+#include "jni/local_refs.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "jvm/exception_text.h"
 #include "jvm/java_invocation.h"
-#include "jvm/local_refs.h"
+#include "jni/local_refs.h"
 #include "jvm/sharing_archive_folder.h"
 #include "jvm/system_redirection_platform.h"
 #include "jvm/vm_creation.h"

@@ -1,8 +1,8 @@
 #include "jvm/output_redirection.h"
 
 #include "jvm/java_strings.h"
-#include "jvm/local_refs.h"
-#include "jvm/pending_exception.h"
+#include "jni/local_refs.h"
+#include "jni/pending_exception.h"
 #include "settings/setting_names.h"
 #include "support/trace.h"
 

@@ -1,8 +1,8 @@
 #include "service/stop_request.h"
 
-#include "jvm/java_invocation.h"
-#include "jvm/local_refs.h"
-#include "jvm/pending_exception.h"
+#include "jni/local_refs.h"
+#include "jni/pending_exception.h"
+#include "jni/system_exit.h"
 
 StopOutcome requestApplicationStop(JNIEnv* env, const std::string& mainClass, const std::string& stopMethod) {
     if (!stopMethod.empty()) {

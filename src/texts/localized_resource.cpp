@@ -23,7 +23,7 @@ HRSRC findLocalizedResource(HMODULE module, LPCWSTR type, LPCWSTR name) {
     EnumResourceLanguagesW(module, type, name, collectLanguage, reinterpret_cast<LONG_PTR>(&present));
     if (present.empty()) return nullptr;
     const LANGID user = GetThreadUILanguage();
-    const LANGID order[] = {user, MAKELANGID(PRIMARYLANGID(user), SUBLANG_DEFAULT),
+    const LANGID order[] = {user, static_cast<LANGID>(MAKELANGID(PRIMARYLANGID(user), SUBLANG_DEFAULT)),
                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
     for (const LANGID language : order)
         if (HRSRC found = findExactly(module, type, name, present, language)) return found;

@@ -112,7 +112,10 @@ class Parser:
         self.clang, resource_folder = load_libclang()
         self.index = self.clang.clang_createIndex(0, 0)
         self.root = os.path.realpath(root)
+        # The definitions the Windows presets compile with: without UNICODE, the wide calls' macro
+        # arguments (IDC_ARROW, RT_DIALOG) take the narrow type and the Win32 layer does not parse.
         self.arguments = ["-x", "c++", "-std=c++20", "--target=x86_64-w64-mingw32", "-nostdinc++",
+                          "-DUNICODE", "-D_UNICODE", "-DNOMINMAX", "-DWIN32_LEAN_AND_MEAN", "-D_WIN32_WINNT=0x0601",
                           "-I" + os.path.join(self.root, "src"), "-I" + os.path.join(self.root, "tools"),
                           "-I" + os.path.join(self.root, "tools", "vornicpack"),
                           "-I" + os.path.join(self.root, "src", "jvm", "jni_md"), "-I" + JDK_INCLUDE]
@@ -140,12 +143,12 @@ class Parser:
 
     def functions(self, path):
         """(file, first line, name, lines) of every function defined in the project's own files that
-        `path` includes, and the errors of its parse."""
+        `path` includes, the project's files it includes, and the errors of its parse."""
         arguments = (ctypes.c_char_p * len(self.arguments))(*[a.encode() for a in self.arguments])
         unit = self.clang.clang_parseTranslationUnit(self.index, path.encode(), arguments, len(self.arguments),
                                                      None, 0, PARSE_OPTIONS)
         if not unit:
-            return [], [path + ": libclang could not parse it"]
+            return [], set(), [path + ": libclang could not parse it"]
         try:
             errors = []
             for i in range(self.clang.clang_getNumDiagnostics(unit)):
@@ -154,11 +157,13 @@ class Parser:
                     errors.append(self.text(self.clang.clang_formatDiagnostic(diagnostic, 0)))
                 self.clang.clang_disposeDiagnostic(diagnostic)
             found = []
+            included = set()
 
             def visit(cursor, _parent, _data):
                 file, _ = self.where(self.clang.clang_getCursorLocation(cursor))
                 if not file.startswith(self.root + os.sep):
                     return CHILD_CONTINUE  # the system's and the runtime's headers
+                included.add(os.path.relpath(file, self.root))
                 if cursor.kind in FUNCTION_KINDS and (cursor.kind == 144 or self.clang.clang_isCursorDefinition(cursor)):
                     extent = self.clang.clang_getCursorExtent(cursor)
                     begin_file, begin = self.where(self.clang.clang_getRangeStart(extent))
@@ -168,7 +173,7 @@ class Parser:
                 return CHILD_RECURSE
 
             self.clang.clang_visitChildren(self.clang.clang_getTranslationUnitCursor(unit), VISITOR(visit), None)
-            return found, errors
+            return found, included, errors
         finally:
             self.clang.clang_disposeTranslationUnit(unit)
 
@@ -217,17 +222,18 @@ def check(root, folders):
     parser = Parser(root)
     seen = set()
     in_scope = set(files)
-    # Every .cpp, then each header that no .cpp includes; a header's functions are counted once.
+    # Every .cpp, then each header that no .cpp includes: a header is parsed with each file that
+    # includes it, and its functions are counted once.
     sources = [p for p in files if p.endswith(".cpp")]
     sources += [p for p in files if p.endswith(".h")]
     parsed_headers = set()
     for path in sources:
         if path.endswith(".h") and path in parsed_headers:
             continue
-        found, parse_errors = parser.functions(os.path.join(parser.root, path))
+        found, included, parse_errors = parser.functions(os.path.join(parser.root, path))
         errors += parse_errors
+        parsed_headers |= included
         for file, line, name, lines in found:
-            parsed_headers.add(file)
             if file not in in_scope or (file, line, name) in seen:
                 continue
             seen.add((file, line, name))

@@ -1,5 +1,5 @@
 // The local-reference owner against a JNI function table that records every deletion.
-#include "jvm/local_refs.h"
+#include "jni/local_refs.h"
 
 #include <gtest/gtest.h>
 
