@@ -154,7 +154,7 @@ class Parser:
             for i in range(self.clang.clang_getNumDiagnostics(unit)):
                 diagnostic = self.clang.clang_getDiagnostic(unit, i)
                 if self.clang.clang_getDiagnosticSeverity(diagnostic) >= SEVERITY_ERROR:
-                    errors.append(self.text(self.clang.clang_formatDiagnostic(diagnostic, 0)))
+                    errors.append(self.text(self.clang.clang_formatDiagnostic(diagnostic, 1)))  # with its file and line
                 self.clang.clang_disposeDiagnostic(diagnostic)
             found = []
             included = set()
