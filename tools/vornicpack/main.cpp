@@ -79,7 +79,7 @@ bool readTextFile(const std::filesystem::path& path, Text& text, std::string& er
     Bytes bytes;
     if (!readWholeFile(path, bytes, error)) return false;
     if (!decodeTextFile(bytes, text)) {
-        error = displayPath(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
+        error = utf8Of(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
         return false;
     }
     return true;
@@ -101,7 +101,7 @@ int show(const std::filesystem::path& executable, const std::filesystem::path& i
     if (haveIni && !readWholeFile(ini, iniBytes, error)) return fail(error);
     std::string report;
     if (!describePackage(bytes, haveIni ? &iniBytes : nullptr, report, error))
-        return fail(displayPath(executable) + ": " + error);
+        return fail(utf8Of(executable) + ": " + error);
     std::fwrite(report.data(), 1, report.size(), stdout);
     return 0;
 }
@@ -165,7 +165,7 @@ int verify(const std::vector<Text>& args) {
         Text file;
         decodeUtf8(finding.file, file);
         const std::filesystem::path shown = folder ? target / pathFromText(file) : target;
-        std::printf("%s: %s\n", displayPath(shown).c_str(), finding.text.c_str());
+        std::printf("%s: %s\n", utf8Of(shown).c_str(), finding.text.c_str());
     }
     return report.findings.empty() ? 0 : 1;
 }
@@ -267,14 +267,14 @@ int pack(PackOptions& options) {
                                             : fault.input == PackageInput::Strings  ? &options.strings
                                             : fault.input == PackageInput::Icon     ? &options.icon
                                                                                     : nullptr;
-        return fail(file ? displayPath(*file) + ": " + fault.text : fault.line());
+        return fail(file ? utf8Of(*file) + ": " + fault.text : fault.line());
     }
     const std::filesystem::path iniOut = besideIniOf(options.out);
     if (!writeFilesReplacing({{options.out, out.executable}, {iniOut, out.besideIni}}, error)) return fail(error);
-    std::printf("vornicpack: wrote %s and %s\n", displayPath(options.out).c_str(), displayPath(iniOut).c_str());
+    std::printf("vornicpack: wrote %s and %s\n", utf8Of(options.out).c_str(), utf8Of(iniOut).c_str());
     if (out.settings.upgradeCodeGenerated)
         std::printf("vornicpack: generated the Upgrade Code %s; add it to [Product Information] of %s to keep it\n",
-                    encodeUtf8(out.settings.upgradeCode).c_str(), displayPath(options.settings).c_str());
+                    encodeUtf8(out.settings.upgradeCode).c_str(), utf8Of(options.settings).c_str());
     return 0;
 }
 
@@ -292,7 +292,7 @@ int run(const std::vector<Text>& args) {
         return usageError("packaging needs --stub, --settings and --out");
     if (options.out.extension().empty()) return usageError("the --out name needs an extension, such as .exe");
     if (const std::string problem = outputNameProblem(options.out); !problem.empty())
-        return fail("--out " + displayPath(options.out) + ": the file name " + problem);
+        return fail("--out " + utf8Of(options.out) + ": the file name " + problem);
     return pack(options);
 }
 

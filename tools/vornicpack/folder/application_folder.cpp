@@ -14,7 +14,7 @@ bool buildApplication(const BuildRequest& request, std::vector<std::string>& not
     AppProject project;
     if (!readProject(request.project, project, error)) return false;
     if (!request.launchers.empty()) project.package.widths = request.launchers;
-    const std::string where = displayPath(request.project) + ": ";
+    const std::string where = utf8Of(request.project) + ": ";
 
     SigningSettings signing;
     if (!project.signing.empty() &&

@@ -36,7 +36,7 @@ Attempt tryLock(const std::filesystem::path& file, void*& handle, std::string& e
     std::error_code ignored;
     if (code == ERROR_SHARING_VIOLATION || (code == ERROR_ACCESS_DENIED && std::filesystem::exists(file, ignored)))
         return Attempt::Busy;
-    error = "cannot create " + displayPath(file) + ": " + std::system_category().message(static_cast<int>(code));
+    error = "cannot create " + utf8Of(file) + ": " + std::system_category().message(static_cast<int>(code));
     return Attempt::Failed;
 }
 #else
@@ -45,14 +45,14 @@ Attempt tryLock(const std::filesystem::path& file, void*& handle, std::string& e
 Attempt tryLock(const std::filesystem::path& file, int& descriptor, std::string& error) {
     const int opened = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (opened < 0) {
-        error = "cannot create " + displayPath(file) + ": " + std::strerror(errno);
+        error = "cannot create " + utf8Of(file) + ": " + std::strerror(errno);
         return Attempt::Failed;
     }
     if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
         const int code = errno;
         close(opened);
         if (code == EWOULDBLOCK) return Attempt::Busy;
-        error = "cannot lock " + displayPath(file) + ": " + std::strerror(code);
+        error = "cannot lock " + utf8Of(file) + ": " + std::strerror(code);
         return Attempt::Failed;
     }
     struct stat held {}, named {};

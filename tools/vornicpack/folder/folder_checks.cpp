@@ -189,7 +189,7 @@ bool findMainClass(const std::string& className, const std::vector<std::filesyst
             if (!readWholeFile(inputs[i], bytes, error)) return false;
             if (!jar.open(std::move(bytes), problem)) {
                 if (namedAsJar(inputs[i])) {
-                    error = displayPath(inputs[i]) + ": " + problem + ": ship only jars and folders of classes";
+                    error = utf8Of(inputs[i]) + ": " + problem + ": ship only jars and folders of classes";
                     return false;
                 }
                 first.notes.push_back(targets[i] + " is not a jar (" + problem +
@@ -199,7 +199,7 @@ bool findMainClass(const std::string& className, const std::vector<std::filesyst
             if (!first.target.empty()) continue;
             if (!readJarClass(jar, entryName, classBytes, release, problem)) {
                 if (!problem.empty()) {
-                    error = displayPath(inputs[i]) + ": " + problem;
+                    error = utf8Of(inputs[i]) + ": " + problem;
                     return false;
                 }
                 continue;
@@ -215,7 +215,7 @@ bool findMainClass(const std::string& className, const std::vector<std::filesyst
         first.release = release;
         first.major = classFileMajor(classBytes);
         if (first.major == 0) {
-            error = displayPath(inputs[i]) + ": " +
+            error = utf8Of(inputs[i]) + ": " +
                     (release ? "META-INF/versions/" + std::to_string(release) + "/" : std::string()) + entryName +
                     " is not a class file";
             return false;
@@ -244,17 +244,17 @@ bool mainClassOfFirstJar(const std::vector<std::filesystem::path>& inputs, std::
         std::string problem;
         if (!readWholeFile(input, bytes, error)) return false;
         if (!jar.open(std::move(bytes), problem)) {
-            error = displayPath(input) + ": " + problem;
+            error = utf8Of(input) + ": " + problem;
             return false;
         }
         const ZipEntry* entry = jar.find("META-INF/MANIFEST.MF");
         if (entry && !jar.read(*entry, manifest, problem)) {
-            error = displayPath(input) + ": " + problem;
+            error = utf8Of(input) + ": " + problem;
             return false;
         }
         className = manifestMainClass(manifest);
         if (className.empty()) {
-            error = displayPath(input) +
+            error = utf8Of(input) +
                     ": the settings give no \"Main Class\" and this first jar's manifest names no "
                     "Main-Class: set \"Main Class\" in [Java Runtime Environment]";
             return false;
@@ -288,7 +288,7 @@ bool findRuntimeLibrary(const std::filesystem::path& folder, const Text& jvmType
             jvm = folder / "bin" / variant / "jvm.dll";
             return true;
         }
-    error = displayPath(folder) + ": " + name + " has no " +
+    error = utf8Of(folder) + ": " + name + " has no " +
             (jvmType == L"server" ? std::string("bin/server/jvm.dll, which \"JVM Type\" server requires")
                                   : std::string("bin/<client|server|...>/jvm.dll")) +
             ": give a runtime with that virtual machine";
@@ -302,7 +302,7 @@ bool checkLibraryWidth(const std::filesystem::path& jvm, Width width, const std:
     std::string problem;
     if (!readWholeFile(jvm, bytes, error)) return false;
     if (!image.parse(std::move(bytes), problem)) {
-        error = displayPath(jvm) + ": it is not a Windows library (" + problem + ")";
+        error = utf8Of(jvm) + ": it is not a Windows library (" + problem + ")";
         return false;
     }
     const std::uint16_t wanted = width == Width::X64 ? kMachineAmd64 : kMachineI386;
@@ -310,7 +310,7 @@ bool checkLibraryWidth(const std::filesystem::path& jvm, Width width, const std:
     const std::string is = image.machine() == kMachineI386    ? "a 32-bit (x86)"
                            : image.machine() == kMachineAmd64 ? "a 64-bit (x64)"
                                                        : "another processor's";
-    error = displayPath(jvm) + ": it is " + is + " library, which the " + widthName(width) +
+    error = utf8Of(jvm) + ": it is " + is + " library, which the " + widthName(width) +
             " launcher cannot load: give a " + (width == Width::X64 ? "64-bit" : "32-bit") + " runtime as " + name;
     return false;
 }
@@ -340,7 +340,7 @@ bool checkReleaseVersion(const std::filesystem::path& folder, const Text& minimu
     else if (!upper.parse(maximumVersion, 65535))
         upper.set(65535, 65535, 65535, 65535);
     if (!(found < lower) && !(found > upper)) return true;
-    error = displayPath(folder / "release") + ": the runtime is Java " + value + ", outside \"Minimum Version\" " +
+    error = utf8Of(folder / "release") + ": the runtime is Java " + value + ", outside \"Minimum Version\" " +
             encodeUtf8(minimumVersion.empty() ? Text(L"(none)") : minimumVersion) + " and \"Maximum Version\" " +
             encodeUtf8(maximumVersion.empty() ? Text(L"(none)") : maximumVersion) +
             ": ship a runtime within them or change the bounds";
@@ -354,7 +354,7 @@ bool checkRuntime(const std::filesystem::path& folder, Width width, const Text& 
     const std::string name = "Runtime " + std::string(widthName(width));
     std::error_code code;
     if (!std::filesystem::is_regular_file(folder / "bin" / "java.dll", code)) {
-        error = displayPath(folder) + ": " + name + " has no bin/java.dll, so the launcher would not take it as its " +
+        error = utf8Of(folder) + ": " + name + " has no bin/java.dll, so the launcher would not take it as its " +
                 encodeUtf8(runtimeFolderName(width)) +
                 " folder: give a Windows runtime folder (what jlink makes, or an unpacked JDK or JRE)";
         return false;

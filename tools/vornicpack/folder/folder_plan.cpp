@@ -25,7 +25,7 @@ bool planFolder(const fs::path& folder, const std::string& target, std::vector<P
     for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
         if (it->is_regular_file(code)) files.push_back(it->path());
     if (code) {
-        error = "cannot list " + displayPath(folder) + ": " + code.message();
+        error = "cannot list " + utf8Of(folder) + ": " + code.message();
         return false;
     }
     std::sort(files.begin(), files.end());
@@ -93,7 +93,7 @@ bool settleMainClass(AppProject& project, const FolderPlan& plan, const std::str
         if (!mainClassOfFirstJar(inputs, fromManifest, jar, error)) return false;
         decodeUtf8(fromManifest, mainClass);
         putSetting(settings, Setting::MainClass, mainClass);
-        notes.push_back("Main Class " + fromManifest + ": the Main-Class of " + displayPath(jar) + "'s manifest");
+        notes.push_back("Main Class " + fromManifest + ": the Main-Class of " + utf8Of(jar) + "'s manifest");
     }
     if (!findMainClass(encodeUtf8(mainClass), inputs, plan.inputTargets, found, error)) return false;
     if (found.target.empty()) {

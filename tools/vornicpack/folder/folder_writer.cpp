@@ -68,7 +68,7 @@ bool verifyStaged(const FolderJob& job, const Staging& staging, std::vector<std:
     for (const VerifyFinding& finding : report.findings) {
         Text file;
         decodeUtf8(finding.file, file);
-        const std::string line = displayPath(staging.target / pathFromText(file)) + ": " + finding.text;
+        const std::string line = utf8Of(staging.target / pathFromText(file)) + ": " + finding.text;
         if (finding.kind == FindingKind::Texts || finding.kind == FindingKind::Appended) notes.push_back(line);
         else if (refusal.empty()) refusal = line;
     }
@@ -100,7 +100,7 @@ bool lockOutput(const fs::path& target, int waitMilliseconds, BuildLock& lock, s
     bool busy = false;
     if (BuildLock::acquire(file, waitMilliseconds, lock, busy, error)) return true;
     if (busy)
-        error = "another build of " + displayPath(target) + " is running (it holds " + displayPath(file) +
+        error = "another build of " + utf8Of(target) + " is running (it holds " + utf8Of(file) +
                 "): wait for it to end";
     return false;
 }
@@ -149,13 +149,13 @@ bool prepareStaging(const FolderJob& job, const std::vector<PlannedFile>& plan, 
         return refuseFor(job.where, error);
     std::error_code code;
     if (!fs::create_directories(staging.built, code)) {
-        error = "cannot create " + displayPath(staging.built) + ": " + (code ? code.message() : "it exists");
+        error = "cannot create " + utf8Of(staging.built) + ": " + (code ? code.message() : "it exists");
         return false;
     }
     const std::string marker = outputMarkerText();
     if (writeBytes(staging.built / kOutputMarker, Bytes(marker.begin(), marker.end()))) return true;
     abandon(staging, installers);
-    error = "cannot write " + displayPath(staging.built / kOutputMarker) + ": the folder is not writable or the disk is full";
+    error = "cannot write " + utf8Of(staging.built / kOutputMarker) + ": the folder is not writable or the disk is full";
     return false;
 }
 
@@ -172,7 +172,7 @@ bool stageFiles(const FolderJob& job, const std::vector<PlannedFile>& plan, cons
         decodeUtf8(file.target, name);
         const fs::path staged = staging.built / pathFromText(name);
         if (!writeBytes(staged, bytes)) {
-            error = "cannot write " + displayPath(staged) + ": the folder is not writable or the disk is full";
+            error = "cannot write " + utf8Of(staged) + ": the folder is not writable or the disk is full";
             return false;
         }
         if (!signStaged(job, file, staged, bytes, error)) return false;
@@ -190,7 +190,7 @@ bool finishStaging(const FolderJob& job, const std::vector<PlannedFile>& plan, c
     if (!staging.zip.empty()) {
         Bytes archive;
         if (!writer.finish(archive, error) || !writeBytes(staging.builtZip, archive)) {
-            if (error.empty()) error = "cannot write " + displayPath(staging.builtZip);
+            if (error.empty()) error = "cannot write " + utf8Of(staging.builtZip);
             return false;
         }
     }
@@ -227,8 +227,8 @@ bool writeFolder(const FolderJob& job, const std::vector<PlannedFile>& plan, con
         installers.swapBack();
         return false;
     }
-    notes.push_back("wrote " + displayPath(staging.target) + " (" + std::to_string(plan.size()) + " files)");
-    if (!staging.zip.empty()) notes.push_back("wrote " + displayPath(staging.zip));
+    notes.push_back("wrote " + utf8Of(staging.target) + " (" + std::to_string(plan.size()) + " files)");
+    if (!staging.zip.empty()) notes.push_back("wrote " + utf8Of(staging.zip));
     installers.finish(notes);
     return true;
 }

@@ -33,13 +33,13 @@ bool readStub(const BuildRequest& request, const ProjectPackage& package, Width 
     PeImage image;
     std::string problem;
     if (!image.parse(bytes, problem) || image.machine() != (width == Width::X64 ? kMachineAmd64 : kMachineI386)) {
-        error = displayPath(stub) + ": it is not the " + widthName(width) + " " + kind + " launcher stub" +
+        error = utf8Of(stub) + ": it is not the " + widthName(width) + " " + kind + " launcher stub" +
                 (problem.empty() ? "" : " (" + problem + ")");
         return false;
     }
     const std::uint16_t wanted = package.console ? kSubsystemConsole : kSubsystemWindows;
     if (image.subsystem() == wanted) return true;
-    error = displayPath(stub) + ": it is not the " + widthName(width) + " " + kind + " launcher stub (its subsystem is " +
+    error = utf8Of(stub) + ": it is not the " + widthName(width) + " " + kind + " launcher stub (its subsystem is " +
             subsystemName(image.subsystem()) + ", not " + subsystemName(wanted) + "): put " + stubName +
             " from the launcher's build there";
     return false;
@@ -49,7 +49,7 @@ bool readText(const fs::path& path, Text& text, std::string& error) {
     Bytes bytes;
     if (!readWholeFile(path, bytes, error)) return false;
     if (decodeTextFile(bytes, text)) return true;
-    error = displayPath(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
+    error = utf8Of(path) + " is not UTF-8 or UTF-16 text with a byte-order mark";
     return false;
 }
 
@@ -84,11 +84,11 @@ bool packageInputs(const LauncherJob& job, Width width, const Text& upgradeCode,
 std::string packageErrorLine(const LauncherJob& job, Width width, const PackageError& fault) {
     const ProjectPackage& package = job.project.package;
     switch (fault.input) {
-        case PackageInput::Stub: return displayPath(stubPath(job.request, package, width)) + ": " + fault.text;
+        case PackageInput::Stub: return utf8Of(stubPath(job.request, package, width)) + ": " + fault.text;
         case PackageInput::Settings:
-        case PackageInput::Version: return displayPath(job.request.project) + ": " + fault.text;
-        case PackageInput::Strings: return displayPath(package.strings) + ": " + fault.text;
-        case PackageInput::Icon: return displayPath(package.icon) + ": " + fault.text;
+        case PackageInput::Version: return utf8Of(job.request.project) + ": " + fault.text;
+        case PackageInput::Strings: return utf8Of(package.strings) + ": " + fault.text;
+        case PackageInput::Icon: return utf8Of(package.icon) + ": " + fault.text;
         case PackageInput::None:
         case PackageInput::Languages: break;
     }

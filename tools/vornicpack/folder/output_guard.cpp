@@ -54,23 +54,23 @@ bool isEmptyFolder(const fs::path& folder) {
 
 bool checkFolder(const OutputTargets& targets, const std::vector<BuildInput>& inputs, std::string& error) {
     const fs::path out = fullPath(targets.folder);
-    const std::string shown = "the output folder " + displayPath(targets.folder);
+    const std::string shown = "the output folder " + utf8Of(targets.folder);
     const std::string instead = sameFull(fullPath(targets.defaultFolder), out)
                                     ? std::string("give another Output Folder (or --out)")
-                                    : "write it to a folder of its own, such as " + displayPath(targets.defaultFolder);
+                                    : "write it to a folder of its own, such as " + utf8Of(targets.defaultFolder);
     if (within(fullPath(targets.project), out)) {
-        error = shown + " holds the project file " + displayPath(targets.project) +
+        error = shown + " holds the project file " + utf8Of(targets.project) +
                 ", which the build would delete: " + instead;
         return false;
     }
     std::error_code code;
     if (const fs::path current = fs::current_path(code); !code && within(fullPath(current), out)) {
-        error = shown + " holds the current folder " + displayPath(current) + ": " + instead;
+        error = shown + " holds the current folder " + utf8Of(current) + ": " + instead;
         return false;
     }
     for (const BuildInput& input : inputs) {
         const fs::path in = fullPath(input.path);
-        const std::string named = input.kind + " " + displayPath(input.path);
+        const std::string named = input.kind + " " + utf8Of(input.path);
         if (sameFull(in, out)) {
             error = shown + " is also " + named +
                     (fs::is_directory(input.path, code) ? ", so each build would ship the one before it: "
@@ -84,7 +84,7 @@ bool checkFolder(const OutputTargets& targets, const std::vector<BuildInput>& in
         }
         if (within(out, in)) {
             error = shown + " lies inside " + named +
-                    ", so each build would ship the one before it: write it outside " + displayPath(input.path);
+                    ", so each build would ship the one before it: write it outside " + utf8Of(input.path);
             return false;
         }
     }
@@ -106,27 +106,27 @@ bool checkFolder(const OutputTargets& targets, const std::vector<BuildInput>& in
 bool checkZip(const OutputTargets& targets, const std::vector<BuildInput>& inputs, std::string& error) {
     const fs::path zip = fullPath(targets.zip);
     const fs::path out = fullPath(targets.folder);
-    const std::string shown = "the zip " + displayPath(targets.zip);
+    const std::string shown = "the zip " + utf8Of(targets.zip);
     const std::string instead =
-        "give Zip a name of its own, such as " + displayPath(besideTarget(targets.folder, ".zip"));
+        "give Zip a name of its own, such as " + utf8Of(besideTarget(targets.folder, ".zip"));
     const fs::path project = fullPath(targets.project);
     if (within(project, zip)) {
         error = shown + (sameFull(project, zip) ? " is" : " holds") + " the project file " +
-                displayPath(targets.project) + ": " + instead;
+                utf8Of(targets.project) + ": " + instead;
         return false;
     }
     if (within(zip, out)) {
-        error = shown + " lies inside the output folder " + displayPath(targets.folder) +
+        error = shown + " lies inside the output folder " + utf8Of(targets.folder) +
                 ", which the build replaces: " + instead;
         return false;
     }
     if (within(out, zip)) {
-        error = shown + " holds the output folder " + displayPath(targets.folder) + ": " + instead;
+        error = shown + " holds the output folder " + utf8Of(targets.folder) + ": " + instead;
         return false;
     }
     for (const BuildInput& input : inputs) {
         const fs::path in = fullPath(input.path);
-        const std::string named = input.kind + " " + displayPath(input.path);
+        const std::string named = input.kind + " " + utf8Of(input.path);
         if (within(in, zip)) {
             error = shown + (sameFull(in, zip) ? " is " : " holds ") + named +
                     ", which the build would replace: " + instead;
@@ -198,13 +198,13 @@ bool clearLeftover(const fs::path& path, std::string& error) {
                                                 : fs::is_regular_file(status) && (fs::file_size(path, code) == 0 ||
                                                                                   startsLikeZip(path));
     if (!ours) {
-        error = displayPath(path) +
+        error = utf8Of(path) +
                 " holds something vornicpack did not write, under a name it builds with: move it away";
         return false;
     }
     fs::remove_all(path, code);
     if (code) {
-        error = "cannot remove the remains of an earlier build, " + displayPath(path) + ": " + code.message();
+        error = "cannot remove the remains of an earlier build, " + utf8Of(path) + ": " + code.message();
         return false;
     }
     return true;

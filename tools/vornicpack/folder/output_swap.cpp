@@ -59,14 +59,14 @@ bool swapIntoPlace(const fs::path& builtFolder, const fs::path& folder, const fs
         if (hadFolder) {
             fs::rename(folder, aside, code);
             if (code) {
-                error = "cannot move the previous " + displayPath(folder) + " aside: " + code.message();
+                error = "cannot move the previous " + utf8Of(folder) + " aside: " + code.message();
                 removeStaged();
                 return false;
             }
         }
         fs::rename(builtFolder, folder, code);
         if (code) {
-            error = "cannot move the new folder to " + displayPath(folder) + ": " + code.message();
+            error = "cannot move the new folder to " + utf8Of(folder) + ": " + code.message();
             std::error_code ignored;
             if (hadFolder) fs::rename(aside, folder, ignored);
             removeStaged();
@@ -78,14 +78,14 @@ bool swapIntoPlace(const fs::path& builtFolder, const fs::path& folder, const fs
         // folder's is two renames within its own parent.
         fs::rename(builtZip, zip, code);
         if (code) {
-            error = "cannot replace " + displayPath(zip) + ": " + code.message();
+            error = "cannot replace " + utf8Of(zip) + ": " + code.message();
             if (folderChanges) {
                 std::error_code back;
                 fs::rename(folder, builtFolder, back);
                 if (!back && hadFolder) fs::rename(aside, folder, back);
                 if (back)
                     error += "; the new folder could not be moved back either (" + back.message() +
-                             "): the previous one is " + displayPath(aside);
+                             "): the previous one is " + utf8Of(aside);
             }
             removeStaged();
             return false;

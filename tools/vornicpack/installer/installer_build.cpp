@@ -56,7 +56,7 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
     targets.clear();
     if (!wanted()) return true;
     const ProjectPackage& package = project->package;
-    const std::string at = displayPath(project->file) + ": line " + std::to_string(package.installer.line) + ": ";
+    const std::string at = utf8Of(project->file) + ": line " + std::to_string(package.installer.line) + ": ";
     if (!installerWriterAvailable(error)) {
         error = at + error;
         return false;
@@ -81,10 +81,10 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
         target.path = beside / pathFromText(installerFileName(package.name, version, width));
         target.staged = besideTarget(target.path, kStagedSuffix);
         target.aside = besideTarget(target.path, kAsideSuffix);
-        const std::string shown = "the installer " + displayPath(target.path);
+        const std::string shown = "the installer " + utf8Of(target.path);
         for (const BuildInput& input : inputs)
             if (std::error_code same; fs::equivalent(input.path, target.path, same)) {
-                error = shown + " is also " + input.kind + " " + displayPath(input.path) +
+                error = shown + " is also " + input.kind + " " + utf8Of(input.path) +
                         ": rename the input or change Name or Version";
                 return false;
             }
@@ -98,7 +98,7 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
         for (const fs::path& leftover : {target.staged, target.aside}) {
             const fs::file_status left = fs::symlink_status(leftover, code);
             if (fs::exists(left) && (!fs::is_regular_file(left) || !isPackerInstaller(leftover))) {
-                error = displayPath(leftover) +
+                error = utf8Of(leftover) +
                         " holds something vornicpack did not write, under a name it builds with: move it away";
                 return false;
             }
@@ -119,7 +119,7 @@ bool InstallerOutputs::stage(const fs::path& built, const std::vector<PlannedFil
         in.upgradeCode = upgradeCode;
         in.sourceDateEpoch = sourceDateEpoch;
         if (!writeInstaller(in, target.staged, error)) {
-            error = displayPath(project->file) + ": " + error;
+            error = utf8Of(project->file) + ": " + error;
             abandon();
             return false;
         }
@@ -186,7 +186,7 @@ bool InstallerOutputs::swapIn(std::string& error) {
         if (target.hadPrevious) fs::rename(target.path, target.aside, code);
         if (!code) fs::rename(target.staged, target.path, code);
         if (code) {
-            error = "cannot replace " + displayPath(target.path) + ": " + code.message();
+            error = "cannot replace " + utf8Of(target.path) + ": " + code.message();
             if (target.hadPrevious && !fs::exists(target.path)) fs::rename(target.aside, target.path, code);
             swapBack();
             abandon();
@@ -213,7 +213,7 @@ void InstallerOutputs::finish(std::vector<std::string>& notes) {
         std::error_code code;
         fs::remove(target.aside, code);
         fs::remove(target.staged, code);
-        notes.push_back("wrote " + displayPath(target.path));
+        notes.push_back("wrote " + utf8Of(target.path));
     }
 }
 

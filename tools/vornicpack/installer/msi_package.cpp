@@ -366,7 +366,7 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         std::ofstream file(wxs, std::ios::binary | std::ios::trunc);
         file << source;
         if (!file.flush()) {
-            error = "cannot write " + displayPath(wxs);
+            error = "cannot write " + utf8Of(wxs);
             return removeQuietly(wxs);
         }
     }
@@ -375,7 +375,7 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
                    error);
     fs::remove(wxs, code);
     if (!written) {
-        error = "cannot write " + displayPath(package) + ": " + error;
+        error = "cannot write " + utf8Of(package) + ": " + error;
         return removeQuietly(package);
     }
     if (in.options.removeUserSettings && !addSettingsRemoval(package, in.userSettings, idOf('c', in.launcher), error))
@@ -386,7 +386,7 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
     std::ofstream file(package, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!file.flush()) {
-        error = "cannot write " + displayPath(package) + ": the folder is not writable or the disk is full";
+        error = "cannot write " + utf8Of(package) + ": the folder is not writable or the disk is full";
         return removeQuietly(package);
     }
     return true;

@@ -84,7 +84,7 @@ bool exportMsiTable(const fs::path& package, const std::string& table, std::stri
     std::error_code code;
     fs::remove(out, code);
     if (!read) {
-        error = "cannot read the " + table + " table of " + displayPath(package) + ": " + error;
+        error = "cannot read the " + table + " table of " + utf8Of(package) + ": " + error;
         return false;
     }
     rows.assign(bytes.begin(), bytes.end());

@@ -82,14 +82,14 @@ bool addSettingsRemoval(const fs::path& package, const UserSettingsPlace& place,
         written.push_back(file);
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         if (!(good = static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())).flush()))) {
-            error = "cannot write " + displayPath(file);
+            error = "cannot write " + utf8Of(file);
             break;
         }
         arguments.push_back("-i");
         arguments.push_back(file.string());
     }
     if (good && !runMsiTool(arguments, fs::path(package).concat(".log"), error)) {
-        error = "cannot add the removal of the per-user settings file to " + displayPath(package) + ": " + error;
+        error = "cannot add the removal of the per-user settings file to " + utf8Of(package) + ": " + error;
         good = false;
     }
     for (const fs::path& file : written) {

@@ -62,7 +62,7 @@ struct SigningReader {
 bool fileGiven(const fs::path& path, const char* key, const std::string& at, std::string& error) {
     std::error_code code;
     if (fs::is_regular_file(path, code)) return true;
-    error = at + key + " " + displayPath(path) + " does not exist";
+    error = at + key + " " + utf8Of(path) + " does not exist";
     return false;
 }
 
@@ -222,7 +222,7 @@ bool signWithOsslsigncode(const SigningSettings& signing, const fs::path& file, 
     fs::rename(signedFile, file, code);
     if (code) {
         fs::remove(signedFile, code);
-        error = "cannot replace " + displayPath(file) + " with its signed copy: " + code.message();
+        error = "cannot replace " + utf8Of(file) + " with its signed copy: " + code.message();
         return false;
     }
     return true;
@@ -320,6 +320,6 @@ bool readSigningSection(const IniSection& section, const fs::path& base, const s
 bool signExecutable(const SigningSettings& signing, const fs::path& file, long long signingTime, std::string& error) {
     const bool done = signing.method == SigningMethod::Command ? signWithCommand(signing, file, error)
                                                                : signWithOsslsigncode(signing, file, signingTime, error);
-    if (!done) error = "signing " + displayPath(file.filename()) + " failed: " + error;
+    if (!done) error = "signing " + utf8Of(file.filename()) + " failed: " + error;
     return done;
 }

@@ -290,14 +290,14 @@ bool verifyShipment(const fs::path& target, const VerifyOptions& options, Verify
         for (fs::directory_iterator it(target, code), end; !code && it != end; it.increment(code))
             if (it->is_regular_file(code) && isExecutableName(it->path())) files.push_back(it->path());
         if (code) {
-            error = "cannot list " + displayPath(target) + ": " + code.message();
+            error = "cannot list " + utf8Of(target) + ": " + code.message();
             return false;
         }
         std::sort(files.begin(), files.end());
     } else if (fs::is_regular_file(target, code)) {
         files.push_back(target);
     } else {
-        error = displayPath(target) + ": no such folder or file";
+        error = utf8Of(target) + ": no such folder or file";
         return false;
     }
     ShipmentCheck check(options, report);
@@ -314,7 +314,7 @@ bool verifyShipment(const fs::path& target, const VerifyOptions& options, Verify
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const VerifyFinding& a, const VerifyFinding& b) { return a.file < b.file; });
     if (report.executables == 0) {
-        error = displayPath(target) + ": no executable to verify";
+        error = utf8Of(target) + ": no executable to verify";
         return false;
     }
     return true;

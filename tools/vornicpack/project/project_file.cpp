@@ -26,7 +26,7 @@ bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vec
     const Text last = textOfPath(path.filename());
     if (!hasWildcard(last)) {
         if (!std::filesystem::exists(path, code)) {
-            error = "\"" + encodeUtf8(entry) + "\" does not exist (" + displayPath(path) + ")";
+            error = "\"" + encodeUtf8(entry) + "\" does not exist (" + utf8Of(path) + ")";
             return false;
         }
         inputs.push_back(path);
@@ -39,7 +39,7 @@ bool resolveInput(const std::filesystem::path& base, const Text& entry, std::vec
         if (wildcardMatches(textOfPath(item.path().filename()), last))
             found.push_back(path.parent_path() / item.path().filename());
     if (found.empty()) {
-        error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + displayPath(folder);
+        error = "\"" + encodeUtf8(entry) + "\" matches nothing in " + utf8Of(folder);
         return false;
     }
     // The file system's order differs between systems; the folder and the zip must not.
@@ -322,7 +322,7 @@ bool finishPackage(const std::filesystem::path& file, const std::string& where, 
 bool readProject(const std::filesystem::path& file, AppProject& project, std::string& error) {
     project = AppProject();
     project.file = file;
-    const std::string where = displayPath(file) + ": ";
+    const std::string where = utf8Of(file) + ": ";
     Text text;
     if (!readWholeFile(file, project.bytes, error)) return false;
     if (!decodeTextFile(project.bytes, text)) {

@@ -153,7 +153,7 @@ bool fillRuntimeDownload(std::vector<IniSection>& sections, const char* width, c
     Bytes bytes;
     std::string problem;
     if (!readDigestOf(archive, bytes, problem)) {
-        error = atLine(line) + "Runtime Download " + width + " File " + displayPath(archive) + ": " + problem;
+        error = atLine(line) + "Runtime Download " + width + " File " + utf8Of(archive) + ": " + problem;
         return false;
     }
     Sha256 hash;

@@ -24,7 +24,7 @@ bool readWholeFile(const std::filesystem::path& path, Bytes& bytes, std::string&
     bytes.clear();
     std::error_code code;
     if (!std::filesystem::is_regular_file(path, code)) {
-        error = "cannot read " + displayPath(path) + ": " +
+        error = "cannot read " + utf8Of(path) + ": " +
                 (std::filesystem::exists(path, code) ? "it is not a file" : "no such file");
         return false;
     }
@@ -32,7 +32,7 @@ bool readWholeFile(const std::filesystem::path& path, Bytes& bytes, std::string&
     Bytes read;
     if (in) read.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in && !in.eof()) {
-        error = "cannot read " + displayPath(path);
+        error = "cannot read " + utf8Of(path);
         return false;
     }
     bytes = std::move(read);
@@ -64,7 +64,7 @@ bool writeFilesReplacing(const std::vector<std::pair<std::filesystem::path, Byte
             removeTemporaries();
             std::error_code code;
             const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-            error = "cannot write " + displayPath(path) + ": " +
+            error = "cannot write " + utf8Of(path) + ": " +
                     (std::filesystem::is_directory(folder, code) ? "the folder is not writable or the disk is full"
                                                                   : "the folder does not exist");
             return false;
@@ -75,7 +75,7 @@ bool writeFilesReplacing(const std::vector<std::pair<std::filesystem::path, Byte
         std::filesystem::rename(temporaries[i], files[i].first, code);
         if (code) {
             removeTemporaries();
-            error = "cannot replace " + displayPath(files[i].first) + ": " + code.message();
+            error = "cannot replace " + utf8Of(files[i].first) + ": " + code.message();
             return false;
         }
     }

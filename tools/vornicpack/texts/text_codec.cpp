@@ -46,7 +46,6 @@ std::string utf8Of(const std::filesystem::path& path) {
 #endif
 }
 
-std::string displayPath(const std::filesystem::path& path) { return utf8Of(path); }
 
 std::size_t utf16Length(const Text& text) {
     std::size_t length = 0;

@@ -20,7 +20,6 @@ bool decodeTextFile(const Bytes& bytes, Text& text);
 std::filesystem::path pathFromText(const Text& text);
 Text textOfPath(const std::filesystem::path& path);
 std::string utf8Of(const std::filesystem::path& path);
-std::string displayPath(const std::filesystem::path& path);
 
 // Code points above U+FFFF count twice, as they do in UTF-16.
 std::size_t utf16Length(const Text& text);
