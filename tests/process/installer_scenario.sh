@@ -176,10 +176,15 @@ removed_service() {
   in_use_at_removal=$(processes_of DemoService.exe)
   return 0
 }
+no_service_files() { [ ! -e "$service/DemoService.exe" ] && [ ! -e "$service/$jre/bin/server/jvm.dll" ]; }
 files_removed() {
-  [ ! -e "$service/DemoService.exe" ] && [ ! -e "$service/$jre/bin/server/jvm.dll" ] && return 0
-  [ -n "$in_use_at_removal" ] || return 1
-  echo "note: the service's process ($in_use_at_removal) outlived the removal and kept its files, as a process still ending does"
+  within no_service_files && return 0
+  if [ -n "$in_use_at_removal" ]; then
+    echo "note: the service's process ($in_use_at_removal) outlived the removal and kept its files, as a process still ending does"
+    return 0
+  fi
+  echo "left after the removal:"; find "$service" -type f | sed "s|^$service/|  |"
+  return 1
 }
 check "removal succeeds" 'removed_service'
 check "the service is stopped and gone after the removal" 'gone && grep -qx "exit: 0" "$service/$jre/bin/server/standin-record.txt"'
