@@ -124,6 +124,8 @@ DWORD WINAPI threadStart(void* parameter) {
 
 jint JNICALL destroyJavaVm(JavaVM*) {
     record("destroy-vm");
+    // As a real machine does: until every other non-daemon thread has ended, those it started and
+    // those attached to it (an attached thread counts until it detaches or ends).
     for (;;) {
         HANDLE next = nullptr;
         {
@@ -132,7 +134,7 @@ jint JNICALL destroyJavaVm(JavaVM*) {
             next = nonDaemonThreads.back();
             nonDaemonThreads.pop_back();
         }
-        WaitForSingleObject(next, INFINITE);
+        if (GetThreadId(next) != GetCurrentThreadId()) WaitForSingleObject(next, INFINITE);
         CloseHandle(next);
     }
     beginShutdown();
@@ -143,12 +145,26 @@ jint JNICALL destroyJavaVm(JavaVM*) {
 
 jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
     record("attach");
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        failLoudly("attach-failed", std::to_string(GetLastError()));
+    {
+        std::lock_guard<std::mutex> lock(threadsMutex);
+        nonDaemonThreads.push_back(self);
+    }
     *env = theEnv();
     return JNI_OK;
 }
 
 jint JNICALL detachCurrentThread(JavaVM*) {
     record("detach");
+    std::lock_guard<std::mutex> lock(threadsMutex);
+    std::erase_if(nonDaemonThreads, [](HANDLE thread) {
+        if (GetThreadId(thread) != GetCurrentThreadId()) return false;
+        CloseHandle(thread);
+        return true;
+    });
     return JNI_OK;
 }
 
