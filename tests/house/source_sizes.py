@@ -17,8 +17,10 @@ import ctypes
 import ctypes.util
 import glob
 import os
+import re
 import subprocess
 import sys
+import tempfile
 
 MAX_FILE_LINES = 400
 MAX_FUNCTION_LINES = 60
@@ -58,6 +60,8 @@ FUNCTION_KINDS = {8: "function", 21: "method", 24: "constructor", 25: "destructo
 SCOPE_KINDS = {2, 3, 4, 22, 31, 32, 33}  # struct, union, class, namespace, class templates, linkage spec
 SEVERITY_ERROR = 3
 PARSE_OPTIONS = 0x200  # CXTranslationUnit_KeepGoing: report every error, not just the first
+FOR_SERIALIZATION = 0x08  # CXTranslationUnit_ForSerialization: the unit is to be saved as a precompiled header
+PREPROCESSOR_LINE = re.compile(r"^\s*#\s*(\w+)\s*(.*)")
 
 
 def load_libclang():
@@ -79,6 +83,7 @@ def load_libclang():
                                                          ctypes.POINTER(ctypes.c_char_p), ctypes.c_int,
                                                          ctypes.c_void_p, ctypes.c_uint, ctypes.c_uint]),
         "clang_disposeTranslationUnit": (None, [ctypes.c_void_p]),
+        "clang_saveTranslationUnit": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_uint]),
         "clang_getTranslationUnitCursor": (CXCursor, [ctypes.c_void_p]),
         "clang_visitChildren": (ctypes.c_uint, [CXCursor, VISITOR, ctypes.c_void_p]),
         "clang_isCursorDefinition": (ctypes.c_uint, [CXCursor]),
@@ -122,6 +127,41 @@ class Parser:
         self.arguments += ["-isystem" + folder for folder in cross_include_folders()]
         if resource_folder:
             self.arguments += ["-resource-dir", resource_folder]
+        self.prefix = []
+
+    def precompile(self, headers, folder):
+        """Parses the system's and the runtime's `headers` once, into a precompiled header that every
+        later parse starts from: they are most of each file's parse. A parse with it that fails is
+        made again without it (functions)."""
+        if not headers:
+            return
+        source, output = os.path.join(folder, "prefix.h"), os.path.join(folder, "prefix.pch")
+        with open(source, "w") as file:
+            file.writelines(f"#include <{header}>\n" for header in headers)
+        unit = self.parse(source, PARSE_OPTIONS | FOR_SERIALIZATION)
+        errors = self.parse_errors(unit) if unit else ["libclang could not parse it"]
+        try:
+            if not errors and self.clang.clang_saveTranslationUnit(unit, output.encode(), 0) == 0:
+                self.prefix = ["-include-pch", output]
+            else:
+                print("source_sizes: no precompiled prefix, each file is parsed whole:", *errors[:1], file=sys.stderr)
+        finally:
+            if unit:
+                self.clang.clang_disposeTranslationUnit(unit)
+
+    def parse(self, path, options, extra=()):
+        arguments = self.arguments + list(extra)
+        array = (ctypes.c_char_p * len(arguments))(*[a.encode() for a in arguments])
+        return self.clang.clang_parseTranslationUnit(self.index, path.encode(), array, len(arguments), None, 0, options)
+
+    def parse_errors(self, unit):
+        errors = []
+        for i in range(self.clang.clang_getNumDiagnostics(unit)):
+            diagnostic = self.clang.clang_getDiagnostic(unit, i)
+            if self.clang.clang_getDiagnosticSeverity(diagnostic) >= SEVERITY_ERROR:
+                errors.append(self.text(self.clang.clang_formatDiagnostic(diagnostic, 1)))  # with its file and line
+            self.clang.clang_disposeDiagnostic(diagnostic)
+        return errors
 
     def text(self, string):
         value = self.clang.clang_getCString(string)
@@ -144,18 +184,17 @@ class Parser:
     def functions(self, path):
         """(file, first line, name, lines) of every function defined in the project's own files that
         `path` includes, the project's files it includes, and the errors of its parse."""
-        arguments = (ctypes.c_char_p * len(self.arguments))(*[a.encode() for a in self.arguments])
-        unit = self.clang.clang_parseTranslationUnit(self.index, path.encode(), arguments, len(self.arguments),
-                                                     None, 0, PARSE_OPTIONS)
+        unit = self.parse(path, PARSE_OPTIONS, self.prefix)
+        errors = self.parse_errors(unit) if unit else []
+        if self.prefix and (not unit or errors):
+            # A file that the prefix's macros or declarations do not fit: its errors are its own.
+            if unit:
+                self.clang.clang_disposeTranslationUnit(unit)
+            unit = self.parse(path, PARSE_OPTIONS)
+            errors = self.parse_errors(unit) if unit else []
         if not unit:
             return [], set(), [path + ": libclang could not parse it"]
         try:
-            errors = []
-            for i in range(self.clang.clang_getNumDiagnostics(unit)):
-                diagnostic = self.clang.clang_getDiagnostic(unit, i)
-                if self.clang.clang_getDiagnosticSeverity(diagnostic) >= SEVERITY_ERROR:
-                    errors.append(self.text(self.clang.clang_formatDiagnostic(diagnostic, 1)))  # with its file and line
-                self.clang.clang_disposeDiagnostic(diagnostic)
             found = []
             included = set()
 
@@ -220,6 +259,33 @@ def check(root, folders):
             violations.append(f"{path}:1: the file: {count} lines (limit {MAX_FILE_LINES})")
 
     parser = Parser(root)
+    with tempfile.TemporaryDirectory() as folder:
+        parser.precompile(system_headers(root, files), folder)
+        return check_functions(parser, files, violations, errors)
+
+
+def system_headers(root, files):
+    """The <headers> that the files include outside every #if, <windows.h> first (the system's other
+    headers build on it). What only one system's build includes stays out."""
+    headers = {}
+    for path in files:
+        depth = 0
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as file:
+            for line in file:
+                directive = PREPROCESSOR_LINE.match(line)
+                if not directive:
+                    continue
+                keyword, rest = directive.groups()
+                if keyword in ("if", "ifdef", "ifndef"):
+                    depth += 1
+                elif keyword == "endif":
+                    depth -= 1
+                elif keyword == "include" and depth == 0 and rest.startswith("<"):
+                    headers[rest[1:rest.index(">")]] = None
+    return sorted(headers, key=lambda header: header != "windows.h")
+
+
+def check_functions(parser, files, violations, errors):
     seen = set()
     in_scope = set(files)
     # Every .cpp, then each header that no .cpp includes: a header is parsed with each file that
