@@ -281,7 +281,7 @@ def system_headers(root, files):
                 elif keyword == "endif":
                     depth -= 1
                 elif keyword == "include" and depth == 0 and rest.startswith("<"):
-                    headers[rest[1:rest.index(">")]] = None
+                    headers[rest[1:].split(">")[0]] = None
     return sorted(headers, key=lambda header: header != "windows.h")
 
 
