@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
-#include <set>
 
 #include "installer/installer_layout.h"
+#include "installer/msi_database.h"
 #include "installer/msi_summary.h"
+#include "installer/msi_tables.h"
 #include "installer/msi_tools.h"
 #include "installer/settings_removal.h"
 #include "package/packager.h"
 #include "package/identity_codes.h"
-#include "settings/settings_cipher.h"
 #include "system/platform.h"
 #include "texts/text_codec.h"
 
@@ -194,13 +193,11 @@ private:
     std::vector<std::string> components;
 };
 
-#ifndef _WIN32
 bool removeQuietly(const fs::path& path) {
     std::error_code ignored;
     fs::remove(path, ignored);
     return false;
 }
-#endif
 
 }  // namespace
 
@@ -244,17 +241,6 @@ bool installerSource(const InstallerInput& in, std::string& source, std::string&
     return true;
 }
 
-bool installerWriterAvailable(std::string& error) {
-#ifdef _WIN32
-    error = "Installer=msi: the Windows vornicpack cannot write Windows Installer packages yet; build the "
-            "installer with the Linux vornicpack (it uses msitools' wixl), or set Installer=none";
-    return false;
-#else
-    (void)error;
-    return true;
-#endif
-}
-
 namespace {
 
 // The package code changes with anything in the package: its source, the rows added to it and every
@@ -286,17 +272,13 @@ bool packageCodeOf(const InstallerInput& in, Text& packageCode, std::string& err
 
 }  // namespace
 
-bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+#ifndef _WIN32
+namespace {
+
+// wixl writes the database from the WiX source; msibuild adds the rows wixl cannot write.
+bool writeWithMsitools(const InstallerInput& in, const std::string& source, const fs::path& package,
+                       std::string& error) {
     std::error_code code;
-    fs::remove(package, code);
-    if (!installerWriterAvailable(error)) return false;
-    std::string source;
-    Text packageCode;
-    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
-#ifdef _WIN32
-    (void)packageCode;
-    return false;
-#else
     const fs::path wxs = fs::path(package).concat(".wxs"), log = fs::path(package).concat(".log");
     {
         std::ofstream file(wxs, std::ios::binary | std::ios::trunc);
@@ -314,8 +296,30 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         error = "cannot write " + utf8Of(package) + ": " + error;
         return removeQuietly(package);
     }
-    if (in.options.removeUserSettings && !addSettingsRemoval(package, in.userSettings, installerId('c', in.launcher), error))
+    if (in.options.removeUserSettings &&
+        !addSettingsRemoval(package, in.userSettings, installerId('c', in.launcher), error))
         return removeQuietly(package);
+    return true;
+}
+
+}  // namespace
+#endif
+
+bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+    std::error_code code;
+    fs::remove(package, code);
+    std::string source;
+    Text packageCode;
+    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
+#ifdef _WIN32
+    // The same tables through the system's msi.dll; the WiX source only checks the input.
+    InstallerTables tables;
+    if (!installerTables(in, packageCode, tables, error) ||
+        !writeMsiDatabase(tables, package, in.sourceDateEpoch, error))
+        return false;
+#else
+    if (!writeWithMsitools(in, source, package, error)) return false;
+#endif
     Bytes bytes;
     if (!readWholeFile(package, bytes, error) || !normaliseSummary(bytes, packageCode, in.sourceDateEpoch, error))
         return removeQuietly(package);
@@ -326,5 +330,4 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         return removeQuietly(package);
     }
     return true;
-#endif
 }
