@@ -10,6 +10,7 @@
 #include "installer/cabinet_writer.h"
 #include "installer/installer_layout.h"
 #include "support/unique_handle.h"
+#include "system/platform.h"
 #include "texts/text_codec.h"
 
 namespace fs = std::filesystem;
@@ -176,19 +177,34 @@ private:
     UniqueMsiHandle database;
 };
 
+// A folder of its own beside the package: never one that was there before, which it would remove.
+bool createStaging(const fs::path& package, fs::path& staging, std::string& error) {
+    static const char* digits = "0123456789abcdef";
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::uint8_t random[8];
+        if (!secureRandom(random, sizeof random)) break;
+        std::string suffix = ".tables-";
+        for (const std::uint8_t byte : random) suffix += {digits[byte >> 4], digits[byte & 15]};
+        staging = fs::path(package).concat(suffix);
+        std::error_code code;
+        if (fs::create_directory(staging, code)) return true;
+        if (code) {
+            error = "cannot create " + utf8Of(staging) + ": " + code.message();
+            return false;
+        }
+    }
+    error = "cannot create a folder beside " + utf8Of(package);
+    return false;
+}
+
 }  // namespace
 
 bool writeMsiDatabase(const InstallerTables& tables, const fs::path& package, long long epoch, std::string& error) {
-    const fs::path staging = fs::path(package).concat(".tables");
+    fs::path staging;
+    if (!createStaging(package, staging, error)) return false;
+    // The writer closes the database before the folder and the package are cleaned up.
+    const bool written = DatabaseWriter(package, staging).write(tables, epoch, error);
     std::error_code code;
-    fs::remove_all(staging, code);
-    bool written = false;
-    if (!fs::create_directory(staging, code)) {
-        error = "cannot create " + utf8Of(staging) + ": " + code.message();
-    } else {
-        // The writer closes the database before the folder and the package are cleaned up.
-        written = DatabaseWriter(package, staging).write(tables, epoch, error);
-    }
     fs::remove_all(staging, code);
     if (!written) fs::remove(package, code);
     return written;
