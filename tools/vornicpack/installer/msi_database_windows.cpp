@@ -5,7 +5,9 @@
 #include <msiquery.h>
 #include <wtypes.h>  // the summary's property types (VT_*)
 
+#include <cctype>
 #include <fstream>
+#include <string>
 
 #include "installer/cabinet_writer.h"
 #include "installer/installer_layout.h"
@@ -104,8 +106,9 @@ private:
         std::vector<std::vector<fs::path>> streams(table.rows.size(), std::vector<fs::path>(table.columns.size()));
         for (std::size_t row = 0; row < table.rows.size(); ++row)
             for (std::size_t column = 0; column < table.columns.size(); ++column)
-                if (std::tolower(static_cast<unsigned char>(table.types[column][0])) == 'v')
-                    streams[row][column] = table.streams.at(row);
+                if (std::tolower(static_cast<unsigned char>(table.types[column][0])) == 'v' &&
+                    row < table.streams.size())
+                    streams[row][column] = table.streams[row];
         return insert("SELECT * FROM `" + table.name + "`", table.rows, streams, table.name, error);
     }
 
