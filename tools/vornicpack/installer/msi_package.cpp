@@ -124,7 +124,8 @@ private:
 
     void line(const std::string& text) { out += text + "\n"; }
 
-    void writeFolder(const InstallerFolder& folder, const std::string& path, const std::string& id, const std::string& indent) {
+    void writeFolder(const InstallerFolder& folder, const std::string& path, const std::string& id,
+                     const std::string& indent) {
         for (const auto& [name, inner] : folder.folders) {
             const std::string innerPath = path + name + "/";
             const std::string innerId = installerId('d', innerPath);

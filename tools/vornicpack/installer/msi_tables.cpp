@@ -60,6 +60,8 @@ public:
         if (!folderTables(error)) return false;
         productTables();
         launcherTables();
+        serviceTables();
+        removalTables();
         sequenceTables();
         emptyTables();
         summary(packageCode);
@@ -176,6 +178,11 @@ private:
             registry.rows.push_back(
                 {value.id, in.options.perMachine ? "2" : "1", value.key, value.name, value.value, component});
         hasRegistry = !registry.rows.empty();
+        out.tables.push_back(shortcuts);
+        out.tables.push_back(registry);
+    }
+
+    void serviceTables() {
         MsiTable services = table("ServiceInstall\tName\tDisplayName\tServiceType\tStartType\tErrorControl\t"
                                   "LoadOrderGroup\tDependencies\tStartName\tPassword\tArguments\tComponent_\tDescription",
                                   "s72\ts255\tL255\ti4\ti4\ti4\tS255\tS255\tS255\tS255\tS255\ts72\tL255",
@@ -194,19 +201,29 @@ private:
                                      std::to_string(162 + (installerServiceStartsOnInstall(in) ? 1 : 0)), "", "1",
                                      component});
         }
+        out.tables.push_back(services);
+        out.tables.push_back(controls);
+    }
+
+    // The installed folder, and with Remove User Settings the settings file and its folders. Their
+    // rows come before the custom actions that name the same properties, so that a writer's string
+    // pool takes their keys in the order Wine's installer must remove them in (settings_removal.cpp).
+    void removalTables() {
         MsiTable removals = table("FileKey\tComponent_\tFileName\tDirProperty\tInstallMode", "s72\ts72\tL255\ts72\ti2",
                                   "RemoveFile\tFileKey");
         removals.rows.push_back({"RemoveInstallFolder", component, "", "INSTALLDIR", "2"});
-        MsiTable actions = table("Action\tType\tSource\tTarget\tExtendedType", "s72\ti2\tS72\tS255\tI4", "CustomAction\tAction");
+        MsiTable actions =
+            table("Action\tType\tSource\tTarget\tExtendedType", "s72\ti2\tS72\tS255\tI4", "CustomAction\tAction");
         if (in.options.removeUserSettings)
             for (const SettingsRemovalRows& added : settingsRemovalRows(in.userSettings, component)) {
                 MsiTable* into = std::string(added.table) == "RemoveFile" ? &removals
                                  : std::string(added.table) == "CustomAction" ? &actions
                                                                                : nullptr;
-                for (const std::string& row : added.rows) (into ? into->rows : removalSequence).push_back(split(row, '\t'));
+                for (const std::string& row : added.rows)
+                    (into ? into->rows : removalSequence).push_back(split(row, '\t'));
             }
-        for (MsiTable* done : {&shortcuts, &registry, &services, &controls, &removals, &actions})
-            out.tables.push_back(*done);
+        out.tables.push_back(removals);
+        out.tables.push_back(actions);
     }
 
     void sequenceTables() {
