@@ -11,7 +11,7 @@
 # - a service for the machine: registered and running after the install, gone after the removal.
 # - with WINDOWS_PACKER, the per-user package made by the Windows packer (under Wine, through its
 #   msi.dll): the same bytes from two places, the same tables as the Linux packer's, and it installs
-#   and is removed as that one.
+#   and is removed as that one; its machine package's removal takes the user's settings file.
 # No pipefail: each check is a producer piped into grep -q, whose early end must not fail the producer.
 set -u
 abs() { case $1 in /*) printf %s "$1" ;; *) printf %s "$PWD/$1" ;; esac; }
@@ -48,6 +48,7 @@ if [ -n "$windows_packer" ]; then
   build=windows_build
   project win-a Demo rt 1.0.0 "$code" "$types"
   project win-b Demo rt 1.0.0 "$code" "$types"
+  project win-machine Demo rt 2.0.0 "$machine_code" $'Install Scope=machine\nRemove User Settings=Yes\n'
 fi
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
@@ -86,7 +87,7 @@ uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 cleanup() {
   local pid
   for pid in $(processes_of "$programs\\Demo\\Demo.exe"); do kill "$pid"; done
-  for package in out-user-1.1/Demo-1.1.0 out-user-1.0/Demo-1.0.0 out-win-a/Demo-1.0.0 out-machine/Demo-2.0.0 out-service/DemoService-1.0.0; do
+  for package in out-user-1.1/Demo-1.1.0 out-user-1.0/Demo-1.0.0 out-win-a/Demo-1.0.0 out-win-machine/Demo-2.0.0 out-machine/Demo-2.0.0 out-service/DemoService-1.0.0; do
     msi /x "$(windows "$work/$package-$width.msi")" >/dev/null 2>&1
   done
   rm -rf "$users/AppData/Roaming/Demo" "$users/Documents/report.demo" "$WINEPREFIX/drive_c/$programs/DemoService"
@@ -153,6 +154,14 @@ if [ -n "$windows_packer" ]; then
   check "the launcher and the Start-menu shortcut are there" '[ -f "$app/Demo.exe" ] && [ -f "$app/lib/app8.jar" ] && [ -f "$link" ]'
   check "removal succeeds" 'msi /x "$(windows "$windows_package")" >/dev/null'
   check "removal takes the folder and the shortcut" '[ ! -e "$app" ] && [ ! -e "$link" ]'
+  # The rows that remove the user's settings file and its folders, which Wine's installer takes in
+  # the order their keys entered the string pool.
+  windows_machine=$work/out-win-machine/Demo-2.0.0-$width.msi
+  check "its machine package installs in $programs" \
+    'msi /i "$(windows "$windows_machine")" >/dev/null && [ -f "$WINEPREFIX/drive_c/$programs/Demo/Demo.exe" ]'
+  mkdir -p "$(dirname "$settings")" && printf '[Java Runtime Environment]\r\nJRE Path=C:\\chosen\r\n' >"$settings"
+  check "its removal takes the user's settings file and its folders (Remove User Settings=Yes)" \
+    'msi /x "$(windows "$windows_machine")" >/dev/null && [ ! -e "$settings" ] && [ ! -e "$users/AppData/Roaming/Demo" ] && [ ! -e "$WINEPREFIX/drive_c/$programs/Demo" ]'
 fi
 
 echo "== for the machine"
