@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# installer_scenario.sh WINE_RUN SESSION HOST_PACKER STUB STANDIN_RUNTIME JAR WORK [WIDTH]
+# installer_scenario.sh WINE_RUN SESSION HOST_PACKER STUB STANDIN_RUNTIME JAR WORK [WIDTH [WINDOWS_PACKER]]
 # Packages of a small application with the stand-in runtime, made by the Linux packer and installed by
 # Wine's msiexec, for the launcher of WIDTH (x64 or x86; this preset's stub and stand-in):
 # - per user: the Start-menu shortcut starts it and main is reached; the file type and link scheme are
@@ -9,11 +9,15 @@
 #   opening a .demo file and a demo: link reaches main with the path or the link when no instance runs,
 #   secondaryMain when one does; the removal also takes the user's settings file and its folders.
 # - a service for the machine: registered and running after the install, gone after the removal.
+# - with WINDOWS_PACKER, the per-user package made by the Windows packer (under Wine, through its
+#   msi.dll): the same bytes from two places, the same tables as the Linux packer's, and it installs
+#   and is removed as that one; its machine package's removal takes the user's settings file.
 # No pipefail: each check is a producer piped into grep -q, whose early end must not fail the producer.
 set -u
 abs() { case $1 in /*) printf %s "$1" ;; *) printf %s "$PWD/$1" ;; esac; }
 run=$(abs "$1") session=$(abs "$2") packer=$(abs "$3") stub=$(abs "$4") runtime=$(abs "$5") jar=$(abs "$6") work=$(abs "$7")
 width=${8:-x64}
+windows_packer=${9:+$(abs "$9")}
 [ -x "$packer" ] || { echo "no host packer at $packer (build the host preset first)"; exit 77; }
 [ -f "$jar" ] || { echo "no $jar: build the target vornicpack_test_jars"; exit 1; }
 command -v wixl >/dev/null && command -v msibuild >/dev/null || { echo "no wixl or msibuild (scripts/setup installs them)"; exit 77; }
@@ -25,11 +29,14 @@ cp "$stub" "$work/stubs/$width/vornicw.exe" && cp -r "$runtime" "$work/rt" && cp
 cp -r "$runtime" "$work/rt-service" && printf 'main: wait-event vornic_installer_service_never\n' >"$work/rt-service/bin/server/standin-script.txt" || exit 1
 code='{3B9D6A42-7E1F-4C85-A0D3-5F28C1E9B764}' product='{0B5C7C1E-2F4A-4E39-8C3B-6D2E1F0A9B87}'
 machine_code='{6A1E0C3F-94B2-4D7E-B815-2C9F3E7A0D41}' service_code='{C4F81B27-0E6D-4A93-9B5C-71D2A8E3F960}'
-# project FILE OUTPUT UPGRADE-CODE [PACKAGE-LINES] [SECTIONS]
+linux_build() { (cd "$work" && "$packer" build "$1.vornic" --stubs stubs) >/dev/null; }
+windows_build() { (cd "$work" && "$run" "$session" "$windows_packer" build "$1.vornic" --stubs stubs) >/dev/null; }
+build=linux_build
+# project FILE OUTPUT UPGRADE-CODE [PACKAGE-LINES] [SECTIONS]: packed by $build
 project() {
   printf '[Package]\nName=%s\nJars=app8.jar\nLaunchers=%s\nRuntime %s=%s\nVersion=%s\nCompany=Example Software\nInstaller=msi\n%sOutput Folder=%s\n\n[Product Information]\nProduct Name=%s\nProduct Code=%s\nUpgrade Code=%s\n%s' \
     "$2" "$width" "$width" "$3" "$4" "$6" "out-$1/$2" "$2" "$product" "$5" "${7:-}" >"$work/$1.vornic"
-  (cd "$work" && "$packer" build "$1.vornic" --stubs stubs) >/dev/null || { echo "packer failed for $1"; exit 1; }
+  $build "$1" || { echo "packer failed for $1"; exit 1; }
 }
 types=$'File Types=.demo=Demo Document\nLink Schemes=demo\n'
 project user-1.0 Demo rt 1.0.0 "$code" "$types"
@@ -37,6 +44,12 @@ project user-1.1 Demo rt 1.1.0 "$code" "$types"
 project machine Demo rt 2.0.0 "$machine_code" $'Install Scope=machine\nRemove User Settings=Yes\n'"$types" $'\n[Application]\nSingle Instance=yes\n'
 project service DemoService rt-service 1.0.0 "$service_code" $'Install Scope=machine\nService Name=VornicDemoService\nService Display Name=Demo Service\n' \
   $'\n[Application]\nApplication Type=service\n'
+if [ -n "$windows_packer" ]; then
+  build=windows_build
+  project win-a Demo rt 1.0.0 "$code" "$types"
+  project win-b Demo rt 1.0.0 "$code" "$types"
+  project win-machine Demo rt 2.0.0 "$machine_code" $'Install Scope=machine\nRemove User Settings=Yes\n'
+fi
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 msi() { "$run" "$session" msiexec "$@" /qn; }
@@ -74,7 +87,7 @@ uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 cleanup() {
   local pid
   for pid in $(processes_of "$programs\\Demo\\Demo.exe"); do kill "$pid"; done
-  for package in out-user-1.1/Demo-1.1.0 out-user-1.0/Demo-1.0.0 out-machine/Demo-2.0.0 out-service/DemoService-1.0.0; do
+  for package in out-user-1.1/Demo-1.1.0 out-user-1.0/Demo-1.0.0 out-win-a/Demo-1.0.0 out-win-machine/Demo-2.0.0 out-machine/Demo-2.0.0 out-service/DemoService-1.0.0; do
     msi /x "$(windows "$work/$package-$width.msi")" >/dev/null 2>&1
   done
   rm -rf "$users/AppData/Roaming/Demo" "$users/Documents/report.demo" "$WINEPREFIX/drive_c/$programs/DemoService"
@@ -112,6 +125,44 @@ check "removal takes the folder and the shortcut" '[ ! -e "$app" ] && [ ! -e "$l
 check "removal takes the file type, the link scheme and the uninstall entry" \
   '! reg "HKCU\\Software\\Classes\\.demo" | grep -q Demo && ! reg "HKCU\\Software\\Classes\\Demo.demo" | grep -q Demo && ! reg "HKCU\\Software\\Classes\\demo" | grep -q URL && ! reg "$uninstall" /s | grep -q "Example Software"'
 check "removal leaves the user's settings file" 'grep -q "JRE Path" "$settings"'
+
+if [ -n "$windows_packer" ]; then
+  echo "== per user, from the Windows packer"
+  linux_package=$work/out-user-1.0/Demo-1.0.0-$width.msi windows_package=$work/out-win-a/Demo-1.0.0-$width.msi
+  export_of() { (cd "$work" && msiinfo export "$1" "$2" | sort); }
+  # The summary's code page is stored sign-extended by Wine's msi.dll (msiinfo reads -535), and each
+  # writer names itself.
+  summary_of() { export_of "$1" _SummaryInformation | grep -v -e '^1	' -e '^18	'; }
+  same_tables() {
+    local table compared=0
+    for table in $(msiinfo tables "$linux_package"); do
+      compared=$((compared + 1))
+      [ "$table" = _ForceCodepage ] && continue
+      if [ "$table" = _SummaryInformation ]; then
+        [ "$(summary_of "$linux_package")" = "$(summary_of "$windows_package")" ] || { echo "the summaries differ"; return 1; }
+      elif [ "$(export_of "$linux_package" "$table")" != "$(export_of "$windows_package" "$table")" ]; then
+        echo "the table $table differs:"; diff <(export_of "$linux_package" "$table") <(export_of "$windows_package" "$table")
+        return 1
+      fi
+    done
+    [ $compared -ge 20 ] || { echo "msiinfo lists $compared tables of $linux_package"; return 1; }
+  }
+  check "two builds in two places give the same bytes" \
+    '[ "$(sha256sum <"$windows_package")" = "$(sha256sum <"$work/out-win-b/Demo-1.0.0-$width.msi")" ]'
+  check "its tables are those of the Linux packer's package" 'same_tables'
+  check "it installs without an administrator" 'msi /i "$(windows "$windows_package")" >/dev/null'
+  check "the launcher and the Start-menu shortcut are there" '[ -f "$app/Demo.exe" ] && [ -f "$app/lib/app8.jar" ] && [ -f "$link" ]'
+  check "removal succeeds" 'msi /x "$(windows "$windows_package")" >/dev/null'
+  check "removal takes the folder and the shortcut" '[ ! -e "$app" ] && [ ! -e "$link" ]'
+  # The rows that remove the user's settings file and its folders, which Wine's installer takes in
+  # the order their keys entered the string pool.
+  windows_machine=$work/out-win-machine/Demo-2.0.0-$width.msi
+  check "its machine package installs in $programs" \
+    'msi /i "$(windows "$windows_machine")" >/dev/null && [ -f "$WINEPREFIX/drive_c/$programs/Demo/Demo.exe" ]'
+  mkdir -p "$(dirname "$settings")" && printf '[Java Runtime Environment]\r\nJRE Path=C:\\chosen\r\n' >"$settings"
+  check "its removal takes the user's settings file and its folders (Remove User Settings=Yes)" \
+    'msi /x "$(windows "$windows_machine")" >/dev/null && [ ! -e "$settings" ] && [ ! -e "$users/AppData/Roaming/Demo" ] && [ ! -e "$WINEPREFIX/drive_c/$programs/Demo" ]'
+fi
 
 echo "== for the machine"
 app=$WINEPREFIX/drive_c/$programs/Demo

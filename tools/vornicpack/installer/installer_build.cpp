@@ -57,10 +57,6 @@ bool InstallerOutputs::plan(const AppProject& project_, const fs::path& folder, 
     if (!wanted()) return true;
     const ProjectPackage& package = project->package;
     const std::string at = utf8Of(project->file) + ": line " + std::to_string(package.installer.line) + ": ";
-    if (!installerWriterAvailable(error)) {
-        error = at + error;
-        return false;
-    }
     const Text version = versionOf(*project);
     if (const std::string problem = installerVersionProblem(version); !problem.empty()) {
         error = at + "Installer=msi: the version \"" + encodeUtf8(version) + "\" " + problem +

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
-#include <set>
 
+#include "installer/installer_layout.h"
+#include "installer/msi_database.h"
 #include "installer/msi_summary.h"
+#include "installer/msi_tables.h"
 #include "installer/msi_tools.h"
 #include "installer/settings_removal.h"
 #include "package/packager.h"
 #include "package/identity_codes.h"
-#include "settings/settings_cipher.h"
 #include "system/platform.h"
 #include "texts/text_codec.h"
 
@@ -35,20 +35,6 @@ std::string xml(const std::string& text) {
 
 std::string xml(const Text& text) { return xml(encodeUtf8(text)); }
 
-std::string hexOf(const std::string& seed) {
-    const Md5Digest digest = md5(seed);
-    static const char* digits = "0123456789abcdef";
-    std::string hex;
-    for (const std::uint8_t byte : digest) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
-}
-
-// Identifiers of the database (a letter first, at most 72 characters) from a path in the folder.
-std::string idOf(char kind, const std::string& path) { return std::string(1, kind) + hexOf(path); }
-
 std::string scopeName(const InstallerInput& in) { return in.options.perMachine ? "machine" : "user"; }
 
 // The numbers of a version; false past four or a number above 65535.
@@ -64,26 +50,13 @@ bool versionParts(const Text& version, std::vector<unsigned long>& parts) {
     return !parts.empty() && parts.size() <= 4;
 }
 
-Text progIdPart(const Text& text) {
-    Text out;
-    for (const wchar_t unit : text)
-        if ((unit >= L'a' && unit <= L'z') || (unit >= L'A' && unit <= L'Z') || (unit >= L'0' && unit <= L'9'))
-            out += unit;
-    return out.empty() ? Text(L"App") : out;
-}
-
-struct Folder {
-    std::map<std::string, Folder> folders;
-    std::vector<const InstallerFile*> files;
-};
-
 class SourceWriter {
 public:
     SourceWriter(const InstallerInput& in, std::string& out) : in(in), out(out) {}
 
     bool write(std::string& error) {
         if (!checkFiles(error)) return false;
-        const Folder root = folderTree();
+        const InstallerFolder root = installerFolderTree(in);
         const bool x64 = in.width == Width::X64;
         registryRoot = in.options.perMachine ? "HKLM" : "HKCU";
         const Text manufacturer = in.manufacturer.empty() ? in.productName : in.manufacturer;
@@ -149,31 +122,19 @@ private:
         return true;
     }
 
-    Folder folderTree() const {
-        Folder root;
-        for (const InstallerFile& file : in.files) {
-            Folder* at = &root;
-            std::size_t from = 0;
-            for (std::size_t slash = file.target.find('/'); slash != std::string::npos;
-                 from = slash + 1, slash = file.target.find('/', from))
-                at = &at->folders[file.target.substr(from, slash - from)];
-            at->files.push_back(&file);
-        }
-        return root;
-    }
-
     void line(const std::string& text) { out += text + "\n"; }
 
-    void writeFolder(const Folder& folder, const std::string& path, const std::string& id, const std::string& indent) {
+    void writeFolder(const InstallerFolder& folder, const std::string& path, const std::string& id,
+                     const std::string& indent) {
         for (const auto& [name, inner] : folder.folders) {
             const std::string innerPath = path + name + "/";
-            const std::string innerId = idOf('d', innerPath);
+            const std::string innerId = installerId('d', innerPath);
             line(indent + "<Directory Id=\"" + innerId + "\" Name=\"" + xml(name) + "\">");
             writeFolder(inner, innerPath, innerId, indent + "  ");
             line(indent + "</Directory>");
         }
         for (const InstallerFile* file : folder.files) {
-            const std::string component = idOf('c', file->target);
+            const std::string component = installerId('c', file->target);
             components.push_back(component);
             const bool launcher = file->target == in.launcher;
             line(indent + "<Component Id=\"" + component + "\" Guid=\"" +
@@ -188,7 +149,7 @@ private:
         }
     }
 
-    std::string fileId(const std::string& target) const { return idOf('f', target); }
+    std::string fileId(const std::string& target) const { return installerId('f', target); }
 
     // wixl takes sources relative to the folder of the WiX source file.
     std::string sourcePath(const fs::path& path) const {
@@ -197,54 +158,29 @@ private:
         return full.lexically_relative(base).generic_string();
     }
 
-    void value(const std::string& indent, const std::string& key, const std::string& name, const std::string& text) {
-        line(indent + "<RegistryValue Root=\"" + registryRoot + "\" Key=\"" + xml(key) + "\"" +
-             (name.empty() ? "" : " Name=\"" + xml(name) + "\"") + " Type=\"string\" Value=\"" + xml(text) + "\"/>");
-    }
-
     // What starts the launcher: shortcuts, file types, link schemes, the service; and the folders to
     // remove with it.
     void writeLauncherParts(const std::string& indent) {
         const std::string launcher = "[#" + fileId(in.launcher) + "]";
-        const std::string open = "\"" + launcher + "\" \"%1\"";
-        // The Product Name as the entry's file name, without what no file name holds ("Demo: Suite").
-        Text shortcut = in.options.shortcut;
-        if (shortcut.empty())
-            for (const wchar_t unit : in.productName)
-                if (Text(L"\\/:*?\"<>|").find(unit) == Text::npos && unit >= L' ') shortcut += unit;
-        line(indent + "<Shortcut Id=\"StartMenuShortcut\" Directory=\"ProgramMenuFolder\" Name=\"" + xml(shortcut) +
+        const std::string shortcut = xml(installerShortcutName(in));
+        line(indent + "<Shortcut Id=\"StartMenuShortcut\" Directory=\"ProgramMenuFolder\" Name=\"" + shortcut +
              "\" Target=\"" + launcher + "\" WorkingDirectory=\"INSTALLDIR\"/>");
         if (in.options.desktopShortcut)
-            line(indent + "<Shortcut Id=\"DesktopShortcut\" Directory=\"DesktopFolder\" Name=\"" + xml(shortcut) +
+            line(indent + "<Shortcut Id=\"DesktopShortcut\" Directory=\"DesktopFolder\" Name=\"" + shortcut +
                  "\" Target=\"" + launcher + "\" WorkingDirectory=\"INSTALLDIR\"/>");
-        for (const InstallerFileType& type : in.options.fileTypes) {
-            const std::string progId =
-                encodeUtf8(progIdPart(in.folderName) + L"." + progIdPart(type.extension.substr(1)));
-            value(indent, "Software\\Classes\\" + encodeUtf8(type.extension), "", progId);
-            value(indent, "Software\\Classes\\" + progId, "", encodeUtf8(type.description));
-            value(indent, "Software\\Classes\\" + progId + "\\DefaultIcon", "",
-                  type.icon.empty() ? launcher + ",0" : "[#" + fileId(encodeUtf8(type.icon)) + "]");
-            value(indent, "Software\\Classes\\" + progId + "\\shell\\open\\command", "", open);
-        }
-        for (const Text& scheme : in.options.linkSchemes) {
-            const std::string key = "Software\\Classes\\" + encodeUtf8(scheme);
-            value(indent, key, "", "URL:" + encodeUtf8(in.productName));
-            value(indent, key, "URL Protocol", "");
-            value(indent, key + "\\DefaultIcon", "", launcher + ",0");
-            value(indent, key + "\\shell\\open\\command", "", open);
-        }
+        for (const InstallerRegistryValue& value : installerRegistryValues(in))
+            line(indent + "<RegistryValue Id=\"" + value.id + "\" Root=\"" + registryRoot + "\" Key=\"" +
+                 xml(value.key) + "\"" + (value.name.empty() ? "" : " Name=\"" + xml(value.name) + "\"") +
+                 " Type=\"string\" Value=\"" + xml(value.value) + "\"/>");
         if (in.service) {
             const ServiceDefinition& service = in.serviceDefinition;
-            const Text start = service.start.empty() ? Text(L"auto") : service.start;
-            const bool disabled = equalsNoCase(start, L"disabled");
-            const std::string startType =
-                disabled ? "disabled" : equalsNoCase(start, L"demand") ? "demand" : "auto";
+            const std::string startType = installerServiceStart(in);
             line(indent + "<ServiceInstall Id=\"Service\" Name=\"" + xml(service.name) + "\" DisplayName=\"" +
                  xml(service.displayName) + "\"" +
                  (service.description.empty() ? "" : " Description=\"" + xml(service.description) + "\"") +
                  " Type=\"ownProcess\" Start=\"" + startType + "\" ErrorControl=\"normal\" Vital=\"yes\"/>");
             line(indent + "<ServiceControl Id=\"ServiceControl\" Name=\"" + xml(service.name) + "\"" +
-                 (disabled || startType == "demand" ? "" : " Start=\"install\"") +
+                 (installerServiceStartsOnInstall(in) ? " Start=\"install\"" : "") +
                  " Stop=\"both\" Remove=\"uninstall\" Wait=\"yes\"/>");
         }
         // The installer removes the folders of the components it removes once empty; the top folder is
@@ -258,13 +194,11 @@ private:
     std::vector<std::string> components;
 };
 
-#ifndef _WIN32
 bool removeQuietly(const fs::path& path) {
     std::error_code ignored;
     fs::remove(path, ignored);
     return false;
 }
-#endif
 
 }  // namespace
 
@@ -308,17 +242,6 @@ bool installerSource(const InstallerInput& in, std::string& source, std::string&
     return true;
 }
 
-bool installerWriterAvailable(std::string& error) {
-#ifdef _WIN32
-    error = "Installer=msi: the Windows vornicpack cannot write Windows Installer packages yet; build the "
-            "installer with the Linux vornicpack (it uses msitools' wixl), or set Installer=none";
-    return false;
-#else
-    (void)error;
-    return true;
-#endif
-}
-
 namespace {
 
 // The package code changes with anything in the package: its source, the rows added to it and every
@@ -337,12 +260,12 @@ bool packageCodeOf(const InstallerInput& in, Text& packageCode, std::string& err
     if (!in.icon.empty()) {
         Bytes icon;
         if (!readWholeFile(in.icon, icon, error)) return false;
-        seed += "icon\n" + hexOf(std::string(icon.begin(), icon.end())) + "\n";
+        seed += "icon\n" + installerHex(std::string(icon.begin(), icon.end())) + "\n";
     }
     for (const InstallerFile& file : in.files) {
         Bytes bytes;
         if (!readWholeFile(file.source, bytes, error)) return false;
-        seed += file.target + "\n" + hexOf(std::string(bytes.begin(), bytes.end())) + "\n";
+        seed += file.target + "\n" + installerHex(std::string(bytes.begin(), bytes.end())) + "\n";
     }
     packageCode = guidFromSeed(seed);
     return true;
@@ -350,17 +273,13 @@ bool packageCodeOf(const InstallerInput& in, Text& packageCode, std::string& err
 
 }  // namespace
 
-bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+#ifndef _WIN32
+namespace {
+
+// wixl writes the database from the WiX source; msibuild adds the rows wixl cannot write.
+bool writeWithMsitools(const InstallerInput& in, const std::string& source, const fs::path& package,
+                       std::string& error) {
     std::error_code code;
-    fs::remove(package, code);
-    if (!installerWriterAvailable(error)) return false;
-    std::string source;
-    Text packageCode;
-    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
-#ifdef _WIN32
-    (void)packageCode;
-    return false;
-#else
     const fs::path wxs = fs::path(package).concat(".wxs"), log = fs::path(package).concat(".log");
     {
         std::ofstream file(wxs, std::ios::binary | std::ios::trunc);
@@ -378,8 +297,30 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         error = "cannot write " + utf8Of(package) + ": " + error;
         return removeQuietly(package);
     }
-    if (in.options.removeUserSettings && !addSettingsRemoval(package, in.userSettings, idOf('c', in.launcher), error))
+    if (in.options.removeUserSettings &&
+        !addSettingsRemoval(package, in.userSettings, installerId('c', in.launcher), error))
         return removeQuietly(package);
+    return true;
+}
+
+}  // namespace
+#endif
+
+bool writeInstaller(const InstallerInput& in, const fs::path& package, std::string& error) {
+    std::error_code code;
+    fs::remove(package, code);
+    std::string source;
+    Text packageCode;
+    if (!installerSource(in, source, error) || !packageCodeOf(in, packageCode, error)) return false;
+#ifdef _WIN32
+    // The same tables through the system's msi.dll; the WiX source only checks the input.
+    InstallerTables tables;
+    if (!installerTables(in, packageCode, tables, error) ||
+        !writeMsiDatabase(tables, package, in.sourceDateEpoch, error))
+        return false;
+#else
+    if (!writeWithMsitools(in, source, package, error)) return false;
+#endif
     Bytes bytes;
     if (!readWholeFile(package, bytes, error) || !normaliseSummary(bytes, packageCode, in.sourceDateEpoch, error))
         return removeQuietly(package);
@@ -390,5 +331,4 @@ bool writeInstaller(const InstallerInput& in, const fs::path& package, std::stri
         return removeQuietly(package);
     }
     return true;
-#endif
 }

@@ -1,6 +1,7 @@
 // A Windows Installer package of an application folder: the WiX source that describes it (portable,
-// every id derived), written into a database by wixl (msitools), given the rows wixl cannot write
-// (settings_removal.h), whose summary is then made the same on every build (msi_summary.h).
+// every id derived), written into a database by wixl (msitools) and given the rows wixl cannot write
+// (settings_removal.h) on Linux, or the same tables (msi_tables.h) written through the system's
+// msi.dll on Windows (msi_database.h); its summary is then made the same on every build (msi_summary.h).
 //
 //   InstallerInput in;  ...  in.files = the folder's files;  in.launcher = "Demo.exe";
 //   if (!writeInstaller(in, "out/Demo-1.0.0-x64.msi.vornicpack-new", error)) ...
@@ -56,6 +57,3 @@ bool installerSource(const InstallerInput& in, std::string& source, std::string&
 // The package written to `package`; `package` is left absent on failure. The package code is
 // derived from the source and every file's bytes.
 bool writeInstaller(const InstallerInput& in, const std::filesystem::path& package, std::string& error);
-
-// The Windows packer has no writer for the database yet; false, with the reason, where it cannot write one.
-bool installerWriterAvailable(std::string& error);

@@ -26,14 +26,11 @@ std::string formattedText(const Text& text) {
 // Whether a removal removes the product, rather than an upgrade its older version.
 const char* const kRemovingProduct = "REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE";
 
-struct TableRows {
-    const char* table;
-    std::vector<std::string> rows;  // cells separated by tabs
-};
+}  // namespace
 
-std::vector<TableRows> removalRows(const UserSettingsPlace& place, const std::string& component) {
+std::vector<SettingsRemovalRows> settingsRemovalRows(const UserSettingsPlace& place, const std::string& component) {
     const std::vector<Text> folders = userSettingsFolders(place);
-    TableRows actions{"CustomAction", {}}, sequence{"InstallExecuteSequence", {}}, removals{"RemoveFile", {}};
+    SettingsRemovalRows actions{"CustomAction", {}}, sequence{"InstallExecuteSequence", {}}, removals{"RemoveFile", {}};
     // One property per folder level, innermost first: the file's folder, then the one that holds it.
     std::string path = "[AppDataFolder]";
     std::vector<std::string> paths;
@@ -56,8 +53,6 @@ std::vector<TableRows> removalRows(const UserSettingsPlace& place, const std::st
     return {removals, actions, sequence};
 }
 
-}  // namespace
-
 std::vector<Text> userSettingsFolders(const UserSettingsPlace& place) {
     std::vector<Text> folders;
     Text product;
@@ -74,7 +69,7 @@ bool addSettingsRemoval(const fs::path& package, const UserSettingsPlace& place,
     std::vector<std::string> arguments = {"msibuild", package.string()};
     std::vector<fs::path> written;
     bool good = true;
-    for (const TableRows& table : removalRows(place, component)) {
+    for (const SettingsRemovalRows& table : settingsRemovalRows(place, component)) {
         std::string text;
         if (!(good = exportMsiTable(package, table.table, text, error))) break;
         for (const std::string& row : table.rows) text += row + "\r\n";

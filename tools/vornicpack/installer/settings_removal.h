@@ -24,6 +24,13 @@ struct UserSettingsPlace {
 // the nine characters no folder name holds, then the product code; empty levels left out.
 std::vector<Text> userSettingsFolders(const UserSettingsPlace& place);
 
+// The rows of each table that the removal adds, cells separated by tabs, in the order they are added.
+struct SettingsRemovalRows {
+    const char* table;
+    std::vector<std::string> rows;
+};
+std::vector<SettingsRemovalRows> settingsRemovalRows(const UserSettingsPlace& place, const std::string& component);
+
 // Adds the rows to `package` (written by wixl, its summary not yet normalised), with `component`, the
 // launcher's, as the component whose removal removes them.
 bool addSettingsRemoval(const std::filesystem::path& package, const UserSettingsPlace& place,
