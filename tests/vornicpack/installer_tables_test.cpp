@@ -9,22 +9,13 @@
 #include <fstream>
 #include <random>
 
+#include "command_output.h"
 #include "installer/msi_package.h"
 #include "installer/msi_tables.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string outputOf(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-        pclose(pipe);
-    }
-    return text;
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "command_output.h"
 #include "folder/application_folder.h"
 #include "installer/msi_package.h"
 #include "installer/msi_summary.h"
@@ -28,17 +29,6 @@ Bytes readFile(const fs::path& path) {
     std::string error;
     EXPECT_TRUE(readWholeFile(path, bytes, error)) << error;
     return bytes;
-}
-
-// What a program printed on its standard output.
-std::string outputOf(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-        pclose(pipe);
-    }
-    return text;
 }
 
 // The rows of one table as msiinfo exports it (the three header lines left out), each row's cells
