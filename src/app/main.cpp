@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // A restart or an update hands on to a new process, which starts once this one has ended.
     awaitPredecessor();
     int exitCode = 0;
-    if (!updateAtStart(exitCode)) {
+    if (!updateAtStart(exitCode, startedByServiceManager)) {
         VORNIC_TRACE(L"exit code " + decimalText(exitCode) + L": the start goes on in a new process");
         return exitCode;
     }

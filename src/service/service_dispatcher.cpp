@@ -1,12 +1,14 @@
 #include "service/service_dispatcher.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "service/service_session.h"
 #include "settings/ini_file_store.h"
 #include "settings/packaged_settings.h"
 #include "support/filesystem.h"
 #include "support/trace.h"
+#include "support/unique_handle.h"
 
 namespace {
 
@@ -30,7 +32,32 @@ bool readSettings(ServiceSettings& settings) {
     return true;
 }
 
+DWORD parentProcessId() {
+    // A failed snapshot is INVALID_HANDLE_VALUE, as a failed CreateFile is.
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    const DWORD self = GetCurrentProcessId();
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == self) return entry.th32ParentProcessID;
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool startedByServiceManager() {
+    const DWORD parent = parentProcessId();
+    UniqueHandle process(parent ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent) : nullptr);
+    wchar_t image[MAX_PATH * 2];
+    DWORD length = static_cast<DWORD>(std::size(image));
+    if (!process || !QueryFullProcessImageNameW(process.get(), 0, image, &length)) return false;
+    wchar_t system[MAX_PATH];
+    const UINT systemLength = GetSystemDirectoryW(system, static_cast<UINT>(std::size(system)));
+    if (systemLength == 0 || systemLength >= std::size(system)) return false;
+    return equalsNoCase(Text(image, length), Text(system, systemLength) + L"\\services.exe");
+}
 
 int runLaunch(Launch launch, FileNaming errorFileNaming) {
     ServiceSettings settings;

@@ -14,3 +14,7 @@ using Launch = int (*)();
 // PRESHUTDOWN ask the application to stop. Started any other way, `launch` simply runs. The service's
 // "Error File" is named by `errorFileNaming`.
 int runLaunch(Launch launch, FileNaming errorFileNaming);
+
+// True when the service control manager started this process (its parent is the manager's
+// services.exe): then the process is the service, and its start cannot go on in another process.
+bool startedByServiceManager();

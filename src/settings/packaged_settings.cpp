@@ -5,6 +5,7 @@
 #include "settings/ini_file_store.h"
 #include "settings/settings_cipher.h"
 #include "support/code_page.h"
+#include "support/resource_module.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::string narrowText(const Text& text) {
 }
 
 Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE module) {
-    if (!module) module = GetModuleHandleW(nullptr);
+    if (!module) module = resourceModule();
     const HRSRC found = findPackagedResource(module, id);
     if (!found) return Text();
     const HGLOBAL loaded = LoadResource(module, found);

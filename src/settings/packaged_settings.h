@@ -13,7 +13,7 @@
 // Text in the thread's ANSI code page, as pass phrases are hashed.
 std::string narrowText(const Text& text);
 
-// RCDATA `id` of `module` (null: the executable) deciphered with the RC4 key the Base cryptographic
+// RCDATA `id` of `module` (null: resourceModule()) deciphered with the RC4 key the Base cryptographic
 // provider derives from `passPhrase`, and read as UTF-16LE. Empty when the resource is missing; an odd
 // last byte is dropped.
 Text loadEncipheredResource(int id, const std::string& passPhrase, HMODULE module = nullptr);

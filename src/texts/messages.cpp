@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "support/resource_module.h"
 #include "texts/frontend.h"
 #include "texts/localized_resource.h"
 
@@ -32,7 +33,7 @@ HWND messageOwner() { return g_messageOwner.load(); }
 void setMessageOwner(HWND owner) { g_messageOwner.store(owner); }
 
 bool loadStringId(unsigned id, Text& text) {
-    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE module = resourceModule();
     const LPCWSTR block = MAKEINTRESOURCEW(id / 16 + 1);
     // The user's language first; a string it lacks comes from the neutral table.
     Text found = stringInBlock(module, findLocalizedResource(module, RT_STRING, block), id);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/environment.h"
+#include "support/resource_module.h"
 #include "support/trace.h"
 #include "support/trace_file.h"
 #include "support/unique_handle.h"
@@ -42,6 +43,8 @@ struct UpdateRun {
     bool trial = false;
     bool reached = false;
     bool tellUndone = false;
+    // A service: the service control manager knows this process alone, so the start goes on here.
+    bool inProcess = false;
     TrialFrontend frontend;
 };
 
@@ -82,8 +85,23 @@ void beginTrial() {
     overrideFrontend(&g_run.frontend);
 }
 
+// A service goes on with the settings and strings of the executable now in place; the code that
+// runs is the one it started with until its next start.
+bool goOnInThisProcess(bool trial) {
+    const Text exe = g_run.place.installed(g_run.place.exeName);
+    if (useResourcesOf(exe)) {
+        VORNIC_TRACE(L"update: the service goes on in this process with the settings of " + exe);
+    } else {
+        VORNIC_TRACE(L"update: " + exe + L" cannot be read (error " + decimalText(GetLastError()) +
+                     L"): the service goes on with the settings it started with");
+    }
+    if (trial) beginTrial();
+    return true;
+}
+
 // The start goes on through the executable now in place, which waits for this process to end.
 bool handOn(bool trial, int& exitCode) {
+    if (g_run.inProcess) return goOnInThisProcess(trial);
     DWORD error = 0;
     const TextList extra = trial ? TextList{Text(kTrialVariable) + L"=1"} : TextList{};
     exitCode = startSuccessor(g_run.folder, g_run.environment, extra, error) ? 0 : -1;
@@ -104,8 +122,9 @@ bool undoAndGoOn(UpdateJournal& journal, bool& again, int& exitCode) {
         exitCode = -1;
         return false;
     }
-    if (journalChanges(journal, g_run.place.exeName)) return handOn(false, exitCode);
+    // The journal now says Undone: the user is told next, here or in the process handed on to.
     again = true;
+    if (journalChanges(journal, g_run.place.exeName)) return handOn(false, exitCode);
     return true;
 }
 
@@ -157,7 +176,7 @@ bool runUpdate(bool continuing, int& exitCode) {
 
 }  // namespace
 
-bool updateAtStart(int& exitCode) {
+bool updateAtStart(int& exitCode, bool (*startedByServiceManager)()) {
     UpdatePlace place;
     if (!locateUpdate(place)) return true;
     const bool continuing = takeTrialMark();
@@ -170,6 +189,7 @@ bool updateAtStart(int& exitCode) {
         return true;
     }
     g_run.place = place;
+    g_run.inProcess = startedByServiceManager();
     g_run.environment = currentEnvironment();
     g_run.folder = currentFolder();
     return runUpdate(continuing, exitCode);
@@ -188,10 +208,23 @@ void updateReachedMain() {
 
 int endOfLaunch(int exitCode) {
     if (!g_run.trial || g_run.reached) return exitCode;
-    VORNIC_TRACE(L"update: the new version ended before main (exit code " + decimalText(exitCode) +
-                 L"): a new start puts the previous one back");
-    DWORD error = 0;
-    startSuccessor(g_run.folder, g_run.environment, {}, error);
+    const Text ended = L"update: the new version ended before main (exit code " + decimalText(exitCode) + L")";
+    if (!g_run.inProcess) {
+        VORNIC_TRACE(ended + L": a new start puts the previous one back");
+        DWORD error = 0;
+        startSuccessor(g_run.folder, g_run.environment, {}, error);
+        return exitCode;
+    }
+    // A service cannot start a second runtime in its process: it puts the previous version back for
+    // the service's next start, says so, and ends with the failed start's code.
+    VORNIC_TRACE(ended + L": the service puts the previous one back for its next start");
+    g_run.trial = false;
+    restoreFrontend(&g_run.frontend);
+    useResourcesOf(Text());
+    const UpdateLock lock(g_run.place.appFolder);
+    int unused = 0;
+    if (lock.held()) runUpdate(false, unused);
+    reportUndoneUpdate();
     return exitCode;
 }
 

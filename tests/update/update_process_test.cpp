@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "harness.h"
+#include "installed_service.h"
 #include "update_scenario.h"
 
 namespace {
@@ -173,6 +174,61 @@ TEST(Update, BadStagesAreIgnoredAndRemovedAndVersionOneRuns) {
         if (name == "a junction") {
             EXPECT_EQ(readText(s.root() + L"elsewhere\\keep.txt"), "not the update's");
         }
+    }
+}
+
+// The service control manager knows only the process it started: that process applies a version
+// that replaces the launcher and goes on as the service, with the new launcher's settings. A version
+// that cannot reach main is put back by the service itself, and the next start runs version one.
+// A service runs in the manager's environment: the stand-in's script and record are beside jvm.dll.
+TEST(Update, AServiceAppliesAVersionThatReplacesTheLauncherAndGoesOnAsTheService) {
+    for (const bool reachesMain : {true, false}) {
+        SCOPED_TRACE(reachesMain ? "version two runs" : "version two lacks its main class");
+        UpdateScenario s;
+        const WText errors = s.root() + L"errors.txt";
+        const WText standin = s.root() + L"runtime\\bin\\server\\";
+        const std::string released = "vornic-update-service-" + std::to_string(GetCurrentProcessId());
+        ASSERT_TRUE(writeFileBytes(standin + L"standin-script.txt", "class: app/Main\nmain: wait-event " + released + "\n"));
+        const auto record = [&] { return readText(standin + L"standin-record.txt"); };
+        const Text asService = L"Application Type=service\r\nError File=" + errors + L"\r\n";
+        Version one = s.version("", "PK one");
+        one[kExeName] = s.launcher(asService);
+        s.install(one);
+        Version two = s.version("", "PK two");
+        two[kExeName] = s.launcher(asService + L"Cmd=from-two\r\n", reachesMain ? L"app.Main" : L"app.Gone");
+        s.stage(two, s.app() + L"update\\");
+        const InstalledService service(s.exe());
+        ASSERT_TRUE(service.created());
+        const UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, released.c_str()));
+
+        runSc(L"start " + service.name());  // may tell of a failure already
+        SERVICE_STATUS_PROCESS status{};
+        if (reachesMain) {
+            ASSERT_TRUE(service.waitForState(SERVICE_RUNNING, status)) << status.dwCurrentState << readText(errors);
+            WaitingFor marker(L"version two's main");
+            EXPECT_TRUE(waitUntil([&] { return contains(record(), "call: main\narg: from-two\n"); },
+                                  kChainTimeout, 50)) << record();
+            EXPECT_EQ(s.hashes(), hashesOf(two));
+            EXPECT_EQ(runSc(L"stop " + service.name()), 0u);
+            ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status)) << status.dwCurrentState;
+            EXPECT_EQ(status.dwWin32ExitCode, 0u);
+            EXPECT_TRUE(isFolder(s.app() + L"update\\vornicw-update.backup"));
+            continue;
+        }
+        ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status)) << status.dwCurrentState;
+        EXPECT_EQ(status.dwWin32ExitCode, DWORD{ERROR_SERVICE_SPECIFIC_ERROR});
+        EXPECT_EQ(s.hashes(), hashesOf(one));
+        const std::string logged = readText(errors);
+        EXPECT_TRUE(contains(logged, "[215] no class app/Gone")) << logged;
+        EXPECT_EQ(countOf(logged, "[253] " + utf8Of(s.app()) + "update\\vornicw-update.trace.txt"), 1u) << logged;
+        // Version one runs at the next start, and nobody is told again.
+        runSc(L"start " + service.name());
+        ASSERT_TRUE(service.waitForState(SERVICE_RUNNING, status)) << status.dwCurrentState;
+        EXPECT_TRUE(SetEvent(release.get()));
+        ASSERT_TRUE(service.waitForState(SERVICE_STOPPED, status)) << status.dwCurrentState;
+        EXPECT_EQ(countOf(record(), "call: main\n"), 1u) << record();
+        EXPECT_FALSE(contains(record(), "from-two")) << record();
+        EXPECT_EQ(countOf(readText(errors), "[253]"), 1u) << readText(errors);
     }
 }
 
