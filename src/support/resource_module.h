@@ -1,7 +1,8 @@
 // The module whose packaged settings and strings this launch reads.
 // It is the running executable, unless an update replaced that executable in a process that cannot
 // hand its start on to the new one (a service): the process then goes on with the resources of the
-// executable now at its path, loaded as data, and runs that executable's code from its next start.
+// executable now at its path, mapped as an image that never runs, and runs that executable's code
+// from its next start.
 // Such a process shows no window, so the dialogs take their templates from the running executable.
 #pragma once
 
