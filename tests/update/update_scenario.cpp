@@ -147,7 +147,8 @@ void BoxAnswerer::answer(HWND window) {
 void BoxAnswerer::watch() {
     while (!stop_) {
         EnumWindows(visit, reinterpret_cast<LPARAM>(this));
-        Sleep(20);
+        // Each look asks for every window's process on the desktop that all tests share.
+        Sleep(100);
     }
 }
 

@@ -468,7 +468,8 @@ void WindowAnswerer::watch() {
             answered_.push_back(window);
             pressButton(window, answerId_);
         }
-        Sleep(30);
+        // Each look lists every window of the desktop that all tests share.
+        Sleep(100);
     }
 }
 

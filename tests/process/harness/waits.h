@@ -27,8 +27,10 @@ DWORD scaledMilliseconds(DWORD milliseconds);
 constexpr DWORD kWindowWaitMilliseconds = 30000;
 
 // Polls `done` every `interval` milliseconds until it holds or `milliseconds` have passed (not
-// scaled: the caller scales). True when it held.
-bool waitUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD interval = 10);
+// scaled: the caller scales). True when it held. A look at another process's files or windows
+// costs a few calls to the Wine server, many times more under the x86 emulation: a test that
+// looks at a hundred a second spends a core's tenth on looking.
+bool waitUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD interval = 50);
 // As waitUntil, and dispatches this thread's messages between looks: for waits on windows that this
 // thread owns or that send it messages.
 bool waitPumping(const std::function<bool()>& done, DWORD milliseconds, DWORD interval = 10);
